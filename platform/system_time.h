@@ -1,0 +1,53 @@
+// SYSTEMTIME and FILETIME with their Windows conversions. Pure arithmetic, no clock.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win_types.h"
+
+namespace platform {
+
+struct SYSTEMTIME {
+    WORD wYear = 0;
+    WORD wMonth = 0;
+    WORD wDayOfWeek = 0;
+    WORD wDay = 0;
+    WORD wHour = 0;
+    WORD wMinute = 0;
+    WORD wSecond = 0;
+    WORD wMilliseconds = 0;
+};
+static_assert(sizeof(SYSTEMTIME) == 16);
+
+struct FILETIME {
+    DWORD dwLowDateTime = 0;
+    DWORD dwHighDateTime = 0;
+};
+static_assert(sizeof(FILETIME) == 8);
+
+// 100-ns intervals per unit, for arithmetic on FILETIME values as 64-bit numbers.
+inline constexpr std::uint64_t kFileTimePerMillisecond = 10'000;
+inline constexpr std::uint64_t kFileTimePerSecond = 10'000'000;
+inline constexpr std::uint64_t kFileTimePerDay = 864'000'000'000;
+
+inline std::uint64_t FileTimeToU64(const FILETIME& ft) {
+    return (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+inline FILETIME U64ToFileTime(std::uint64_t v) {
+    return FILETIME{static_cast<DWORD>(v), static_cast<DWORD>(v >> 32)};
+}
+
+// Fails (FALSE, *out untouched) for dates Windows refuses: years outside 1601..30827, months,
+// days, hours, minutes, seconds or milliseconds out of range. wDayOfWeek is ignored.
+BOOL SystemTimeToFileTime(const SYSTEMTIME* in, FILETIME* out);
+
+// Fails for values of 0x8000000000000000 and above. Fills wDayOfWeek (0 = Sunday).
+BOOL FileTimeToSystemTime(const FILETIME* in, SYSTEMTIME* out);
+
+// Day of the week (0 = Sunday) of a proleptic Gregorian date.
+int DayOfWeek(int year, int month, int day);
+
+// Number of days in a month of a year (0 for an invalid month).
+int DaysInMonth(int year, int month);
+
+}  // namespace platform
