@@ -101,7 +101,8 @@ std::uint64_t Clock::TickMs() const {
     }
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<std::uint64_t>(ts.tv_sec) * 1000 + static_cast<std::uint64_t>(ts.tv_nsec) / 1'000'000;
+    return static_cast<std::uint64_t>(ts.tv_sec) * 1000 +
+           static_cast<std::uint64_t>(ts.tv_nsec) / 1'000'000;
 }
 
 std::chrono::nanoseconds Clock::ToReal(std::chrono::nanoseconds clockTime) const {
@@ -136,10 +137,16 @@ BOOL SetLocalTime(const SYSTEMTIME* in) {
     return Clock::Instance().SetLocal(FileTimeToU64(ft)) ? TRUE : FALSE;
 }
 
-DWORD GetTickCount() { return static_cast<DWORD>(Clock::Instance().TickMs()); }
+DWORD GetTickCount() {
+    return static_cast<DWORD>(Clock::Instance().TickMs());
+}
 
-std::uint64_t GetTickCount64() { return Clock::Instance().TickMs(); }
+std::uint64_t GetTickCount64() {
+    return Clock::Instance().TickMs();
+}
 
-void Sleep(DWORD ms) { std::this_thread::sleep_for(Clock::Instance().ToRealMs(ms)); }
+void Sleep(DWORD ms) {
+    std::this_thread::sleep_for(Clock::Instance().ToRealMs(ms));
+}
 
 }  // namespace platform

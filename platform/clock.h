@@ -28,7 +28,7 @@ std::optional<SimClockSetting> ParseSimClockSetting(const std::string& text);
 std::string FormatSimClockSetting(const SYSTEMTIME& startLocal, double rate);
 
 class Clock {
-public:
+  public:
     // The process's clock, set up from the environment on first use.
     static Clock& Instance();
 
@@ -54,7 +54,7 @@ public:
     // the privilege.
     bool SetLocal(std::uint64_t fileTime);
 
-private:
+  private:
     std::optional<SimClockSetting> sim_;
     std::chrono::steady_clock::time_point origin_;
 };

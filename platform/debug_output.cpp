@@ -10,7 +10,8 @@
 namespace platform {
 
 void OutputDebugStringW(std::wstring_view text) {
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.remove_suffix(1);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r'))
+        text.remove_suffix(1);
     std::string line = WideToUtf8(text);
     line.push_back('\n');
 

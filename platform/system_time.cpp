@@ -10,7 +10,9 @@ constexpr int kMaxYear = 30827;
 // 1601-01-01, the FILETIME epoch.
 constexpr std::int64_t kDaysFrom0000To1601 = 719468 - 134774;
 
-bool IsLeap(std::int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(std::int64_t y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 // Days from 1601-01-01 to the given date (the usual era/day-of-era decomposition, shifted to the
 // FILETIME epoch).
@@ -45,7 +47,8 @@ int DaysInMonth(int year, int month) {
 
 int DayOfWeek(int year, int month, int day) {
     // 1601-01-01 was a Monday.
-    const std::int64_t days = DaysFromEpoch(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
+    const std::int64_t days =
+        DaysFromEpoch(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
     return static_cast<int>(((days % 7) + 7 + 1) % 7);
 }
 
@@ -60,7 +63,8 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* in, FILETIME* out) {
     const std::int64_t days = DaysFromEpoch(in->wYear, in->wMonth, in->wDay);
     const std::uint64_t seconds = static_cast<std::uint64_t>(days) * 86400 + in->wHour * 3600ULL +
                                   in->wMinute * 60ULL + in->wSecond;
-    *out = U64ToFileTime(seconds * kFileTimePerSecond + in->wMilliseconds * kFileTimePerMillisecond);
+    *out =
+        U64ToFileTime(seconds * kFileTimePerSecond + in->wMilliseconds * kFileTimePerMillisecond);
     return TRUE;
 }
 

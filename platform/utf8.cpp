@@ -55,14 +55,16 @@ char32_t DecodeOne(std::string_view s, std::size_t& i) {
 std::string WideToUtf8(std::wstring_view wide) {
     std::string out;
     out.reserve(wide.size());
-    for (wchar_t w : wide) AppendUtf8(out, static_cast<char32_t>(w));
+    for (wchar_t w : wide)
+        AppendUtf8(out, static_cast<char32_t>(w));
     return out;
 }
 
 std::wstring Utf8ToWide(std::string_view utf8) {
     std::wstring out;
     out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) out.push_back(static_cast<wchar_t>(DecodeOne(utf8, i)));
+    for (std::size_t i = 0; i < utf8.size();)
+        out.push_back(static_cast<wchar_t>(DecodeOne(utf8, i)));
     return out;
 }
 

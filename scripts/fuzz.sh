@@ -11,7 +11,7 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithD
   -DORVANDEL_FUZZ=ON -DORVANDEL_WERROR=ON >/dev/null
 cmake --build "$build"
 
-targets=$(find "$build/bin" -maxdepth 1 -type f -name 'fuzz_*' -perm -u+x | sort)
+targets=$(find "$build/bin" -maxdepth 1 -type f -name 'fuzz_*' -perm -u+x 2>/dev/null | sort || true)
 [ -n "$targets" ] || { echo "no fuzz targets"; exit 0; }
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -16,9 +16,9 @@ TEST(ClockTest, ParsesSimulationSettingAndRefusesMalformedOnes) {
     EXPECT_EQ(st.wHour, 21);
     EXPECT_EQ(st.wDay, 9);
 
-    for (const char* bad : {"", "2026-12-09T21:00:00", "2026-12-09T21:00:00,0,1",
-                            "2026-12-09T21:00:00,-1,1", "2026-02-30T21:00:00,1,1",
-                            "2026-12-09T21:00:00,1,1x", "garbage"}) {
+    for (const char* bad :
+         {"", "2026-12-09T21:00:00", "2026-12-09T21:00:00,0,1", "2026-12-09T21:00:00,-1,1",
+          "2026-02-30T21:00:00,1,1", "2026-12-09T21:00:00,1,1x", "garbage"}) {
         EXPECT_FALSE(ParseSimClockSetting(bad).has_value()) << bad;
     }
 }

@@ -47,10 +47,11 @@ TEST(SystemTimeTest, KnownInstantsConvertBothWays) {
 }
 
 TEST(SystemTimeTest, RefusesDatesWindowsRefuses) {
-    const SYSTEMTIME bad[] = {Make(1600, 12, 31), Make(2023, 2, 29), Make(2024, 13, 1),
-                              Make(2024, 0, 1),   Make(2024, 4, 31), Make(2024, 1, 1, 24),
-                              Make(2024, 1, 1, 0, 60), Make(2024, 1, 1, 0, 0, 60),
-                              Make(2024, 1, 1, 0, 0, 0, 1000), Make(30828, 1, 1)};
+    const SYSTEMTIME bad[] = {
+        Make(1600, 12, 31),      Make(2023, 2, 29),          Make(2024, 13, 1),
+        Make(2024, 0, 1),        Make(2024, 4, 31),          Make(2024, 1, 1, 24),
+        Make(2024, 1, 1, 0, 60), Make(2024, 1, 1, 0, 0, 60), Make(2024, 1, 1, 0, 0, 0, 1000),
+        Make(30828, 1, 1)};
     for (const SYSTEMTIME& st : bad) {
         FILETIME ft{7, 7};
         EXPECT_FALSE(SystemTimeToFileTime(&st, &ft)) << st.wYear << "-" << st.wMonth;

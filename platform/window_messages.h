@@ -1,0 +1,76 @@
+// Windows and their message queues, within a thread, across threads and across processes.
+//
+// A window is a 32-bit HWND registered for the user (namespace-aware) with its process, thread,
+// title, owner and visibility. Messages posted or sent to it are delivered on the thread that
+// created it, to its WindowTarget. A thread without Qt runs GetMessageW/DispatchMessageW; the
+// dialog layer plugs the same queue into Qt's event loop through GetThreadMessageWakeFd,
+// PumpThreadMessages and RealTimeUntilNextTimer, so no thread polls.
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/win_types.h"
+
+namespace platform {
+
+inline constexpr UINT WM_NULL = 0x0000;
+inline constexpr UINT WM_DESTROY = 0x0002;
+inline constexpr UINT WM_SIZE = 0x0005;
+inline constexpr UINT WM_CLOSE = 0x0010;
+inline constexpr UINT WM_QUIT = 0x0012;
+inline constexpr UINT WM_COMMAND = 0x0111;
+inline constexpr UINT WM_SYSCOMMAND = 0x0112;
+inline constexpr UINT WM_TIMER = 0x0113;
+inline constexpr UINT WM_USER = 0x0400;
+
+struct MSG {
+    HWND hwnd = 0;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+};
+
+// What a window is, to the platform: the receiver of its messages and of the show and foreground
+// requests that other processes make of it.
+class WindowTarget {
+  public:
+    virtual ~WindowTarget() = default;
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    // ShowWindow / SetForegroundWindow from any thread or process, carried out on the window's
+    // own thread.
+    virtual void OnShowRequest(int /*showCommand*/) {}
+    virtual void OnForegroundRequest() {}
+};
+
+// Registers a window on the calling thread; 0 on failure. The target must outlive the window.
+HWND CreateWindowHandle(WindowTarget* target, std::wstring_view title, HWND owner, bool visible);
+// Unregisters; messages still queued for it are dropped, its timers are killed.
+BOOL DestroyWindowHandle(HWND hwnd);
+
+BOOL PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int exitCode);
+
+// Window timers on the platform clock: re-arming an id replaces it; WM_TIMER carries the id in
+// wParam.
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs);
+BOOL KillTimer(HWND hwnd, UINT_PTR id);
+
+// The message loop of a thread without Qt.
+BOOL GetMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax);
+LRESULT DispatchMessageW(const MSG* msg);
+
+// Hooks for an outside event loop (Qt) on the calling thread: the descriptor is readable while
+// messages wait; PumpThreadMessages delivers every waiting message and due timer without
+// blocking; RealTimeUntilNextTimer tells when the next timer is due (nullopt: none armed).
+int GetThreadMessageWakeFd();
+void PumpThreadMessages();
+std::optional<std::chrono::milliseconds> RealTimeUntilNextTimer();
+
+DWORD GetCurrentThreadId();
+
+}  // namespace platform
