@@ -7,6 +7,9 @@
 #include <ctime>
 #include <thread>
 
+#include "platform/last_error.h"
+#include "platform/shared_clock_offset.h"
+
 namespace platform {
 namespace {
 
@@ -27,6 +30,18 @@ std::optional<SimClockSetting> SimFromEnvironment() {
         std::fprintf(stderr, "ORVANDEL_SIM_CLOCK is malformed (%s); using the real clock\n", value);
     }
     return parsed;
+}
+
+// Names a simulation, so that only processes running the same one share its offset.
+std::string SimulationKey(const SimClockSetting& sim) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%llu,%.17g,%.6f",
+                  static_cast<unsigned long long>(sim.startLocal), sim.rate, sim.anchorUnixSeconds);
+    std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a
+    for (const char* p = text; *p != '\0'; ++p)
+        hash = (hash ^ static_cast<unsigned char>(*p)) * 1099511628211ULL;
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
 }
 
 }  // namespace
@@ -75,15 +90,20 @@ Clock& Clock::Instance() {
     return clock;
 }
 
-Clock::Clock(std::optional<SimClockSetting> sim)
-    : sim_(sim), origin_(std::chrono::steady_clock::now()) {}
+Clock::Clock(std::optional<SimClockSetting> sim) : sim_(sim) {
+    if (sim_) offset_ = std::make_unique<SharedClockOffset>(SimulationKey(*sim_));
+}
+
+Clock::~Clock() = default;
+
+std::uint64_t Clock::SimulatedBase() const {
+    const double elapsedReal = RealUnixSeconds() - sim_->anchorUnixSeconds;
+    const double elapsed = elapsedReal * sim_->rate * static_cast<double>(kFileTimePerSecond);
+    return sim_->startLocal + static_cast<std::int64_t>(std::llround(elapsed));
+}
 
 std::uint64_t Clock::NowLocal() const {
-    if (sim_) {
-        const double elapsedReal = RealUnixSeconds() - sim_->anchorUnixSeconds;
-        const double elapsed = elapsedReal * sim_->rate * static_cast<double>(kFileTimePerSecond);
-        return sim_->startLocal + static_cast<std::int64_t>(std::llround(elapsed));
-    }
+    if (sim_) return SimulatedBase() + static_cast<std::uint64_t>(offset_->Load());
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
     tm local{};
@@ -112,7 +132,9 @@ std::chrono::nanoseconds Clock::ToReal(std::chrono::nanoseconds clockTime) const
 }
 
 bool Clock::SetLocal(std::uint64_t fileTime) {
-    if (sim_) return false;
+    if (sim_) {
+        return offset_->Store(static_cast<std::int64_t>(fileTime - SimulatedBase()));
+    }
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     tm local{};
@@ -123,7 +145,9 @@ bool Clock::SetLocal(std::uint64_t fileTime) {
     timespec target{};
     target.tv_sec = static_cast<time_t>(unix100ns / 10'000'000LL);
     target.tv_nsec = static_cast<long>(unix100ns % 10'000'000LL) * 100;
-    return clock_settime(CLOCK_REALTIME, &target) == 0;
+    if (clock_settime(CLOCK_REALTIME, &target) == 0) return true;
+    SetLastError(errno == EPERM ? ERROR_PRIVILEGE_NOT_HELD : ErrorFromErrno(errno));
+    return false;
 }
 
 void GetLocalTime(SYSTEMTIME* out) {

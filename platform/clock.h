@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -27,12 +28,17 @@ std::optional<SimClockSetting> ParseSimClockSetting(const std::string& text);
 // on one simulated clock).
 std::string FormatSimClockSetting(const SYSTEMTIME& startLocal, double rate);
 
+class SharedClockOffset;
+
 class Clock {
   public:
     // The process's clock, set up from the environment on first use.
     static Clock& Instance();
 
     explicit Clock(std::optional<SimClockSetting> sim);
+    ~Clock();
+    Clock(const Clock&) = delete;
+    Clock& operator=(const Clock&) = delete;
 
     bool IsSimulated() const { return sim_.has_value(); }
     double Rate() const { return sim_ ? sim_->rate : 1.0; }
@@ -49,14 +55,17 @@ class Clock {
         return ToReal(std::chrono::milliseconds(ms));
     }
 
-    // Sets local wall time. Simulated: moves the simulated clock of every process sharing the
-    // simulation and never the machine's clock. Real: sets the machine's clock, false without
-    // the privilege.
+    // Sets local wall time. Simulated: moves the simulated clock of every process of the
+    // namespace that runs the same simulation (an offset shared through the runtime folder) and
+    // never the machine's clock; sleeps, waits and the tick count are not affected. Real: sets
+    // the machine's clock, false without the privilege.
     bool SetLocal(std::uint64_t fileTime);
 
   private:
+    std::uint64_t SimulatedBase() const;
+
     std::optional<SimClockSetting> sim_;
-    std::chrono::steady_clock::time_point origin_;
+    std::unique_ptr<SharedClockOffset> offset_;
 };
 
 void GetLocalTime(SYSTEMTIME* out);
