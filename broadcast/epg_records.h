@@ -42,21 +42,21 @@ struct EitTableRecord {
     std::map<std::uint32_t, SegmentSpan> segments;
 };
 
-struct EventGroupEntry {
+struct EpgEventGroupEntry {
     std::uint16_t serviceId = 0;
     std::uint16_t eventId = 0;
     std::uint16_t reserved1 = 0;  // the local event list carries no more; kept 0
     std::uint16_t reserved2 = 0;
 };
 
-struct AudioComponentInfo {
+struct EpgAudioComponent {
     std::uint8_t componentType = 0;
     std::uint8_t esMultiLingualFlag = 0;
     std::uint8_t mainComponentFlag = 0;
     std::uint8_t samplingRate = 0;
 };
 
-struct ContentEntry {
+struct EpgContentEntry {
     std::uint8_t contentNibbleLevel1 = 0;
     std::uint8_t contentNibbleLevel2 = 0;
     std::uint8_t userNibble1 = 0;
@@ -80,12 +80,12 @@ struct EpgEventRecord {
     std::wstring name;
     std::wstring text;
     std::wstring extendedText;  // present/following events only
-    std::vector<EventGroupEntry> eventGroupEntries;
+    std::vector<EpgEventGroupEntry> eventGroupEntries;
     std::uint8_t componentType = 0;
     std::wstring componentText;
-    AudioComponentInfo audioComponent;
+    EpgAudioComponent audioComponent;
     std::wstring audioText;
-    std::vector<ContentEntry> contentEntries;
+    std::vector<EpgContentEntry> contentEntries;
 };
 
 using EventMap = std::map<std::uint16_t, std::unique_ptr<EpgEventRecord>>;
