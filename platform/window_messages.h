@@ -73,4 +73,45 @@ std::optional<std::chrono::milliseconds> RealTimeUntilNextTimer();
 
 DWORD GetCurrentThreadId();
 
+// --- Queries over the user's windows (every process; windows of dead processes never appear) ---
+
+inline constexpr UINT GW_OWNER = 4;
+inline constexpr int SW_HIDE = 0;
+inline constexpr int SW_SHOWNORMAL = 1;
+inline constexpr int SW_SHOWMINIMIZED = 2;
+inline constexpr int SW_SHOW = 5;
+inline constexpr int SW_MINIMIZE = 6;
+inline constexpr int SW_RESTORE = 9;
+
+using WNDENUMPROC = BOOL (*)(HWND hwnd, LPARAM lParam);
+
+// Calls back for every window, most recently created first, until the callback returns FALSE.
+BOOL EnumWindows(WNDENUMPROC callback, LPARAM lParam);
+// The owning thread's id (0 for an unknown window); *processId gets the process id when given.
+DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId);
+// The title as code page 932 text, cut to maxCount - 1 bytes and terminated; the number of
+// bytes copied (0 for an unknown window).
+int GetWindowTextA(HWND hwnd, char* text, int maxCount);
+int GetWindowTextW(HWND hwnd, wchar_t* text, int maxCount);
+// GW_OWNER: the owner window (0 for an unowned window); other commands give 0.
+HWND GetWindow(HWND hwnd, UINT command);
+BOOL IsWindow(HWND hwnd);
+BOOL IsWindowVisible(HWND hwnd);
+// The most recently created window with this title, compared without regard to case (the class
+// name is not used and should be null); 0 when there is none.
+HWND FindWindowW(const wchar_t* className, const wchar_t* windowName);
+// True when the window's thread has not looked at its queue for 5 seconds while messages wait
+// for it.
+BOOL IsHungAppWindow(HWND hwnd);
+
+// Requests carried out on the window's own thread by its WindowTarget (any process). ShowWindow
+// returns whether the window was visible before.
+BOOL ShowWindow(HWND hwnd, int showCommand);
+BOOL SetForegroundWindow(HWND hwnd);
+
+// For the layer that owns a window of this process: keep its title and visibility, as others
+// see them, in step with the real window.
+BOOL SetWindowTextW(HWND hwnd, std::wstring_view title);
+BOOL SetWindowVisibleState(HWND hwnd, bool visible);
+
 }  // namespace platform
