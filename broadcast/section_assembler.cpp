@@ -1,0 +1,153 @@
+#include "broadcast/section_assembler.h"
+
+#include <cstring>
+
+#include "broadcast/section_list.h"
+
+namespace broadcast {
+namespace {
+
+constexpr std::uint8_t kSyncByte = 0x47;
+
+}  // namespace
+
+int SectionAssembler::Reset() {
+    DropPublished();
+    idle_ = 1;
+    pending_.clear();
+    return 1;
+}
+
+int SectionAssembler::AddPacket(const std::uint8_t* packet) {
+    if (packet == nullptr) {
+        Reset();
+        return 0;
+    }
+    const bool unit_start = (packet[1] & 0x40) != 0;
+    const bool has_adaptation = (packet[3] & 0x20) != 0;
+    const bool has_payload = (packet[3] & 0x10) != 0;
+    if (packet[0] != kSyncByte) {
+        Reset();
+        return 11;
+    }
+    CheckContinuity(packet[3] & 0x0F);
+
+    int offset = has_adaptation ? 5 + packet[4] : 4;
+    if (!has_payload) {
+        idle_ = 1;
+        return Publish();
+    }
+    bool published = false;
+    int pointer = 0;
+    if (unit_start) {
+        // An adaptation field that fills the packet leaves no room for the pointer_field.
+        if (offset >= kTsPacketSize) {
+            Reset();
+            return 13;
+        }
+        pointer = packet[offset++];
+        if (pointer > 0 && !pending_.empty()) {
+            if (offset + pointer > kTsPacketSize) return 13;
+            published = ClosePreviousUnit(packet + offset, pointer) == 1;
+        }
+    } else if (pending_.empty()) {
+        Reset();
+        return 12;
+    }
+    offset += pointer;
+    if (unit_start && (idle_ == 0 || offset > kTsPacketSize)) {
+        Reset();
+        return 13;
+    }
+    if (offset >= kTsPacketSize) {
+        // Nothing starts in this packet; what its pointer_field closed is still published now.
+        Reset();
+        return Publish();
+    }
+    AppendChunk(packet + offset, kTsPacketSize - offset);
+    idle_ = 0;
+    if (!UnitComplete(unit_start)) return published ? Publish() : 10;
+    ParseChunks();
+    pending_.clear();
+    idle_ = 1;
+    return Publish();
+}
+
+void SectionAssembler::CheckContinuity(int counter) {
+    if (last_continuity_counter_ != -1 && counter != ((last_continuity_counter_ + 1) & 0x0F)) {
+        Reset();
+    }
+    last_continuity_counter_ = counter;
+}
+
+// The bytes before the pointer_field's target end the unit in progress.
+int SectionAssembler::ClosePreviousUnit(const std::uint8_t* bytes, int size) {
+    AppendChunk(bytes, size);
+    DropPublished();
+    ParseChunks();
+    pending_.clear();
+    idle_ = 1;
+    return 1;
+}
+
+void SectionAssembler::AppendChunk(const std::uint8_t* bytes, int size) {
+    Chunk& chunk = pending_.emplace_back();
+    std::memcpy(chunk.data, bytes, static_cast<std::size_t>(size));
+    chunk.used = static_cast<std::uint16_t>(size);
+}
+
+// Decides from the newest chunk whether the unit is complete. A unit start counts the sections
+// the chunk announces (stopping at 0xFF stuffing behind one); a continuation adds its bytes.
+bool SectionAssembler::UnitComplete(bool unit_start) {
+    const Chunk& chunk = pending_.back();
+    const std::uint32_t size = chunk.used;
+    bool stuffing = false;
+    if (unit_start) {
+        bytes_collected_ = 0;
+        bytes_expected_ = 0;
+        if (size >= 4) {
+            do {
+                const std::uint32_t section_length =
+                    ((chunk.data[bytes_collected_ + 1] & 0x0Fu) << 8) |
+                    chunk.data[bytes_collected_ + 2];
+                bytes_expected_ += section_length + 3;
+                bytes_collected_ =
+                    bytes_expected_ > size ? size : bytes_collected_ + section_length + 3;
+                if (bytes_expected_ < size && chunk.data[bytes_expected_] == 0xFF) {
+                    stuffing = true;
+                    break;
+                }
+            } while (bytes_collected_ + 3 < size);
+        }
+    } else {
+        bytes_collected_ += size;
+    }
+    return !(bytes_expected_ > bytes_collected_ && !stuffing);
+}
+
+int SectionAssembler::ParseChunks() {
+    buffer_.clear();
+    for (const Chunk& chunk : pending_)
+        buffer_.insert(buffer_.end(), chunk.data, chunk.data + chunk.used);
+    SectionList records;
+    std::uint32_t count = 0;
+    int consumed = 0;
+    ParseSectionList(buffer_.data(), static_cast<int>(buffer_.size()), &consumed, &records, &count);
+    for (auto& record : records)
+        parsed_.push_back(std::move(record));
+    return 1;
+}
+
+void SectionAssembler::DropPublished() {
+    published_.clear();
+    published_count_ = 0;
+}
+
+int SectionAssembler::Publish() {
+    DropPublished();
+    published_.swap(parsed_);
+    published_count_ = static_cast<std::uint32_t>(published_.size());
+    return 1;
+}
+
+}  // namespace broadcast
