@@ -107,8 +107,10 @@ std::string NamedObjectStore::FileNameOf(std::string_view name) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     for (const char c : name) {
+        // A leading dot is encoded too: no name becomes a hidden file, ".." or the lock file.
         const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                          (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
+                          (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+                          (c == '.' && !out.empty());
         if (safe) {
             out.push_back(c);
         } else {
@@ -116,7 +118,7 @@ std::string NamedObjectStore::FileNameOf(std::string_view name) {
             out += {'%', kHex[byte >> 4], kHex[byte & 15]};
         }
     }
-    if (out.empty() || out.size() > kMaxFileName || out[0] == '.') return {};
+    if (out.empty() || out.size() > kMaxFileName) return {};
     return out;
 }
 

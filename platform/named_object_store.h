@@ -44,7 +44,8 @@ class NamedObjectStore {
     NamedObjectHandle Open(std::string_view name, bool writable) const;
 
     // The file name of an object name: "Global\" and "Local\" (both per-user here) are dropped,
-    // characters outside [A-Za-z0-9._-] are written as %XX. Empty for a name that cannot be used.
+    // characters outside [A-Za-z0-9._-], and a leading dot, are written as %XX. Empty for a name
+    // that cannot be used.
     static std::string FileNameOf(std::string_view name);
 
   private:
