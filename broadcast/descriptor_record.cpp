@@ -49,7 +49,9 @@ constexpr std::array<DescParser<DescriptorRecord>, 256> kDispatch = MakeDispatch
 
 void ClearDescriptorRecord(DescriptorRecord* record) {
     if (record == nullptr) return;
-    *record = DescriptorRecord{record->descriptor_tag};
+    const std::uint8_t tag = record->descriptor_tag;
+    *record = DescriptorRecord{};
+    record->descriptor_tag = tag;
 }
 
 void FreeDescriptorRecord(DescriptorRecord* record) {

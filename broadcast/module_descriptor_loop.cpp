@@ -39,7 +39,9 @@ constexpr Parsers kNoParsers{};
 
 void ClearModuleDescriptorRecord(ModuleDescriptorRecord* record) {
     if (record == nullptr) return;
-    *record = ModuleDescriptorRecord{record->descriptor_tag};
+    const std::uint8_t tag = record->descriptor_tag;
+    *record = ModuleDescriptorRecord{};
+    record->descriptor_tag = tag;
 }
 
 void FreeModuleDescriptorRecord(ModuleDescriptorRecord* record) {
