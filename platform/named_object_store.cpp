@@ -5,6 +5,9 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <map>
+#include <mutex>
 #include <system_error>
 
 #include "platform/runtime_folder.h"
@@ -22,16 +25,38 @@ int FlockRetrying(int fd, int operation) {
     return rc;
 }
 
-// Holds the folder's lock for the lifetime of the object.
+// Holds the folder's lock for the lifetime of the object. The lock file stays open for the
+// process; a process-wide mutex keeps this process's threads apart, since they share that
+// descriptor and a lock of the file would not exclude them from each other.
 class FolderLock {
   public:
-    explicit FolderLock(const std::filesystem::path& folder)
-        : fd_(::open((folder / ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-        if (fd_.Valid()) FlockRetrying(fd_.Get(), LOCK_EX);
+    explicit FolderLock(const std::filesystem::path& folder) : threads_(Mutex()) {
+        fd_ = LockFileOf(folder);
+        if (fd_ >= 0) FlockRetrying(fd_, LOCK_EX);
     }
+    ~FolderLock() {
+        if (fd_ >= 0) FlockRetrying(fd_, LOCK_UN);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
 
   private:
-    OwnedFd fd_;
+    static std::mutex& Mutex() {
+        static std::mutex mutex;
+        return mutex;
+    }
+    // Called with the mutex held.
+    static int LockFileOf(const std::filesystem::path& folder) {
+        static auto* const open = new std::map<std::string, OwnedFd>;
+        OwnedFd& fd = (*open)[folder.string()];
+        if (!fd.Valid()) {
+            fd.Reset(::open((folder / ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        }
+        return fd.Get();
+    }
+
+    std::lock_guard<std::mutex> threads_;
+    int fd_ = -1;
 };
 
 bool SameFile(int fd, const std::filesystem::path& path) {
@@ -123,9 +148,22 @@ std::string NamedObjectStore::FileNameOf(std::string_view name) {
 }
 
 std::filesystem::path NamedObjectStore::Folder() const {
-    const auto folder = RuntimeFolder() / kind_;
-    std::error_code ec;
-    std::filesystem::create_directory(folder, ec);
+    // The runtime folder follows the environment; it is looked up again only when that changes.
+    thread_local std::string knownEnvironment;
+    thread_local std::map<std::string, std::filesystem::path> known;
+    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+    const char* ns = std::getenv("ORVANDEL_NAMESPACE");
+    std::string environment = std::string(xdg ? xdg : "") + '\n' + (ns ? ns : "");
+    if (environment != knownEnvironment) {
+        known.clear();
+        knownEnvironment = std::move(environment);
+    }
+    auto& folder = known[kind_];
+    if (folder.empty()) {
+        folder = RuntimeFolder() / kind_;
+        std::error_code ec;
+        std::filesystem::create_directory(folder, ec);
+    }
     return folder;
 }
 

@@ -11,21 +11,25 @@
 namespace test_support {
 
 // Sets XDG_RUNTIME_DIR to a fresh temporary folder and ORVANDEL_NAMESPACE to a name of its own,
-// once per process; returns the folder.
+// made once per process and set again at every call (other tests may have changed the
+// environment meanwhile); returns the folder. Like a real runtime folder it lies in memory (tmpfs)
+// where the machine has /dev/shm.
 inline const std::filesystem::path& UsePrivateRuntime() {
     static const std::filesystem::path folder = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "orvandel-test-XXXXXX").string();
+        const std::filesystem::path base = ::access("/dev/shm", W_OK) == 0
+                                               ? std::filesystem::path("/dev/shm")
+                                               : std::filesystem::temp_directory_path();
+        std::string pattern = (base / "orvandel-test-XXXXXX").string();
         const char* made = ::mkdtemp(pattern.data());
         const std::filesystem::path path = made != nullptr ? made : pattern;
-        ::setenv("XDG_RUNTIME_DIR", path.c_str(), 1);
-        ::setenv("ORVANDEL_NAMESPACE", ("t" + std::to_string(::getpid())).c_str(), 1);
         std::atexit([] {
             std::error_code ec;
-            std::filesystem::remove_all(std::getenv("XDG_RUNTIME_DIR"), ec);
+            std::filesystem::remove_all(UsePrivateRuntime(), ec);
         });
         return path;
     }();
+    ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+    ::setenv("ORVANDEL_NAMESPACE", ("t" + std::to_string(::getpid())).c_str(), 1);
     return folder;
 }
 

@@ -1,0 +1,86 @@
+// SharedMemoryBlock: one Status publication in this process plus its read in another process
+// (this program started again in the reader role), told to read over a pipe. The figure includes
+// both pipe hops; the reader also reports its own read time.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "shared/shared_memory_block.h"
+#include "shared/shared_memory_readers.h"
+#include "tests/platform/piped_process.h"
+#include "tests/platform/private_runtime.h"
+
+namespace {
+
+std::int64_t NowNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+// The reader role: for every process id on standard input, reads its Status and answers with
+// the value and the read's duration.
+const bool kIsReader = [] {
+    if (std::getenv("ORVANDEL_BENCH_READER") == nullptr) return false;
+    unsigned long pid = 0;
+    while (std::cin >> pid) {
+        std::int32_t status = -1;
+        const std::int64_t start = NowNs();
+        const int ok = shared::ReadPluginStatus(static_cast<platform::DWORD>(pid), &status);
+        const std::int64_t took = NowNs() - start;
+        std::printf("read %d %d %lld\n", ok, status, static_cast<long long>(took));
+        std::fflush(stdout);
+    }
+    std::exit(0);
+}();
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void BM_WriteThenReadFromAnotherProcess(benchmark::State& state) {
+    test_support::UsePrivateRuntime();
+    test_support::PipedProcess reader("/proc/self/exe", {}, {"ORVANDEL_BENCH_READER=1"});
+    shared::SharedMemoryBlock block;
+    const platform::DWORD pid = 4321;
+    std::vector<double> totalUs;
+    std::vector<double> readUs;
+    std::vector<double> writeUs;
+    std::int32_t value = 0;
+    for (auto _ : state) {
+        ++value;
+        const std::int64_t start = NowNs();
+        if (block.WriteStatus(value, pid) != 1) {
+            state.SkipWithError("write failed");
+            break;
+        }
+        writeUs.push_back(static_cast<double>(NowNs() - start) / 1000.0);
+        reader.WriteLine(std::to_string(pid));
+        const auto line = reader.Expect("read ");
+        const std::int64_t end = NowNs();
+        int ok = 0, read = 0;
+        long long took = 0;
+        if (!line || std::sscanf(line->c_str(), "%d %d %lld", &ok, &read, &took) != 3 || !ok ||
+            read != value) {
+            state.SkipWithError("the other process did not read the value written");
+            break;
+        }
+        totalUs.push_back(static_cast<double>(end - start) / 1000.0);
+        readUs.push_back(static_cast<double>(took) / 1000.0);
+        state.SetIterationTime(static_cast<double>(end - start) / 1e9);
+    }
+    state.counters["median_us"] = Median(totalUs);
+    state.counters["write_median_us"] = Median(writeUs);
+    state.counters["read_median_us"] = Median(readUs);
+}
+BENCHMARK(BM_WriteThenReadFromAnotherProcess)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
