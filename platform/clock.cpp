@@ -13,9 +13,6 @@
 namespace platform {
 namespace {
 
-// 100-ns units from 1601-01-01 to 1970-01-01.
-constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
-
 double RealUnixSeconds() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);

@@ -30,11 +30,19 @@ inline constexpr std::uint64_t kFileTimePerMillisecond = 10'000;
 inline constexpr std::uint64_t kFileTimePerSecond = 10'000'000;
 inline constexpr std::uint64_t kFileTimePerDay = 864'000'000'000;
 
+// FILETIME value of 1970-01-01 00:00:00, the Unix epoch.
+inline constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
+
 inline std::uint64_t FileTimeToU64(const FILETIME& ft) {
     return (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }
 inline FILETIME U64ToFileTime(std::uint64_t v) {
     return FILETIME{static_cast<DWORD>(v), static_cast<DWORD>(v >> 32)};
+}
+// A Unix time (seconds and nanoseconds since 1970, UTC) as a FILETIME; file times are UTC.
+inline FILETIME FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds) {
+    return U64ToFileTime(kUnixEpochAsFileTime + static_cast<std::uint64_t>(seconds) * 10'000'000 +
+                         static_cast<std::uint64_t>(nanoseconds) / 100);
 }
 
 // Fails (FALSE, *out untouched) for dates Windows refuses: years outside 1601..30827, months,

@@ -1,0 +1,84 @@
+#include "platform/locked_file_update.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/atomic_file_writer.h"
+#include "platform/last_error.h"
+#include "platform/paths.h"
+
+namespace platform {
+namespace {
+
+// The lock sits on the file itself. A writer replaces the file by rename, so a process that got
+// the lock on the old file must look again: it holds the lock only when the path still names the
+// file it locked.
+bool StillNamesLockedFile(int fd, const std::string& path) {
+    struct stat locked {};
+    struct stat current {};
+    return ::fstat(fd, &locked) == 0 && ::stat(path.c_str(), &current) == 0 &&
+           locked.st_dev == current.st_dev && locked.st_ino == current.st_ino;
+}
+
+// An open, locked descriptor of the file the path names (created empty when missing), or -1.
+int LockCurrentFile(const std::string& path, bool* created) {
+    for (;;) {
+        int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        *created = false;
+        if (fd < 0 && errno == ENOENT) {
+            fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            *created = fd >= 0;
+            if (fd < 0 && errno == EEXIST) continue;
+        }
+        if (fd < 0) return -1;
+        int rc = 0;
+        while ((rc = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        if (rc == 0 && StillNamesLockedFile(fd, path)) return fd;
+        ::close(fd);
+        if (rc != 0) return -1;
+    }
+}
+
+bool ReadAll(int fd, std::string* out) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        out->append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+}  // namespace
+
+BOOL UpdateFileLocked(std::wstring_view path, const FileUpdate& update) {
+    const std::string native = ToNativePath(path);
+    bool created = false;
+    const int fd = LockCurrentFile(native, &created);
+    if (fd < 0) {
+        SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
+        return FALSE;
+    }
+    std::string current;
+    BOOL result = FALSE;
+    if (!ReadAll(fd, &current)) {
+        SetLastError(ErrorFromErrno(errno));
+    } else if (const auto replacement = update(current)) {
+        result = WriteFileAtomically(path, *replacement);
+    } else {
+        result = TRUE;
+    }
+    // A file created only to hold the lock goes again when nothing was written into it.
+    if (created && !StillNamesLockedFile(fd, native)) created = false;
+    if (created) ::unlink(native.c_str());
+    ::close(fd);
+    return result;
+}
+
+}  // namespace platform

@@ -1,0 +1,84 @@
+#include "platform/process_snapshot.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "platform/paths.h"
+#include "platform/text_case.h"
+
+namespace platform {
+namespace {
+
+constexpr std::wstring_view kExe = L".exe";
+
+struct StatFields {
+    std::string shortName;
+    char state = '?';
+    DWORD parent = 0;
+};
+
+// /proc/<pid>/stat: "pid (name) state ppid ..."; the name may hold blanks and parentheses, so
+// it ends at the last ")".
+std::optional<StatFields> ReadStat(const std::string& procDir) {
+    std::ifstream in(procDir + "/stat");
+    std::string text;
+    if (!std::getline(in, text)) return std::nullopt;
+    const std::size_t open = text.find('(');
+    const std::size_t close = text.rfind(')');
+    if (open == std::string::npos || close == std::string::npos || close < open) {
+        return std::nullopt;
+    }
+    StatFields fields;
+    fields.shortName = text.substr(open + 1, close - open - 1);
+    std::istringstream rest(text.substr(close + 1));
+    rest >> fields.state >> fields.parent;
+    return fields;
+}
+
+std::wstring ImageNameOf(const std::string& procDir, const std::string& shortName) {
+    std::error_code ec;
+    std::string exe = std::filesystem::read_symlink(procDir + "/exe", ec).native();
+    if (ec || exe.empty()) return FromNativePath(shortName);
+    constexpr std::string_view kDeleted = " (deleted)";
+    if (exe.ends_with(kDeleted)) exe.resize(exe.size() - kDeleted.size());
+    return FromNativePath(exe.substr(exe.rfind('/') + 1));
+}
+
+std::wstring_view WithoutExe(std::wstring_view name) {
+    return EndsWithNoCase(name, kExe) ? name.substr(0, name.size() - kExe.size()) : name;
+}
+
+}  // namespace
+
+std::vector<ProcessEntry> TakeProcessSnapshot() {
+    std::vector<ProcessEntry> entries;
+    DIR* proc = ::opendir("/proc");
+    if (proc == nullptr) return entries;
+    while (const dirent* entry = ::readdir(proc)) {
+        char* end = nullptr;
+        const unsigned long pid = std::strtoul(entry->d_name, &end, 10);
+        if (pid == 0 || *end != '\0') continue;
+        const std::string dir = std::string("/proc/") + entry->d_name;
+        const auto stat = ReadStat(dir);
+        if (!stat || stat->state == 'Z' || stat->state == 'X') continue;
+        entries.push_back(
+            ProcessEntry{static_cast<DWORD>(pid), stat->parent, ImageNameOf(dir, stat->shortName)});
+    }
+    ::closedir(proc);
+    std::sort(entries.begin(), entries.end(), [](const ProcessEntry& a, const ProcessEntry& b) {
+        return a.processId < b.processId;
+    });
+    return entries;
+}
+
+bool ImageNamesEqual(std::wstring_view a, std::wstring_view b) {
+    return EqualsNoCase(WithoutExe(a), WithoutExe(b));
+}
+
+}  // namespace platform

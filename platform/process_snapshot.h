@@ -1,0 +1,28 @@
+// Snapshots of the running processes, from /proc, and the comparison of image names.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/win_types.h"
+
+namespace platform {
+
+struct ProcessEntry {
+    DWORD processId = 0;
+    DWORD parentProcessId = 0;
+    // The executable's file name without folder ("FriioView"); for processes whose executable
+    // cannot be read (another user's, kernel threads) the kernel's short name.
+    std::wstring imageName;
+};
+
+// Every live process in ascending id order. Processes that have ended but are not reaped yet
+// (zombies) are left out: to the system they no longer exist.
+std::vector<ProcessEntry> TakeProcessSnapshot();
+
+// Image names compare without regard to case and without a trailing ".exe", so the system's
+// "FriioView.exe" matches the executable "FriioView".
+bool ImageNamesEqual(std::wstring_view a, std::wstring_view b);
+
+}  // namespace platform

@@ -1,0 +1,24 @@
+// The power simulation: with ORVANDEL_SIM_POWER=<file>, every power request (standby,
+// hibernate, wake time armed, wake time cancelled) is appended to that file as one line and
+// nothing reaches the machine. Lines read "<local time> <request>[ <argument>]", times as
+// YYYY-MM-DDTHH:MM:SS on the layer's clock, e.g.
+//   2026-12-09T23:10:05 wake-armed 2026-12-10T04:55:00
+//   2026-12-09T23:10:20 standby
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// True when ORVANDEL_SIM_POWER names a file.
+bool IsPowerSimulated();
+
+// Appends "<now> <request>" to the simulation file in one write.
+void AppendSimulatedPowerRequest(std::string_view request);
+
+// A local FILETIME value as YYYY-MM-DDTHH:MM:SS.
+std::string FormatLocalTime(std::uint64_t fileTime);
+
+}  // namespace platform

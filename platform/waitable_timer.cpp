@@ -1,0 +1,166 @@
+#include "platform/waitable_timer.h"
+
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "platform/clock.h"
+#include "platform/debug_output.h"
+#include "platform/simulated_power.h"
+
+namespace platform {
+
+struct WaitableTimer::State {
+    std::wstring name;
+    Event signal{false, false};
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::uint64_t generation = 0;  // each arming and cancelling starts a new one
+    bool wakePending = false;      // a resume timer is armed and has not fired
+    int alarmFd = -1;
+    std::thread waiter;
+};
+
+namespace {
+
+using State = WaitableTimer::State;
+
+// Real time between re-checks of the due time, so that a moved or simulated clock is followed.
+std::chrono::milliseconds RecheckPeriod() {
+    return Clock::Instance().IsSimulated() ? std::chrono::milliseconds(200)
+                                           : std::chrono::milliseconds(10000);
+}
+
+// Clock milliseconds until the due time: a relative due time counts on the tick count, an
+// absolute one on local time.
+struct DueTime {
+    bool relative = true;
+    std::uint64_t tickMs = 0;
+    std::uint64_t local = 0;
+
+    std::int64_t RemainingMs() const {
+        const Clock& clock = Clock::Instance();
+        if (relative) return static_cast<std::int64_t>(tickMs - clock.TickMs());
+        return (static_cast<std::int64_t>(local) - static_cast<std::int64_t>(clock.NowLocal())) /
+               static_cast<std::int64_t>(kFileTimePerMillisecond);
+    }
+};
+
+DueTime MakeDueTime(std::int64_t dueTime) {
+    const Clock& clock = Clock::Instance();
+    DueTime due;
+    due.relative = dueTime < 0;
+    if (due.relative) {
+        const auto span = static_cast<std::uint64_t>(-dueTime);
+        due.tickMs = clock.TickMs() + span / kFileTimePerMillisecond;
+        due.local = clock.NowLocal() + span;
+    } else {
+        due.local = static_cast<std::uint64_t>(dueTime);
+    }
+    return due;
+}
+
+void RunWaiter(const std::shared_ptr<State>& state, std::uint64_t generation, DueTime due) {
+    std::unique_lock lock(state->mutex);
+    for (;;) {
+        if (state->generation != generation) return;
+        const std::int64_t remaining = due.RemainingMs();
+        if (remaining <= 0) break;
+        const auto real =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::Instance().ToRealMs(
+                static_cast<DWORD>(std::min<std::int64_t>(remaining, 0x7FFFFFFF))));
+        state->changed.wait_for(lock,
+                                std::min(real + std::chrono::milliseconds(1), RecheckPeriod()));
+    }
+    state->wakePending = false;
+    SetEvent(state->signal);
+}
+
+// The local time as the machine's UTC clock counts it, with the present offset from UTC.
+timespec LocalToRealtime(std::uint64_t local) {
+    const time_t now = ::time(nullptr);
+    tm parts{};
+    localtime_r(&now, &parts);
+    const std::int64_t unix100ns = static_cast<std::int64_t>(local - kUnixEpochAsFileTime) -
+                                   static_cast<std::int64_t>(parts.tm_gmtoff) * 10'000'000LL;
+    return timespec{static_cast<time_t>(unix100ns / 10'000'000LL),
+                    static_cast<long>(unix100ns % 10'000'000LL) * 100};
+}
+
+// Arms the machine's wake alarm; -1 (with a debug line) when Linux refuses it.
+int ArmWakeAlarm(const std::wstring& name, std::uint64_t local) {
+    int fd = ::timerfd_create(CLOCK_REALTIME_ALARM, TFD_CLOEXEC);
+    if (fd < 0) {
+        OutputDebugStringW(L"wake timer " + name +
+                           L": CLOCK_REALTIME_ALARM refused (no CAP_WAKE_ALARM); the timer "
+                           L"fires on CLOCK_REALTIME and cannot wake the machine");
+        return -1;
+    }
+    itimerspec when{};
+    when.it_value = LocalToRealtime(local);
+    if (::timerfd_settime(fd, TFD_TIMER_ABSTIME, &when, nullptr) != 0) {
+        ::close(fd);
+        fd = -1;
+    }
+    return fd;
+}
+
+// Stops the waiter and the alarm of the present arming. Called without the state's lock.
+void Disarm(State& state) {
+    std::thread waiter;
+    {
+        const std::lock_guard lock(state.mutex);
+        ++state.generation;
+        waiter = std::move(state.waiter);
+        if (state.alarmFd >= 0) ::close(state.alarmFd);
+        state.alarmFd = -1;
+    }
+    state.changed.notify_all();
+    if (waiter.joinable()) waiter.join();
+}
+
+}  // namespace
+
+WaitableTimer::WaitableTimer(std::wstring name) : state_(std::make_shared<State>()) {
+    state_->name = std::move(name);
+}
+
+WaitableTimer::~WaitableTimer() {
+    Cancel();
+}
+
+BOOL WaitableTimer::Set(std::int64_t dueTime, bool resume) {
+    if (dueTime == 0) return FALSE;
+    Disarm(*state_);
+    const DueTime due = MakeDueTime(dueTime);
+    if (resume && IsPowerSimulated()) {
+        AppendSimulatedPowerRequest("wake-armed " + FormatLocalTime(due.local));
+    }
+    const std::lock_guard lock(state_->mutex);
+    if (resume && !IsPowerSimulated() && !Clock::Instance().IsSimulated()) {
+        state_->alarmFd = ArmWakeAlarm(state_->name, due.local);
+    }
+    state_->wakePending = resume;
+    state_->waiter = std::thread(RunWaiter, state_, state_->generation, due);
+    return TRUE;
+}
+
+BOOL WaitableTimer::Cancel() {
+    Disarm(*state_);
+    const std::lock_guard lock(state_->mutex);
+    if (state_->wakePending && IsPowerSimulated()) AppendSimulatedPowerRequest("wake-cancelled");
+    state_->wakePending = false;
+    return TRUE;
+}
+
+const Event& WaitableTimer::Signal() const {
+    return state_->signal;
+}
+
+}  // namespace platform

@@ -1,0 +1,109 @@
+// The other process of the platform tests. Usage: platform_services_helper <command> [args...]
+//   ini-write <file> <section> <key prefix> <count>   writes <prefix>0..<count-1>
+//   reg-write <key> <value prefix> <count>            writes REG_DWORD values 0..count-1
+//   hold-file <file> <ms>     opens the file for writing (others may read), prints "held",
+//                             keeps it <ms> real milliseconds
+//   clock-sample <file>       appends "<real ns> <local FILETIME>" taken at one instant
+//   set-clock <FILETIME>      SetLocalTime
+//   sleep <ms>                Sleep on the clock, then exits
+//   args <file>               writes the working folder and each argument, one per line
+//   exit <code>               exits with that code
+#include <time.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "platform/clock.h"
+#include "platform/file_handle.h"
+#include "platform/private_profile.h"
+#include "platform/registry.h"
+#include "platform/utf8.h"
+
+namespace {
+
+using namespace platform;
+
+std::wstring W(const char* s) {
+    return Utf8ToWide(s);
+}
+
+int IniWrite(char** a) {
+    const int count = std::atoi(a[3]);
+    for (int i = 0; i < count; ++i) {
+        const std::wstring key = W(a[2]) + std::to_wstring(i);
+        if (!WritePrivateProfileStringW(W(a[1]).c_str(), key.c_str(), key.c_str(),
+                                        W(a[0]).c_str())) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int RegWrite(char** a) {
+    auto key = RegistryKey::Create(W(a[0]));
+    if (!key) return 1;
+    const int count = std::atoi(a[2]);
+    for (int i = 0; i < count; ++i) {
+        if (!key->SetDword(W(a[1]) + std::to_wstring(i), static_cast<DWORD>(i))) return 1;
+    }
+    return 0;
+}
+
+int HoldFile(char** a) {
+    FileHandle file = CreateFileW(W(a[0]), GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
+    if (!file.IsValid()) return 1;
+    std::printf("held\n");
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(a[1])));
+    return 0;
+}
+
+int ClockSample(char** a) {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    const std::uint64_t local = Clock::Instance().NowLocal();
+    std::ofstream(a[0], std::ios::app)
+        << (static_cast<long long>(ts.tv_sec) * 1'000'000'000LL + ts.tv_nsec) << " " << local
+        << "\n";
+    return 0;
+}
+
+int SetClock(char** a) {
+    const FILETIME ft = U64ToFileTime(std::strtoull(a[0], nullptr, 10));
+    SYSTEMTIME st{};
+    FileTimeToSystemTime(&ft, &st);
+    return SetLocalTime(&st) ? 0 : 1;
+}
+
+int Args(int argc, char** argv) {
+    std::ofstream out(argv[2]);
+    char cwd[4096];
+    out << (::getcwd(cwd, sizeof cwd) != nullptr ? cwd : "?") << "\n";
+    for (int i = 3; i < argc; ++i)
+        out << argv[i] << "\n";
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return 2;
+    const std::string command = argv[1];
+    char** a = argv + 2;
+    const int n = argc - 2;
+    if (command == "ini-write" && n == 4) return IniWrite(a);
+    if (command == "reg-write" && n == 3) return RegWrite(a);
+    if (command == "hold-file" && n == 2) return HoldFile(a);
+    if (command == "clock-sample" && n == 1) return ClockSample(a);
+    if (command == "set-clock" && n == 1) return SetClock(a);
+    if (command == "sleep" && n == 1) {
+        Sleep(static_cast<DWORD>(std::atoi(a[0])));
+        return 0;
+    }
+    if (command == "args" && n >= 1) return Args(argc, argv);
+    if (command == "exit" && n == 1) return std::atoi(a[0]);
+    return 2;
+}

@@ -1,0 +1,30 @@
+// Runs the helper program of the platform-services tests through the layer's own process calls.
+#pragma once
+
+#include <string>
+
+#include "platform/event.h"
+#include "platform/process.h"
+#include "tests/platform/test_sandbox.h"
+
+namespace test_support {
+
+// Starts the helper with the Windows-style argument tail; 0 when it could not be started.
+inline platform::DWORD StartServicesHelper(const std::wstring& tail) {
+    platform::DWORD pid = 0;
+    if (!platform::CreateProcessW(ServicesHelperPath(), L" " + tail, L"", &pid)) return 0;
+    return pid;
+}
+
+// Waits for a started helper (at most 30 s) and gives its exit code, or -1.
+inline int FinishServicesHelper(platform::DWORD pid) {
+    if (pid == 0 || platform::WaitForProcess(pid, 30000) != platform::WAIT_OBJECT_0) return -1;
+    platform::DWORD code = 0;
+    return platform::GetExitCodeProcess(pid, &code) ? static_cast<int>(code) : -1;
+}
+
+inline int RunServicesHelper(const std::wstring& tail) {
+    return FinishServicesHelper(StartServicesHelper(tail));
+}
+
+}  // namespace test_support
