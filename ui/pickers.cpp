@@ -1,0 +1,84 @@
+#include "ui/pickers.h"
+
+#include <QFileDialog>
+#include <QStringList>
+
+#include "ui/answer_hook.h"
+#include "ui/dialog.h"
+#include "ui/font_picker_dialog.h"
+#include "ui/qt_text.h"
+
+namespace ui {
+namespace {
+
+AnswerHook<FolderPickerRequest, std::optional<std::wstring>>& FolderHook() {
+    static AnswerHook<FolderPickerRequest, std::optional<std::wstring>> hook;
+    return hook;
+}
+
+AnswerHook<OpenFileRequest, std::optional<std::wstring>>& OpenFileHook() {
+    static AnswerHook<OpenFileRequest, std::optional<std::wstring>> hook;
+    return hook;
+}
+
+AnswerHook<FontPickerRequest, std::optional<FontChoice>>& FontHook() {
+    static AnswerHook<FontPickerRequest, std::optional<FontChoice>> hook;
+    return hook;
+}
+
+// Qt takes a filter's patterns from the parentheses at its end: "exe files (*.exe)" already has
+// them; another description gets them appended.
+QString QtFilters(const std::vector<FileFilter>& filters) {
+    QStringList parts;
+    for (const FileFilter& filter : filters) {
+        QString patterns = ToQString(filter.pattern);
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        const QString description = ToQString(filter.description);
+        const QString suffix = QStringLiteral("(%1)").arg(patterns);
+        parts << (description.endsWith(suffix) ? description
+                                               : QStringLiteral("%1 %2").arg(description, suffix));
+    }
+    return parts.join(QLatin1String(";;"));
+}
+
+std::optional<std::wstring> Chosen(const QString& path) {
+    if (path.isEmpty()) return std::nullopt;
+    return ToWide(path);
+}
+
+}  // namespace
+
+std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) {
+    if (FolderHook().Active()) return FolderHook().Answer({owner, std::wstring(title)});
+    return Chosen(QFileDialog::getExistingDirectory(Dialog::FromHandle(owner), ToQString(title)));
+}
+
+std::optional<std::wstring> GetOpenFileName(HWND owner, const std::vector<FileFilter>& filters) {
+    if (OpenFileHook().Active()) return OpenFileHook().Answer({owner, filters});
+    return Chosen(QFileDialog::getOpenFileName(Dialog::FromHandle(owner), QString(), QString(),
+                                               QtFilters(filters)));
+}
+
+std::optional<FontChoice> ChooseFont(HWND owner, const FontChoice& initial) {
+    if (FontHook().Active()) return FontHook().Answer({owner, initial});
+    FontPickerDialog picker(Dialog::FromHandle(owner), FontFromLogFont(initial.font),
+                            initial.color);
+    if (picker.exec() != QDialog::Accepted) return std::nullopt;
+    return FontChoice{LogFontFromFont(picker.SelectedFont(), initial.font), picker.SelectedColor()};
+}
+
+void SetFolderPickerAnswer(
+    std::function<std::optional<std::wstring>(const FolderPickerRequest&)> answer) {
+    FolderHook().Set(std::move(answer));
+}
+
+void SetOpenFileAnswer(std::function<std::optional<std::wstring>(const OpenFileRequest&)> answer) {
+    OpenFileHook().Set(std::move(answer));
+}
+
+void SetFontPickerAnswer(
+    std::function<std::optional<FontChoice>(const FontPickerRequest&)> answer) {
+    FontHook().Set(std::move(answer));
+}
+
+}  // namespace ui
