@@ -167,17 +167,18 @@ std::filesystem::path NamedObjectStore::Folder() const {
     return folder;
 }
 
-NamedObjectHandle NamedObjectStore::Create(std::string_view name, std::size_t size,
-                                           bool* alreadyExisted) const {
+NamedObjectHandle NamedObjectStore::Acquire(std::string_view name, int openFlags,
+                                            std::optional<std::size_t> createSize,
+                                            bool* alreadyExisted) const {
     NamedObjectHandle handle;
     const std::string file = FileNameOf(name);
     if (file.empty()) return handle;
     const auto folder = Folder();
     const auto path = folder / file;
     const FolderLock lock(folder);
-    OwnedFd fd = OpenHeld(path, O_RDWR);
+    OwnedFd fd = OpenHeld(path, openFlags);
     const bool existed = fd.Valid();
-    if (!existed) fd = CreateHeld(path, size);
+    if (!existed && createSize) fd = CreateHeld(path, *createSize);
     if (!fd.Valid()) return handle;
     if (alreadyExisted != nullptr) *alreadyExisted = existed;
     handle.fd_ = std::move(fd);
@@ -185,18 +186,13 @@ NamedObjectHandle NamedObjectStore::Create(std::string_view name, std::size_t si
     return handle;
 }
 
+NamedObjectHandle NamedObjectStore::Create(std::string_view name, std::size_t size,
+                                           bool* alreadyExisted) const {
+    return Acquire(name, O_RDWR, size, alreadyExisted);
+}
+
 NamedObjectHandle NamedObjectStore::Open(std::string_view name, bool writable) const {
-    NamedObjectHandle handle;
-    const std::string file = FileNameOf(name);
-    if (file.empty()) return handle;
-    const auto folder = Folder();
-    const auto path = folder / file;
-    const FolderLock lock(folder);
-    OwnedFd fd = OpenHeld(path, writable ? O_RDWR : O_RDONLY);
-    if (!fd.Valid()) return handle;
-    handle.fd_ = std::move(fd);
-    handle.path_ = path;
-    return handle;
+    return Acquire(name, writable ? O_RDWR : O_RDONLY, std::nullopt, nullptr);
 }
 
 }  // namespace platform

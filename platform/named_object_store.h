@@ -6,6 +6,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -50,6 +51,9 @@ class NamedObjectStore {
 
   private:
     std::filesystem::path Folder() const;
+    // Opens the live object, or creates it when a size is given.
+    NamedObjectHandle Acquire(std::string_view name, int openFlags,
+                              std::optional<std::size_t> createSize, bool* alreadyExisted) const;
     std::string kind_;
 };
 
