@@ -86,7 +86,6 @@ OwnedFd OpenHeld(const std::filesystem::path& path, int openFlags) {
 OwnedFd CreateHeld(const std::filesystem::path& path, std::size_t size) {
     OwnedFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!fd.Valid()) return fd;
-    ::fchmod(fd.Get(), 0600);
     if (::ftruncate(fd.Get(), static_cast<off_t>(size)) != 0 ||
         FlockRetrying(fd.Get(), LOCK_SH | LOCK_NB) != 0) {
         ::unlink(path.c_str());

@@ -67,6 +67,9 @@ LRESULT DispatchMessageW(const MSG* msg);
 // Hooks for an outside event loop (Qt) on the calling thread: the descriptor is readable while
 // messages wait; PumpThreadMessages delivers every waiting message and due timer without
 // blocking; RealTimeUntilNextTimer tells when the next timer is due (nullopt: none armed).
+// SetTimer also makes the descriptor readable, so that the loop re-reads the next timer. In a
+// pump, a WM_QUIT posted to a window goes to that window's WindowProc like any message; thread
+// messages (window 0) are dropped, and PostQuitMessage's quit stays for a GetMessageW loop.
 int GetThreadMessageWakeFd();
 void PumpThreadMessages();
 std::optional<std::chrono::milliseconds> RealTimeUntilNextTimer();
