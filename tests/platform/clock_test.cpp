@@ -1,6 +1,17 @@
 #include "platform/clock.h"
 
 #include <gtest/gtest.h>
+#include <time.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/platform/services_helper.h"
+#include "tests/platform/test_sandbox.h"
 
 namespace platform {
 namespace {
@@ -37,6 +48,81 @@ TEST(ClockTest, SimulatedClockRunsAtItsRateFromItsStart) {
     // Well under a simulated hour has passed since the setting was made.
     EXPECT_LT(elapsed, 3600 * kFileTimePerSecond);
     EXPECT_EQ(clock.ToRealMs(60'000), std::chrono::milliseconds(60));
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+// Simulated local time minus rate x real time, from one "<real ns> <local>" sample line: equal
+// for two processes that agree on the clock.
+double SimulationOrigin(const std::string& line, double rate) {
+    long long realNs = 0;
+    unsigned long long local = 0;
+    std::istringstream(line) >> realNs >> local;
+    return static_cast<double>(local) / 1e7 - rate * static_cast<double>(realNs) / 1e9;
+}
+
+class SimulatedClockTest : public ::testing::Test {
+  protected:
+    void Start(double rate) {
+        SYSTEMTIME start{};
+        start.wYear = 2026;
+        start.wMonth = 12;
+        start.wDay = 9;
+        start.wHour = 21;
+        setting = FormatSimClockSetting(start, rate);
+        ::setenv("ORVANDEL_SIM_CLOCK", setting.c_str(), 1);
+    }
+    std::vector<std::string> Samples() const {
+        std::ifstream in(sandbox.Native("samples"));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    test_support::Sandbox sandbox;
+    std::string setting;
+};
+
+TEST_F(SimulatedClockTest, TwoProcessesAgreeAndSetLocalTimeMovesBothButNotTheMachine) {
+    Start(1.0);
+    const std::wstring sample = L"clock-sample " + sandbox.Wide("samples");
+    ASSERT_EQ(test_support::RunServicesHelper(sample), 0);
+    const Clock here(ParseSimClockSetting(setting));
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    const std::uint64_t local = here.NowLocal();
+    const double mine = static_cast<double>(local) / 1e7 - static_cast<double>(ts.tv_sec) -
+                        static_cast<double>(ts.tv_nsec) / 1e9;
+    EXPECT_NEAR(SimulationOrigin(Samples().at(0), 1.0), mine, 0.050);
+
+    // Another process moves the simulated clock a day ahead; this process sees it at once.
+    const time_t machineBefore = ::time(nullptr);
+    const std::uint64_t target = here.NowLocal() + kFileTimePerDay;
+    ASSERT_EQ(test_support::RunServicesHelper(L"set-clock " + std::to_wstring(target)), 0);
+    const std::int64_t off = static_cast<std::int64_t>(here.NowLocal() - target);
+    EXPECT_GT(off, -static_cast<std::int64_t>(50 * kFileTimePerMillisecond));
+    EXPECT_LT(off, static_cast<std::int64_t>(2 * kFileTimePerSecond));
+    EXPECT_LT(std::llabs(::time(nullptr) - machineBefore), 5);  // the machine's clock stayed
+    ASSERT_EQ(test_support::RunServicesHelper(sample), 0);
+    EXPECT_NEAR(SimulationOrigin(Samples().at(1), 1.0), mine + 86400.0, 0.050);
+}
+
+TEST_F(SimulatedClockTest, SleepsRunAtTheClocksRate) {
+    Start(60.0);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(test_support::RunServicesHelper(L"sleep 60000"), 0);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(990));
+    EXPECT_LT(took, std::chrono::milliseconds(3000));
+
+    // Timed waits of this process follow the same rate.
+    const Clock clock(ParseSimClockSetting(setting));
+    EXPECT_EQ(clock.ToRealMs(20000), std::chrono::nanoseconds(333'333'333));
 }
 
 }  // namespace

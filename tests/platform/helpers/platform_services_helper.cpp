@@ -1,17 +1,18 @@
 // The other process of the platform tests. Usage: platform_services_helper <command> [args...]
 //   ini-write <file> <section> <key prefix> <count>   writes <prefix>0..<count-1>
 //   reg-write <key> <value prefix> <count>            writes REG_DWORD values 0..count-1
-//   hold-file <file> <ms>     opens the file for writing (others may read), prints "held",
-//                             keeps it <ms> real milliseconds
+//   hold-file <file> <flag>   opens the file for writing (others may read) and keeps it until
+//                             the file <flag> exists (at most 20 s)
 //   clock-sample <file>       appends "<real ns> <local FILETIME>" taken at one instant
 //   set-clock <FILETIME>      SetLocalTime
 //   sleep <ms>                Sleep on the clock, then exits
+//   wake-timer <ms>           arms a resume timer <ms> of clock time ahead, waits until it fires
 //   args <file>               writes the working folder and each argument, one per line
 //   exit <code>               exits with that code
 #include <time.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -21,6 +22,7 @@
 #include "platform/private_profile.h"
 #include "platform/registry.h"
 #include "platform/utf8.h"
+#include "platform/waitable_timer.h"
 
 namespace {
 
@@ -55,9 +57,8 @@ int RegWrite(char** a) {
 int HoldFile(char** a) {
     FileHandle file = CreateFileW(W(a[0]), GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
     if (!file.IsValid()) return 1;
-    std::printf("held\n");
-    std::fflush(stdout);
-    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(a[1])));
+    for (int i = 0; i < 4000 && !std::filesystem::exists(a[1]); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return 0;
 }
 
@@ -102,6 +103,11 @@ int main(int argc, char** argv) {
     if (command == "sleep" && n == 1) {
         Sleep(static_cast<DWORD>(std::atoi(a[0])));
         return 0;
+    }
+    if (command == "wake-timer" && n == 1) {
+        WaitableTimer timer(L"FriioOrvandel");
+        timer.Set(-std::atoll(a[0]) * static_cast<std::int64_t>(kFileTimePerMillisecond), true);
+        return WaitForSingleObject(timer.Signal(), INFINITE) == WAIT_OBJECT_0 ? 0 : 1;
     }
     if (command == "args" && n >= 1) return Args(argc, argv);
     if (command == "exit" && n == 1) return std::atoi(a[0]);

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/known_folders.h"
+#include "platform/last_error.h"
+#include "platform/paths.h"
+#include "platform/text_case.h"
+#include "tests/platform/test_sandbox.h"
+
+namespace platform {
+namespace {
+
+TEST(PathsTest, SplitsLikeWindowsAndJoinsWithOneSeparator) {
+    PathParts p = SplitPath(L"/opt/friio/FriioView.exe");
+    EXPECT_EQ(p.drive, L"");
+    EXPECT_EQ(p.dir, L"/opt/friio/");
+    EXPECT_EQ(p.fname, L"FriioView");
+    EXPECT_EQ(p.ext, L".exe");
+    p = SplitPath(L"/rec/2026-a.b.TS");
+    EXPECT_EQ(p.fname, L"2026-a.b");
+    EXPECT_EQ(p.ext, L".TS");
+    p = SplitPath(L"Orvandel");
+    EXPECT_EQ(p.dir, L"");
+    EXPECT_EQ(p.fname, L"Orvandel");
+    EXPECT_EQ(p.ext, L"");
+    EXPECT_EQ(SplitPath(L"/home/.hidden").ext, L".hidden");
+    EXPECT_EQ(SplitPath(L"/a.b/c").ext, L"");
+    EXPECT_EQ(FolderOf(L"/opt/friio/FriioView"), L"/opt/friio/");
+    EXPECT_EQ(JoinPath(L"/docs", L"Orvandel"), L"/docs/Orvandel");
+    EXPECT_EQ(JoinPath(L"/docs/", L"Orvandel"), L"/docs/Orvandel");
+    EXPECT_EQ(JoinPath(L"", L"x"), L"x");
+    EXPECT_EQ(FromNativePath(ToNativePath(L"/録画/ＮＨＫ.ts")), L"/録画/ＮＨＫ.ts");
+}
+
+TEST(TextCaseTest, FoldsTheLettersWindowsFolds) {
+    EXPECT_TRUE(EqualsNoCase(L"Friio HDTV Player", L"FRIIO hdtv PLAYER"));
+    EXPECT_TRUE(EqualsNoCase(L"ａｂｃ", L"ＡＢＣ"));
+    EXPECT_TRUE(EqualsNoCase(L"éÿāő", L"ÉŸĀŐ"));
+    EXPECT_TRUE(EqualsNoCase(L"σπ", L"ΣΠ"));
+    EXPECT_TRUE(EqualsNoCase(L"жё", L"ЖЁ"));
+    EXPECT_FALSE(EqualsNoCase(L"ひらがな", L"ヒラガナ"));
+    EXPECT_FALSE(EqualsNoCase(L"abc", L"abcd"));
+    EXPECT_TRUE(EndsWithNoCase(L"FriioView.EXE", L".exe"));
+    EXPECT_EQ(ToUpperNoCase(L"÷"), L"÷");
+}
+
+class KnownFoldersTest : public ::testing::Test {
+  protected:
+    test_support::Sandbox sandbox;
+};
+
+TEST_F(KnownFoldersTest, DocumentsComeFromUserDirsOrTheHomeFolder) {
+    const std::string home = std::getenv("HOME");
+    EXPECT_EQ(GetDocumentsFolder(), FromNativePath(home + "/Documents"));
+    EXPECT_TRUE(std::filesystem::is_directory(home + "/Documents"));  // made when missing
+
+    std::ofstream(std::string(std::getenv("XDG_CONFIG_HOME")) + "/user-dirs.dirs")
+        << "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+           "XDG_DOCUMENTS_DIR=\"$HOME/文書\"\n";
+    EXPECT_EQ(GetDocumentsFolder(), FromNativePath(home + "/文書"));
+    std::ofstream(std::string(std::getenv("XDG_CONFIG_HOME")) + "/user-dirs.dirs")
+        << "XDG_DOCUMENTS_DIR=\"relative/is/ignored\"\n";
+    EXPECT_EQ(GetDocumentsFolder(), FromNativePath(home + "/Documents"));
+}
+
+TEST_F(KnownFoldersTest, ModuleFileNameIsTheHostExecutable) {
+    const std::wstring exe = HostExecutablePath();
+    EXPECT_EQ(SplitPath(exe).fname, L"platform_tests");
+    wchar_t buffer[512];
+    EXPECT_EQ(GetModuleFileNameW(nullptr, buffer, 512), exe.size());
+    EXPECT_EQ(std::wstring(buffer), exe);
+    wchar_t small[5];
+    EXPECT_EQ(GetModuleFileNameW(nullptr, small, 5), 5u);
+    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(std::wstring(small), exe.substr(0, 4));
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,104 @@
+#include "platform/power.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/simulated_power.h"
+#include "platform/waitable_timer.h"
+#include "tests/platform/services_helper.h"
+#include "tests/platform/test_sandbox.h"
+
+namespace platform {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+constexpr std::int64_t kMs = static_cast<std::int64_t>(kFileTimePerMillisecond);
+
+// Every test runs with the power simulation: nothing here may reach the machine.
+class PowerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ::setenv("ORVANDEL_SIM_POWER", sandbox.Native("power.log").c_str(), 1);
+    }
+    void TearDown() override { ::unsetenv("ORVANDEL_SIM_POWER"); }
+
+    // The requests of the simulation file, without their time stamps.
+    std::vector<std::string> Requests() const {
+        std::ifstream in(sandbox.Native("power.log"));
+        std::vector<std::string> out;
+        for (std::string line; std::getline(in, line);)
+            out.push_back(line.substr(line.find(' ') + 1));
+        return out;
+    }
+
+    test_support::Sandbox sandbox;
+};
+
+TEST_F(PowerTest, StandbyAndHibernationAreWrittenAndFollowedByAResume) {
+    std::atomic<int> resumes{0};
+    const int id = AddResumeListener([&] { ++resumes; });
+    EXPECT_EQ(EnterSleepState(TRUE), 1);
+    EXPECT_EQ(EnterSleepState(FALSE), 1);
+    EXPECT_TRUE(SetSystemPowerState(TRUE, FALSE));
+    EXPECT_EQ(Requests(), (std::vector<std::string>{"standby", "hibernate", "standby"}));
+    EXPECT_EQ(resumes.load(), 3);
+    RemoveResumeListener(id);
+    EnterSleepState(TRUE);
+    EXPECT_EQ(resumes.load(), 3);
+}
+
+TEST_F(PowerTest, AWakeTimerFiresOnceAtItsDueTimeAndReArmingReplacesIt) {
+    WaitableTimer timer(L"FriioOrvandel");
+    const std::uint64_t now = Clock::Instance().NowLocal();
+    ASSERT_TRUE(timer.Set(-10'000 * kMs, true));
+    const auto start = steady_clock::now();
+    ASSERT_TRUE(timer.Set(-200 * kMs, true));  // replaces the 10-s arming
+    EXPECT_EQ(WaitForSingleObject(timer.Signal(), 5000), WAIT_OBJECT_0);
+    EXPECT_GE(steady_clock::now() - start, milliseconds(195));
+    EXPECT_LT(steady_clock::now() - start, milliseconds(3000));
+    EXPECT_EQ(WaitForSingleObject(timer.Signal(), 300), WAIT_TIMEOUT);  // automatic reset
+    const auto requests = Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0], "wake-armed " + FormatLocalTime(now + 10'000 * kMs));
+    EXPECT_TRUE(requests[1].starts_with("wake-armed "));
+
+    // An absolute local due time; cancelling a pending one is written too.
+    ASSERT_TRUE(
+        timer.Set(static_cast<std::int64_t>(Clock::Instance().NowLocal()) + 100 * kMs, false));
+    EXPECT_EQ(WaitForSingleObject(timer.Signal(), 5000), WAIT_OBJECT_0);
+    ASSERT_TRUE(timer.Set(-5000 * kMs, true));
+    ASSERT_TRUE(timer.Cancel());
+    EXPECT_EQ(WaitForSingleObject(timer.Signal(), 300), WAIT_TIMEOUT);
+    EXPECT_EQ(Requests().back(), "wake-cancelled");
+    EXPECT_EQ(Requests().size(), 4u);  // the timer without resume wrote nothing
+    EXPECT_FALSE(timer.Set(0, true));
+}
+
+TEST_F(PowerTest, AWakeTimerFollowsTheSimulatedClock) {
+    SYSTEMTIME start{};
+    start.wYear = 2026;
+    start.wMonth = 12;
+    start.wDay = 9;
+    start.wHour = 23;
+    ::setenv("ORVANDEL_SIM_CLOCK", FormatSimClockSetting(start, 3000.0).c_str(), 1);
+    // 25 minutes at rate 3000 take half a second.
+    const auto began = steady_clock::now();
+    ASSERT_EQ(test_support::RunServicesHelper(L"wake-timer 1500000"), 0);
+    EXPECT_GE(steady_clock::now() - began, milliseconds(490));
+    EXPECT_LT(steady_clock::now() - began, milliseconds(5000));
+    const auto requests = Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].starts_with("wake-armed 2026-12-09T23:2")) << requests[0];
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,165 @@
+#include "platform/process.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/command_line.h"
+#include "platform/paths.h"
+#include "platform/process_snapshot.h"
+#include "platform/shell_execute.h"
+#include "platform/window_messages.h"
+#include "tests/platform/services_helper.h"
+#include "tests/platform/test_sandbox.h"
+
+namespace platform {
+namespace {
+
+using Args = std::vector<std::wstring>;
+
+TEST(CommandLineTest, SplitsByWindowsQuotingRules) {
+    EXPECT_EQ(SplitArguments(L" -n -c 27 -r 31 -x -f \"2026 NHK.ts\" -d 5 -e -o 1"),
+              (Args{L"-n", L"-c", L"27", L"-r", L"31", L"-x", L"-f", L"2026 NHK.ts", L"-d", L"5",
+                    L"-e", L"-o", L"1"}));
+    EXPECT_EQ(SplitArguments(LR"(a\\b "c\\" d\"e "f""g" \\\"h)"),
+              (Args{LR"(a\\b)", LR"(c\)", LR"(d"e)", LR"(f"g)", LR"(\"h)"}));
+    EXPECT_EQ(SplitArguments(L"\"\" x\t\ty"), (Args{L"", L"x", L"y"}));
+    EXPECT_EQ(SplitCommandLine(LR"("C:\my app\v.exe" "a b" c)"),
+              (Args{LR"(C:\my app\v.exe)", L"a b", L"c"}));
+    EXPECT_EQ(SplitCommandLine(L" -n -o 2"), (Args{L"", L"-n", L"-o", L"2"}));
+    for (const std::wstring& arg :
+         {std::wstring(L"plain"), std::wstring(L"two words"), std::wstring(LR"(tail\)"),
+          std::wstring(LR"(q"uo\"te)"), std::wstring(L"")}) {
+        EXPECT_EQ(SplitArguments(QuoteArgument(arg)), Args{arg}) << QuoteArgument(arg);
+    }
+}
+
+class ProcessTest : public ::testing::Test {
+  protected:
+    std::vector<std::string> Lines(const std::string& name) const {
+        std::ifstream in(sandbox.Native(name));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+    static bool InSnapshot(DWORD pid) {
+        for (const ProcessEntry& e : TakeProcessSnapshot()) {
+            if (e.processId == pid) return true;
+        }
+        return false;
+    }
+    test_support::Sandbox sandbox;
+    std::wstring helper = test_support::ServicesHelperPath();
+};
+
+TEST_F(ProcessTest, StartsTheProgramDirectlyInItsWorkingFolderWithItsArguments) {
+    const std::wstring out = sandbox.Wide("args.txt");
+    DWORD pid = 0;
+    ASSERT_TRUE(CreateProcessW(helper, L" args " + out + L" -f \"a b.ts\" $HOME;x",
+                               sandbox.Wide(""), &pid));
+    EXPECT_EQ(WaitForProcess(pid, 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(Lines("args.txt"),
+              (std::vector<std::string>{sandbox.Native("").parent_path().native(), "-f", "a b.ts",
+                                        "$HOME;x"}));  // no shell: nothing expanded
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeProcess(pid, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(CreateProcessW(sandbox.Wide("missing"), L" x", L"", &pid));
+}
+
+TEST_F(ProcessTest, WithoutApplicationNameTheProgramComesFromTheCommandLine) {
+    // A program whose folder has a blank, named without quotes and with ".exe", as Windows
+    // settings name it.
+    std::filesystem::create_directories(sandbox.Native("my tools"));
+    const auto copy = sandbox.Native("my tools/viewer");
+    std::filesystem::copy_file(platform::ToNativePath(helper), copy);
+    const std::wstring line =
+        FromNativePath(copy.native()) + L".exe args " + sandbox.Wide("out.txt") + L" \"x y\"";
+    DWORD pid = 0;
+    ASSERT_TRUE(CreateProcessW(L"", line, L"", &pid));
+    EXPECT_EQ(test_support::FinishServicesHelper(pid), 0);
+    const auto lines = Lines("out.txt");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "x y");
+}
+
+TEST_F(ProcessTest, AChildOutlivesItsParentsWaitAndIsReapedWhenItEnds) {
+    const DWORD pid = test_support::StartServicesHelper(L"sleep 20000");
+    ASSERT_NE(pid, 0u);
+    EXPECT_EQ(WaitForProcess(pid, 200), WAIT_TIMEOUT);
+    EXPECT_TRUE(InSnapshot(pid));
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeProcess(pid, &code));
+    EXPECT_EQ(code, STILL_ACTIVE);
+    bool named = false;
+    for (const ProcessEntry& e : TakeProcessSnapshot()) {
+        if (e.processId == pid)
+            named = ImageNamesEqual(e.imageName, L"PLATFORM_SERVICES_HELPER.EXE");
+    }
+    EXPECT_TRUE(named);
+
+    EXPECT_TRUE(TerminateProcess(pid, 1));
+    EXPECT_EQ(WaitForProcess(pid, 10000), WAIT_OBJECT_0);
+    EXPECT_FALSE(InSnapshot(pid));
+    // Reaped: no zombie is left behind.
+    for (int i = 0; i < 200 && std::filesystem::exists("/proc/" + std::to_string(pid)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(pid)));
+    EXPECT_TRUE(GetExitCodeProcess(pid, &code));
+    EXPECT_EQ(code, 128u + 9);
+    EXPECT_EQ(test_support::RunServicesHelper(L"exit 3"), 3);
+}
+
+TEST_F(ProcessTest, SnapshotsNameProcessesAndCompareImagesWithoutCaseOrExe) {
+    EXPECT_TRUE(ImageNamesEqual(L"FriioView.exe", L"friioview"));
+    EXPECT_TRUE(ImageNamesEqual(L"FRIIOVIEW.EXE", L"FriioView.exe"));
+    EXPECT_FALSE(ImageNamesEqual(L"FriioView2", L"FriioView"));
+    const auto snapshot = TakeProcessSnapshot();
+    ASSERT_FALSE(snapshot.empty());
+    EXPECT_TRUE(std::is_sorted(
+        snapshot.begin(), snapshot.end(),
+        [](const ProcessEntry& a, const ProcessEntry& b) { return a.processId < b.processId; }));
+    bool self = false;
+    for (const ProcessEntry& e : snapshot) {
+        if (e.processId == GetCurrentProcessId()) self = e.imageName == L"platform_tests";
+    }
+    EXPECT_TRUE(self);
+    EXPECT_EQ(WaitForProcess(0x7FFFFFF0, 0), WAIT_OBJECT_0);  // no such process
+}
+
+TEST_F(ProcessTest, ShellOpenRunsExecutablesAndHandsDocumentsToXdgOpen) {
+    const std::wstring out = sandbox.Wide("opened.txt");
+    // A stand-in for the desktop's xdg-open, found first in PATH.
+    std::filesystem::create_directories(sandbox.Native("bin"));
+    const auto fake = sandbox.Native("bin/xdg-open");
+    std::ofstream(fake) << "#!/bin/sh\necho \"$@\" > '" << sandbox.Native("opened.txt").native()
+                        << "'\n";
+    ::chmod(fake.c_str(), 0755);
+    const std::string path = sandbox.Native("bin").native() + ":" + std::getenv("PATH");
+    ::setenv("PATH", path.c_str(), 1);
+
+    std::ofstream(sandbox.Native("list.dat")) << "x";
+    EXPECT_GT(
+        ShellExecuteW(0, L"open", sandbox.Wide("list.dat").c_str(), nullptr, nullptr, SW_SHOW), 32);
+    for (int i = 0; i < 1000 && Lines("opened.txt").empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(Lines("opened.txt"), std::vector<std::string>{sandbox.Native("list.dat").native()});
+
+    const std::wstring params = L"args " + sandbox.Wide("exe.txt") + L" \"p q\"";
+    EXPECT_GT(ShellExecuteW(0, L"open", helper.c_str(), params.c_str(), nullptr, SW_SHOW), 32);
+    for (int i = 0; i < 1000 && Lines("exe.txt").size() < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(Lines("exe.txt").size(), 2u);
+    EXPECT_EQ(ShellExecuteW(0, L"open", sandbox.Wide("none.doc").c_str(), nullptr, nullptr, 5),
+              SE_ERR_FNF);
+    EXPECT_EQ(ShellExecuteW(0, L"print", helper.c_str(), nullptr, nullptr, 5), SE_ERR_NOASSOC);
+}
+
+}  // namespace
+}  // namespace platform
