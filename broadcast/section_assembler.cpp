@@ -105,6 +105,7 @@ bool SectionAssembler::UnitComplete(bool unit_start) {
     if (unit_start) {
         bytes_collected_ = 0;
         bytes_expected_ = 0;
+        cut_header_at_ = -1;
         if (size >= 4) {
             do {
                 const std::uint32_t section_length =
@@ -119,10 +120,49 @@ bool SectionAssembler::UnitComplete(bool unit_start) {
                 }
             } while (bytes_collected_ + 3 < size);
         }
+        if (!stuffing) NoteCutHeader(chunk);
     } else {
         bytes_collected_ += size;
+        ResolveCutHeader();
     }
     return !(bytes_expected_ > bytes_collected_ && !stuffing);
+}
+
+// A section that begins in the last three bytes of the unit's first chunk has a header the
+// count above does not read; without this the unit would count as complete and that section
+// would be lost together with the packets that carry the rest of it.
+void SectionAssembler::NoteCutHeader(const Chunk& chunk) {
+    const std::uint32_t size = chunk.used;
+    const std::uint32_t start = bytes_expected_;
+    if (bytes_collected_ != start || start >= size || chunk.data[start] == 0xFF) return;
+    bytes_collected_ = size;
+    if (size - start >= 3) {
+        bytes_expected_ =
+            start + (((chunk.data[start + 1] & 0x0Fu) << 8) | chunk.data[start + 2]) + 3;
+        return;
+    }
+    cut_header_at_ = static_cast<std::int32_t>(start);
+    bytes_expected_ = size + 1;
+}
+
+void SectionAssembler::ResolveCutHeader() {
+    if (cut_header_at_ < 0) return;
+    const auto start = static_cast<std::uint32_t>(cut_header_at_);
+    if (bytes_collected_ < start + 3) {
+        bytes_expected_ = bytes_collected_ + 1;
+        return;
+    }
+    bytes_expected_ = start + (((UnitByte(start + 1) & 0x0Fu) << 8) | UnitByte(start + 2)) + 3;
+    cut_header_at_ = -1;
+}
+
+// Byte `position` of the unit in progress, counted across its pending chunks.
+std::uint8_t SectionAssembler::UnitByte(std::uint32_t position) const {
+    for (const Chunk& chunk : pending_) {
+        if (position < chunk.used) return chunk.data[position];
+        position -= chunk.used;
+    }
+    return 0;
 }
 
 int SectionAssembler::ParseChunks() {

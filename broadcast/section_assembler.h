@@ -48,6 +48,9 @@ class SectionAssembler {
     int ClosePreviousUnit(const std::uint8_t* bytes, int size);
     void AppendChunk(const std::uint8_t* bytes, int size);
     bool UnitComplete(bool unit_start);
+    void NoteCutHeader(const Chunk& chunk);
+    void ResolveCutHeader();
+    std::uint8_t UnitByte(std::uint32_t position) const;
     int ParseChunks();
     void DropPublished();
     int Publish();
@@ -60,6 +63,7 @@ class SectionAssembler {
     std::uint32_t idle_ = 1;
     std::uint32_t bytes_collected_ = 0;
     std::uint32_t bytes_expected_ = 0;
+    std::int32_t cut_header_at_ = -1;   // start of a section whose header the first chunk cut
     std::vector<std::uint8_t> buffer_;  // concatenation of the pending chunks, reused
 };
 
