@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
 
@@ -27,6 +28,9 @@ class Sandbox {
         ::setenv("ORVANDEL_NAMESPACE", ("sandbox" + std::to_string(::getpid())).c_str(), 1);
         ::unsetenv("ORVANDEL_SIM_POWER");
         ::unsetenv("ORVANDEL_SIM_CLOCK");
+        // The test process itself runs on the real clock, even when a test later sets
+        // ORVANDEL_SIM_CLOCK for the helpers it starts.
+        platform::Clock::Instance();
     }
     ~Sandbox() {
         std::error_code ec;
