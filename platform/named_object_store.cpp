@@ -41,9 +41,10 @@ class FolderLock {
     FolderLock& operator=(const FolderLock&) = delete;
 
   private:
+    // Never destroyed: handles held by static objects may close during exit.
     static std::mutex& Mutex() {
-        static std::mutex mutex;
-        return mutex;
+        static auto* const mutex = new std::mutex;
+        return *mutex;
     }
     // Called with the mutex held.
     static int LockFileOf(const std::filesystem::path& folder) {
