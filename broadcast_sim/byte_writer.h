@@ -18,15 +18,9 @@ class ByteWriter {
     ByteWriter& U16(std::uint32_t v) { return U8(v >> 8).U8(v); }
     ByteWriter& U24(std::uint32_t v) { return U8(v >> 16).U16(v); }
     ByteWriter& U32(std::uint32_t v) { return U16(v >> 16).U16(v); }
-    ByteWriter& Bytes(std::span<const std::uint8_t> bytes) {
-        bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
-        return *this;
-    }
+    ByteWriter& Bytes(std::span<const std::uint8_t> bytes);
     // Raw bytes of a narrow string (ARIB or ASCII text), without a terminator.
-    ByteWriter& Text(std::string_view text) {
-        bytes_.insert(bytes_.end(), text.begin(), text.end());
-        return *this;
-    }
+    ByteWriter& Text(std::string_view text);
     // A u8 length and the bytes.
     ByteWriter& LengthPrefixed(std::span<const std::uint8_t> bytes) {
         return U8(CheckedLength(bytes.size(), 0xFF)).Bytes(bytes);
@@ -49,6 +43,8 @@ class ByteWriter {
     }
 
   private:
+    ByteWriter& Append(const void* data, std::size_t size);
+
     std::vector<std::uint8_t> bytes_;
 };
 
