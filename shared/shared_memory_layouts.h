@@ -5,6 +5,8 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "platform/system_time.h"
 #include "platform/win_types.h"
@@ -61,5 +63,13 @@ static_assert(offsetof(RecordRequest, start) == 1032);
 static_assert(offsetof(RecordRequest, minutes) == 1048);
 static_assert(offsetof(RecordRequest, noErrLog) == 1052);
 static_assert(offsetof(RecordRequest, marginSeconds) == 1056);
+
+// The file name field as wide text: SetRecordFileName zero-fills the field and stores the name
+// as UTF-16 code units, at most `maxUnits` of them (never more than 511, so the field stays
+// terminated; a surrogate pair is not split). RecordFileName reads up to the first zero, or the
+// whole field when a foreign writer left it unterminated; broken surrogates read as U+FFFD.
+void SetRecordFileName(RecordRequest& request, std::wstring_view name,
+                       std::size_t maxUnits = kRecordFileNameChars - 1);
+std::wstring RecordFileName(const RecordRequest& request);
 
 }  // namespace shared

@@ -125,8 +125,7 @@ TEST_F(SharedMemoryBlockTest, RecordRequestTravelsWholeAndAMissingOneLeavesTheBu
 
     SharedMemoryBlock block;
     RecordRequest request;
-    const std::u16string name = u"20240501-2100-news.ts";
-    std::copy(name.begin(), name.end(), request.fileName);
+    SetRecordFileName(request, L"20240501-2100-ニュース.ts");
     request.channel = 27;
     request.serviceId = 1024;
     request.eventId = 0x1234;
@@ -136,7 +135,8 @@ TEST_F(SharedMemoryBlockTest, RecordRequestTravelsWholeAndAMissingOneLeavesTheBu
     request.marginSeconds = 65;
     EXPECT_EQ(block.WriteRec(request, pid), 1);
     PipedProcess plugin(SHARED_TEST_HELPER, {"read-rec", std::to_string(pid)});
-    EXPECT_EQ(plugin.Expect("rec "), "20240501-2100-news.ts 27 1024 4660 2024-5-1 21:0:0 31 1 65");
+    EXPECT_EQ(plugin.Expect("rec "),
+              "20240501-2100-ニュース.ts 27 1024 4660 2024-5-1 21:0:0 31 1 65");
 
     // A second request from the same block replaces the first.
     request.minutes = 45;

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/named_file_mapping.h"
+#include "platform/utf8.h"
 #include "shared/shared_memory_block.h"
 #include "shared/shared_memory_names.h"
 #include "shared/shared_memory_readers.h"
@@ -92,11 +93,7 @@ int ReadRec(platform::DWORD pid) {
         Report("rec none");
         return 0;
     }
-    std::string name;
-    for (const char16_t c : request.fileName) {
-        if (c == 0) break;
-        name.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-    }
+    const std::string name = platform::WideToUtf8(RecordFileName(request));
     char line[256];
     std::snprintf(line, sizeof line, "rec %s %u %u %u %u-%u-%u %u:%u:%u %u %u %d", name.c_str(),
                   request.channel, request.serviceId, request.eventId, request.start.wYear,
