@@ -103,6 +103,9 @@ ProfileText::Line ProfileText::MakeLine(std::wstring_view text, bool terminated)
 
 void ProfileText::EnsureTerminated(std::size_t index) {
     if (index >= lines_.size() || lines_[index].terminated) return;
+    // A UTF-16 file cut after an odd byte gets that code unit completed, so that what follows
+    // stays aligned.
+    if (utf16_ && lines_[index].raw.size() % 2 != 0) lines_[index].raw.push_back('\0');
     lines_[index].raw += Encode(L"\r\n");
     lines_[index].terminated = true;
 }

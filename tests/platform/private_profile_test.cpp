@@ -114,6 +114,10 @@ TEST_F(PrivateProfileTest, ShiftJisFilesStayShiftJisAndUtf16FilesStayUtf16) {
     EXPECT_EQ(Bytes(), "\xFF\xFE" + WideToUtf16Le(L"[BS110CS]\r\n11727,4010=ＢＳ朝日\r\n"
                                                   L"12034,4030=𠀋\r\n"));
     EXPECT_EQ(Get(L"BS110CS", L"12034,4030"), L"𠀋");
+
+    Write("\xFF\xFE" + WideToUtf16Le(L"[S]\r\nA=1") + "\x32");  // cut after an odd byte
+    EXPECT_TRUE(WritePrivateProfileStringW(L"S", L"B", L"2", path.c_str()));
+    EXPECT_EQ(Get(L"S", L"B"), L"2");
 }
 
 TEST_F(PrivateProfileTest, TwoProcessesWritingOneFileLoseNoKey) {
