@@ -88,6 +88,19 @@ TEST_F(WindowMessagesCrossProcessTest, SendToAProcessThatDiesGivesZeroAtOnce) {
     EXPECT_FALSE(IsWindow(hwnd));
 }
 
+TEST_F(WindowMessagesCrossProcessTest, SendToAStalledWindowGivesUpAfterItsBound) {
+    PipedProcess helper(PLATFORM_TEST_HELPER, {"window", "stalls", "0", "1"});
+    const HWND hwnd = StartWindow(helper);
+    ASSERT_NE(hwnd, 0u);
+    ASSERT_TRUE(PostMessageW(hwnd, kStallMessage, 15000, 0));
+    ASSERT_TRUE(helper.Expect("stall").has_value());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(SendMessageW(hwnd, WM_USER, 1, 0), 0);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::seconds(9));
+    EXPECT_LT(waited, std::chrono::seconds(14));
+}
+
 TEST_F(WindowMessagesCrossProcessTest, PostToADeadOrUnknownWindowFails) {
     EXPECT_FALSE(PostMessageW(0x12345678, WM_USER, 0, 0));
     EXPECT_EQ(SendMessageW(0x12345678, WM_USER, 0, 0), 0);

@@ -39,6 +39,7 @@ class ReportingWindow : public WindowTarget {
   public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == kStallMessage) {
+            Report("stall");
             std::this_thread::sleep_for(std::chrono::milliseconds(wParam));
         } else if (message == kDieMessage) {
             std::_Exit(0);
