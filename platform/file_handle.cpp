@@ -130,6 +130,11 @@ FileHandle CreateFileW(std::wstring_view path, DWORD desiredAccess, DWORD shareM
         SetLastError(FileErrorFromErrno(errno, native));
         return {};
     }
+    struct stat st {};
+    if (::fstat(file.fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+        SetLastError(ERROR_ACCESS_DENIED);  // a folder is not a file
+        return {};
+    }
     if (!AcquireShareMode(file.fd_, desiredAccess, shareMode)) {
         SetLastError(ERROR_SHARING_VIOLATION);
         return {};

@@ -81,7 +81,8 @@ BOOL CreateDirectoryW(std::wstring_view path) {
 BOOL GetDiskFreeSpaceExW(std::wstring_view folder, std::uint64_t* freeBytesAvailableToCaller,
                          std::uint64_t* totalBytes, std::uint64_t* totalFreeBytes) {
     struct statvfs vfs {};
-    if (::statvfs(ToNativePath(folder).c_str(), &vfs) != 0) {
+    const std::string native = folder.empty() ? std::string(".") : ToNativePath(folder);
+    if (::statvfs(native.c_str(), &vfs) != 0) {
         SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
         return FALSE;
     }

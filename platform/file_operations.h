@@ -22,7 +22,9 @@ BOOL CopyFileW(std::wstring_view existing, std::wstring_view destination, BOOL f
 BOOL CreateDirectoryW(std::wstring_view path);
 
 // Free space of the file system that holds the folder (statvfs): bytes available to the caller,
-// total bytes, free bytes. Any pointer may be null.
+// total bytes, free bytes. Any pointer may be null. Linux has no drive letters: pass the folder
+// itself (an empty name means the current folder, as a null root means the current drive on
+// Windows).
 BOOL GetDiskFreeSpaceExW(std::wstring_view folder, std::uint64_t* freeBytesAvailableToCaller,
                          std::uint64_t* totalBytes, std::uint64_t* totalFreeBytes);
 

@@ -54,6 +54,9 @@ TEST_F(FileServicesTest, OpenModesCreateTruncateAndRefuseAsWindowsDoes) {
     EXPECT_EQ(Read("a.txt"), "hello!");
     EXPECT_FALSE(CreateFileW(path, GENERIC_WRITE, 0, CREATE_NEW).IsValid());
     EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+    EXPECT_FALSE(
+        CreateFileW(sandbox.Wide(""), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING).IsValid());
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
     FileHandle again = CreateFileW(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
     EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
     EXPECT_EQ(again.Size(), 0u);
