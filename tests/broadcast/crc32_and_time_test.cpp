@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "broadcast/crc32.h"
 #include "broadcast/si_time.h"
 #include "broadcast_sim/si_encoding.h"
@@ -22,25 +24,21 @@ TEST(Crc32Test, ASectionWithItsCrcAppendedLeavesZero) {
     EXPECT_EQ(CalcCrc32(9, bytes), 0u);
 }
 
+std::string Date(const SiDate& d) {
+    return std::to_string(d.year) + "-" + std::to_string(d.month) + "-" + std::to_string(d.day);
+}
+
+std::string Time(const SiTime& t) {
+    return std::to_string(t.hour) + ":" + std::to_string(t.minute) + ":" + std::to_string(t.second);
+}
+
 TEST(SiTimeTest, MjdConvertsBothWays) {
     const std::uint16_t mjd = broadcast_sim::EncodeMjd(1993, 10, 13);
     EXPECT_EQ(mjd, 49273);
-    const SiDate date = MjdToDate(mjd);
-    EXPECT_EQ(date.year, 1993);
-    EXPECT_EQ(date.month, 10);
-    EXPECT_EQ(date.day, 13);
-
-    const SiDate origin = MjdToDate(0);
-    EXPECT_EQ(origin.year, 1858);
-    EXPECT_EQ(origin.month, 11);
-    EXPECT_EQ(origin.day, 17);
-    const SiDate last = MjdToDate(0xFFFF);
-    EXPECT_EQ(last.year, 2038);
-    EXPECT_EQ(last.month, 4);
-    EXPECT_EQ(last.day, 22);
-    const SiDate leap = MjdToDate(broadcast_sim::EncodeMjd(2024, 2, 29));
-    EXPECT_EQ(leap.month, 2);
-    EXPECT_EQ(leap.day, 29);
+    EXPECT_EQ(Date(MjdToDate(mjd)), "1993-10-13");
+    EXPECT_EQ(Date(MjdToDate(0)), "1858-11-17");
+    EXPECT_EQ(Date(MjdToDate(0xFFFF)), "2038-4-22");
+    EXPECT_EQ(Date(MjdToDate(broadcast_sim::EncodeMjd(2024, 2, 29))), "2024-2-29");
 }
 
 TEST(SiTimeTest, BcdDigitsAboveNineCountZero) {
@@ -49,15 +47,10 @@ TEST(SiTimeTest, BcdDigitsAboveNineCountZero) {
     EXPECT_EQ(BcdToNumber(0xA5), 5);
     EXPECT_EQ(BcdToNumber(0x9F), 90);
     EXPECT_EQ(BcdToNumber(0xFF), 0);
-    const SiTime t = BcdToTime(0x235959);
-    EXPECT_EQ(t.hour, 23);
-    EXPECT_EQ(t.minute, 59);
-    EXPECT_EQ(t.second, 59);
-    const SiTime undefined = BcdToTimeOrUndefined(0xFFFFFF);
-    EXPECT_EQ(undefined.hour, 255);
-    EXPECT_EQ(undefined.minute, 255);
-    EXPECT_EQ(undefined.second, 255);
-    EXPECT_EQ(BcdToTime(0xFFFFFF).hour, 0);
+    EXPECT_EQ(Time(BcdToTime(0x235959)), "23:59:59");
+    EXPECT_EQ(Time(BcdToTimeOrUndefined(0xFFFFFF)), "255:255:255");
+    EXPECT_EQ(Time(BcdToTimeOrUndefined(0x0A0000)), "0:0:0");
+    EXPECT_EQ(Time(BcdToTime(0xFFFFFF)), "0:0:0");
 }
 
 TEST(SiTimeTest, AddDaysKeepsTheTimeOfDayAndCrossesMonthsAndYears) {
