@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/window_messages.h"
-#include "tests/platform/piped_process.h"
+#include "tests/platform/helper_process.h"
 #include "tests/platform/private_runtime.h"
 
 namespace {
@@ -61,7 +61,7 @@ class Receiver : public WindowTarget {
 
 void BM_CrossProcessPostToReceipt(benchmark::State& state) {
     test_support::UsePrivateRuntime();
-    test_support::PipedProcess echo("/proc/self/exe", {}, {"ORVANDEL_BENCH_ECHO=1"});
+    test_support::HelperProcess echo("/proc/self/exe", {}, {"ORVANDEL_BENCH_ECHO=1"});
     const auto line = echo.Expect("hwnd ");
     if (!line) {
         state.SkipWithError("echo process did not start");

@@ -13,7 +13,7 @@
 
 #include "shared/shared_memory_block.h"
 #include "shared/shared_memory_readers.h"
-#include "tests/platform/piped_process.h"
+#include "tests/platform/helper_process.h"
 #include "tests/platform/private_runtime.h"
 
 namespace {
@@ -48,7 +48,7 @@ double Median(std::vector<double> values) {
 
 void BM_WriteThenReadFromAnotherProcess(benchmark::State& state) {
     test_support::UsePrivateRuntime();
-    test_support::PipedProcess reader("/proc/self/exe", {}, {"ORVANDEL_BENCH_READER=1"});
+    test_support::HelperProcess reader("/proc/self/exe", {}, {"ORVANDEL_BENCH_READER=1"});
     shared::SharedMemoryBlock block;
     const platform::DWORD pid = 4321;
     std::vector<double> writeAndReadUs;

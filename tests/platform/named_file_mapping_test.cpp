@@ -9,13 +9,13 @@
 
 #include "platform/named_mutex.h"
 #include "platform/runtime_folder.h"
-#include "tests/platform/piped_process.h"
+#include "tests/platform/helper_process.h"
 #include "tests/platform/private_runtime.h"
 
 namespace platform {
 namespace {
 
-using test_support::PipedProcess;
+using test_support::HelperProcess;
 
 class NamedFileMappingTest : public ::testing::Test {
   protected:
@@ -71,7 +71,7 @@ TEST_F(NamedFileMappingTest, ObjectsArePrivateFilesAndNamesStayInTheirFolder) {
 }
 
 TEST_F(NamedFileMappingTest, AnotherProcessHoldingTheNameMakesItExistUntilItEnds) {
-    PipedProcess holder(PLATFORM_TEST_HELPER, {"hold-mapping", "Global\\Held", "8", "0x42"});
+    HelperProcess holder(PLATFORM_TEST_HELPER, {"hold-mapping", "Global\\Held", "8", "0x42"});
     ASSERT_EQ(holder.Expect("existed "), "0");
     EXPECT_EQ(FirstByte("Global\\Held"), 0x42);
     bool existed = false;
@@ -79,7 +79,7 @@ TEST_F(NamedFileMappingTest, AnotherProcessHoldingTheNameMakesItExistUntilItEnds
         const auto mine = NamedFileMapping::Create("Global\\Held", 8, &existed);
         EXPECT_TRUE(existed);
         // A second process creating the same name sees it too.
-        PipedProcess other(PLATFORM_TEST_HELPER, {"hold-mapping", "Global\\Held", "8", "0"});
+        HelperProcess other(PLATFORM_TEST_HELPER, {"hold-mapping", "Global\\Held", "8", "0"});
         EXPECT_EQ(other.Expect("existed "), "1");
     }
     holder.CloseAndWait();
@@ -88,9 +88,9 @@ TEST_F(NamedFileMappingTest, AnotherProcessHoldingTheNameMakesItExistUntilItEnds
 }
 
 TEST_F(NamedFileMappingTest, ObjectsOfAKilledProcessNeverBlockALaterCreator) {
-    PipedProcess writer(PLATFORM_TEST_HELPER, {"hold-mapping", "Global\\Stale", "8", "7"});
+    HelperProcess writer(PLATFORM_TEST_HELPER, {"hold-mapping", "Global\\Stale", "8", "7"});
     ASSERT_EQ(writer.Expect("existed "), "0");
-    PipedProcess reader(PLATFORM_TEST_HELPER, {"open-mapping", "Global\\Stale"});
+    HelperProcess reader(PLATFORM_TEST_HELPER, {"open-mapping", "Global\\Stale"});
     ASSERT_EQ(reader.Expect("opened "), "1");
     writer.Kill();
     EXPECT_EQ(FirstByte("Global\\Stale"), 7);  // the reader still holds it
@@ -103,7 +103,7 @@ TEST_F(NamedFileMappingTest, ObjectsOfAKilledProcessNeverBlockALaterCreator) {
 }
 
 TEST_F(NamedFileMappingTest, SingleInstanceMutexIsReleasedHoweverItsProcessEnds) {
-    PipedProcess first(PLATFORM_TEST_HELPER, {"mutex", "Global\\Orvandel"});
+    HelperProcess first(PLATFORM_TEST_HELPER, {"mutex", "Global\\Orvandel"});
     ASSERT_EQ(first.Expect("existed "), "0");
     bool existed = false;
     {
@@ -115,7 +115,7 @@ TEST_F(NamedFileMappingTest, SingleInstanceMutexIsReleasedHoweverItsProcessEnds)
     const auto third = NamedMutex::Create("Global\\Orvandel", true, &existed);
     EXPECT_FALSE(existed);
     EXPECT_TRUE(third.Owned());
-    PipedProcess fourth(PLATFORM_TEST_HELPER, {"mutex", "Global\\Orvandel"});
+    HelperProcess fourth(PLATFORM_TEST_HELPER, {"mutex", "Global\\Orvandel"});
     EXPECT_EQ(fourth.Expect("existed "), "1");
 }
 

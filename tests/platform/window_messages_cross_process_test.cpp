@@ -8,13 +8,13 @@
 #include <thread>
 
 #include "platform/window_messages.h"
-#include "tests/platform/piped_process.h"
+#include "tests/platform/helper_process.h"
 #include "tests/platform/private_runtime.h"
 
 namespace platform {
 namespace {
 
-using test_support::PipedProcess;
+using test_support::HelperProcess;
 
 constexpr UINT kStallMessage = WM_USER + 50;
 constexpr UINT kDieMessage = WM_USER + 51;
@@ -25,7 +25,7 @@ class WindowMessagesCrossProcessTest : public ::testing::Test {
 };
 
 // Starts a helper window and returns its handle (0 when it did not come up).
-HWND StartWindow(PipedProcess& helper) {
+HWND StartWindow(HelperProcess& helper) {
     const auto line = helper.Expect("hwnd ");
     return line ? static_cast<HWND>(std::strtoul(line->c_str(), nullptr, 10)) : 0;
 }
@@ -35,15 +35,15 @@ std::string Msg(UINT message, unsigned long wParam, long lParam = 0) {
 }
 
 TEST_F(WindowMessagesCrossProcessTest, PostsFromEachSenderArriveInOrder) {
-    PipedProcess receiver(PLATFORM_TEST_HELPER, {"window", "receiver", "0", "1"});
+    HelperProcess receiver(PLATFORM_TEST_HELPER, {"window", "receiver", "0", "1"});
     const HWND hwnd = StartWindow(receiver);
     ASSERT_NE(hwnd, 0u);
     // Two other processes and this one post at the same time.
     const std::string target = std::to_string(hwnd);
-    PipedProcess senderA(PLATFORM_TEST_HELPER,
-                         {"post", target, std::to_string(WM_USER + 1), "300"});
-    PipedProcess senderB(PLATFORM_TEST_HELPER,
-                         {"post", target, std::to_string(WM_USER + 2), "300"});
+    HelperProcess senderA(PLATFORM_TEST_HELPER,
+                          {"post", target, std::to_string(WM_USER + 1), "300"});
+    HelperProcess senderB(PLATFORM_TEST_HELPER,
+                          {"post", target, std::to_string(WM_USER + 2), "300"});
     for (int i = 0; i < 300; ++i)
         ASSERT_TRUE(PostMessageW(hwnd, WM_USER + 3, i, -i));
     EXPECT_EQ(senderA.Expect("posted "), "300");
@@ -62,7 +62,7 @@ TEST_F(WindowMessagesCrossProcessTest, PostsFromEachSenderArriveInOrder) {
 }
 
 TEST_F(WindowMessagesCrossProcessTest, SendReturnsTheOtherProcesssResult) {
-    PipedProcess helper(PLATFORM_TEST_HELPER, {"window", "sendee", "0", "1"});
+    HelperProcess helper(PLATFORM_TEST_HELPER, {"window", "sendee", "0", "1"});
     const HWND hwnd = StartWindow(helper);
     ASSERT_NE(hwnd, 0u);
     EXPECT_EQ(SendMessageW(hwnd, 0x101C, 20, 0), 41);
@@ -78,7 +78,7 @@ TEST_F(WindowMessagesCrossProcessTest, SendReturnsTheOtherProcesssResult) {
 }
 
 TEST_F(WindowMessagesCrossProcessTest, SendToAProcessThatDiesGivesZeroAtOnce) {
-    PipedProcess helper(PLATFORM_TEST_HELPER, {"window", "dies", "0", "1"});
+    HelperProcess helper(PLATFORM_TEST_HELPER, {"window", "dies", "0", "1"});
     const HWND hwnd = StartWindow(helper);
     ASSERT_NE(hwnd, 0u);
     const auto start = std::chrono::steady_clock::now();
@@ -89,7 +89,7 @@ TEST_F(WindowMessagesCrossProcessTest, SendToAProcessThatDiesGivesZeroAtOnce) {
 }
 
 TEST_F(WindowMessagesCrossProcessTest, SendToAStalledWindowGivesUpAfterItsBound) {
-    PipedProcess helper(PLATFORM_TEST_HELPER, {"window", "stalls", "0", "1"});
+    HelperProcess helper(PLATFORM_TEST_HELPER, {"window", "stalls", "0", "1"});
     const HWND hwnd = StartWindow(helper);
     ASSERT_NE(hwnd, 0u);
     ASSERT_TRUE(PostMessageW(hwnd, kStallMessage, 15000, 0));
@@ -104,7 +104,7 @@ TEST_F(WindowMessagesCrossProcessTest, SendToAStalledWindowGivesUpAfterItsBound)
 TEST_F(WindowMessagesCrossProcessTest, PostToADeadOrUnknownWindowFails) {
     EXPECT_FALSE(PostMessageW(0x12345678, WM_USER, 0, 0));
     EXPECT_EQ(SendMessageW(0x12345678, WM_USER, 0, 0), 0);
-    PipedProcess helper(PLATFORM_TEST_HELPER, {"window", "killed", "0", "1"});
+    HelperProcess helper(PLATFORM_TEST_HELPER, {"window", "killed", "0", "1"});
     const HWND hwnd = StartWindow(helper);
     ASSERT_NE(hwnd, 0u);
     EXPECT_TRUE(PostMessageW(hwnd, WM_USER, 0, 0));
@@ -116,7 +116,7 @@ TEST_F(WindowMessagesCrossProcessTest, PostToADeadOrUnknownWindowFails) {
 }
 
 TEST_F(WindowMessagesCrossProcessTest, PostThreadMessageReachesAThreadOfAnotherProcess) {
-    PipedProcess helper(PLATFORM_TEST_HELPER, {"window", "thread", "0", "1"});
+    HelperProcess helper(PLATFORM_TEST_HELPER, {"window", "thread", "0", "1"});
     const auto line = helper.Expect("hwnd ");
     ASSERT_TRUE(line.has_value());
     const DWORD tid =

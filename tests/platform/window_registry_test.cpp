@@ -12,13 +12,13 @@
 
 #include "platform/clock.h"
 #include "platform/window_messages.h"
-#include "tests/platform/piped_process.h"
+#include "tests/platform/helper_process.h"
 #include "tests/platform/private_runtime.h"
 
 namespace platform {
 namespace {
 
-using test_support::PipedProcess;
+using test_support::HelperProcess;
 
 constexpr UINT kStallMessage = WM_USER + 50;
 
@@ -32,7 +32,7 @@ class NullWindow : public WindowTarget {
     LRESULT WindowProc(UINT, WPARAM, LPARAM) override { return 0; }
 };
 
-HWND StartWindow(PipedProcess& helper) {
+HWND StartWindow(HelperProcess& helper) {
     const auto line = helper.Expect("hwnd ");
     return line ? static_cast<HWND>(std::strtoul(line->c_str(), nullptr, 10)) : 0;
 }
@@ -52,10 +52,10 @@ TEST_F(WindowRegistryTest, OtherProcessesWindowsAreSeenWithTheirTitlesOwnerAndVi
     NullWindow mine;
     const HWND own = CreateWindowHandle(&mine, L"Orvandel メッセージ", 0, false);
     ASSERT_NE(own, 0u);
-    PipedProcess viewer(PLATFORM_TEST_HELPER, {"window", "Friio HDTV Player", "0", "1"});
+    HelperProcess viewer(PLATFORM_TEST_HELPER, {"window", "Friio HDTV Player", "0", "1"});
     const HWND main = StartWindow(viewer);
-    PipedProcess owned(PLATFORM_TEST_HELPER,
-                       {"window", "Friio HDTV Player", std::to_string(main), "1"});
+    HelperProcess owned(PLATFORM_TEST_HELPER,
+                        {"window", "Friio HDTV Player", std::to_string(main), "1"});
     const HWND child = StartWindow(owned);
     ASSERT_NE(main, 0u);
     ASSERT_NE(child, 0u);
@@ -114,8 +114,8 @@ TEST_F(WindowRegistryTest, HandlesAreUniqueAndNeverZero) {
 }
 
 TEST_F(WindowRegistryTest, AStalledWindowIsHungAndABusyButPumpingOneIsNot) {
-    PipedProcess stalled(PLATFORM_TEST_HELPER, {"window", "stalled", "0", "1"});
-    PipedProcess busy(PLATFORM_TEST_HELPER, {"busy-window", "busy", "8"});
+    HelperProcess stalled(PLATFORM_TEST_HELPER, {"window", "stalled", "0", "1"});
+    HelperProcess busy(PLATFORM_TEST_HELPER, {"busy-window", "busy", "8"});
     const HWND stalledHwnd = StartWindow(stalled);
     const HWND busyHwnd = StartWindow(busy);
     ASSERT_NE(stalledHwnd, 0u);
@@ -152,8 +152,8 @@ TEST_F(WindowRegistryTest, WindowTimersRunAtTheSimulatedRate) {
     start.wDay = 1;
     start.wHour = 12;
     // 1000 ms of clock time at 20 times real speed: 50 ms apart in real time.
-    PipedProcess helper(PLATFORM_TEST_HELPER, {"timer-window", "1000", "4"},
-                        {"ORVANDEL_SIM_CLOCK=" + FormatSimClockSetting(start, 20.0)});
+    HelperProcess helper(PLATFORM_TEST_HELPER, {"timer-window", "1000", "4"},
+                         {"ORVANDEL_SIM_CLOCK=" + FormatSimClockSetting(start, 20.0)});
     ASSERT_NE(StartWindow(helper), 0u);
     std::vector<long> at;
     for (int i = 0; i < 4; ++i) {

@@ -11,13 +11,13 @@
 #include "platform/named_file_mapping.h"
 #include "shared/shared_memory_names.h"
 #include "shared/shared_memory_readers.h"
-#include "tests/platform/piped_process.h"
+#include "tests/platform/helper_process.h"
 #include "tests/platform/private_runtime.h"
 
 namespace shared {
 namespace {
 
-using test_support::PipedProcess;
+using test_support::HelperProcess;
 
 class SharedMemoryBlockTest : public ::testing::Test {
   protected:
@@ -38,7 +38,7 @@ std::string ReadNowData() {
 
 TEST_F(SharedMemoryBlockTest, PluginObjectsOfAnotherProcessAreReadWholeUntilItClosesThem) {
     const platform::DWORD pid = 4;
-    PipedProcess plugin(SHARED_TEST_HELPER, {"plugin", std::to_string(pid)});
+    HelperProcess plugin(SHARED_TEST_HELPER, {"plugin", std::to_string(pid)});
     ASSERT_EQ(plugin.Expect("published "), "6");
     EXPECT_TRUE(Exists("Global\\QuorvantelStatus000004"));
 
@@ -79,11 +79,11 @@ TEST_F(SharedMemoryBlockTest, PluginObjectsOfAnotherProcessAreReadWholeUntilItCl
 
 TEST_F(SharedMemoryBlockTest, StatusWrittenWhileTheTimerHoldsItIsSkippedAndTheOldValueGoesAfter) {
     const auto pid = static_cast<platform::DWORD>(12345678);  // more than six digits
-    PipedProcess plugin(SHARED_TEST_HELPER, {"plugin", std::to_string(pid)});
+    HelperProcess plugin(SHARED_TEST_HELPER, {"plugin", std::to_string(pid)});
     ASSERT_EQ(plugin.Expect("published "), "6");
     EXPECT_TRUE(Exists("Global\\QuorvantelStatus12345678"));
     {
-        PipedProcess timer(SHARED_TEST_HELPER, {"hold-status", std::to_string(pid)});
+        HelperProcess timer(SHARED_TEST_HELPER, {"hold-status", std::to_string(pid)});
         ASSERT_EQ(timer.Expect("held "), "1");
         plugin.WriteLine("status 3");
         EXPECT_EQ(plugin.Expect("wrote "), "0");
@@ -134,7 +134,7 @@ TEST_F(SharedMemoryBlockTest, RecordRequestTravelsWholeAndAMissingOneLeavesTheBu
     request.noErrLog = 1;
     request.marginSeconds = 65;
     EXPECT_EQ(block.WriteRec(request, pid), 1);
-    PipedProcess plugin(SHARED_TEST_HELPER, {"read-rec", std::to_string(pid)});
+    HelperProcess plugin(SHARED_TEST_HELPER, {"read-rec", std::to_string(pid)});
     EXPECT_EQ(plugin.Expect("rec "),
               "20240501-2100-ニュース.ts 27 1024 4660 2024-5-1 21:0:0 31 1 65");
 
@@ -153,7 +153,7 @@ TEST_F(SharedMemoryBlockTest, WindowHandlesAreRefusedWhenNullAndASecondTimerCann
     SharedMemoryBlock block;
     EXPECT_EQ(block.WritePostHwnd(0, 4), 0);
     EXPECT_EQ(block.WritePostTimerHwnd(0), 0);
-    PipedProcess first(SHARED_TEST_HELPER, {"timer", "0x2468"});
+    HelperProcess first(SHARED_TEST_HELPER, {"timer", "0x2468"});
     ASSERT_EQ(first.Expect("published "), "1");
     EXPECT_EQ(block.WritePostTimerHwnd(0x1357), 0);
     platform::HWND running = 0;
