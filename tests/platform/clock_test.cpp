@@ -65,6 +65,15 @@ double SimulationOrigin(const std::string& line, double rate) {
     return static_cast<double>(local) / 1e7 - rate * static_cast<double>(realNs) / 1e9;
 }
 
+// The same for this process's clock, now.
+double OriginOf(const Clock& clock) {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    const std::uint64_t local = clock.NowLocal();
+    return static_cast<double>(local) / 1e7 - static_cast<double>(ts.tv_sec) -
+           static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
 class SimulatedClockTest : public ::testing::Test {
   protected:
     void Start(double rate) {
@@ -93,12 +102,7 @@ TEST_F(SimulatedClockTest, TwoProcessesAgreeAndSetLocalTimeMovesBothButNotTheMac
     const std::wstring sample = L"clock-sample " + sandbox.Wide("samples");
     ASSERT_EQ(test_support::RunServicesHelper(sample), 0);
     const Clock here(ParseSimClockSetting(setting));
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
-    const std::uint64_t local = here.NowLocal();
-    const double mine = static_cast<double>(local) / 1e7 - static_cast<double>(ts.tv_sec) -
-                        static_cast<double>(ts.tv_nsec) / 1e9;
-    EXPECT_NEAR(SimulationOrigin(Samples().at(0), 1.0), mine, 0.050);
+    EXPECT_NEAR(SimulationOrigin(Samples().at(0), 1.0), OriginOf(here), 0.050);
 
     // Another process moves the simulated clock a day ahead; this process sees it at once.
     const time_t machineBefore = ::time(nullptr);
@@ -106,10 +110,10 @@ TEST_F(SimulatedClockTest, TwoProcessesAgreeAndSetLocalTimeMovesBothButNotTheMac
     ASSERT_EQ(test_support::RunServicesHelper(L"set-clock " + std::to_wstring(target)), 0);
     const std::int64_t off = static_cast<std::int64_t>(here.NowLocal() - target);
     EXPECT_GT(off, -static_cast<std::int64_t>(50 * kFileTimePerMillisecond));
-    EXPECT_LT(off, static_cast<std::int64_t>(2 * kFileTimePerSecond));
-    EXPECT_LT(std::llabs(::time(nullptr) - machineBefore), 5);  // the machine's clock stayed
+    EXPECT_LT(off, static_cast<std::int64_t>(5 * kFileTimePerSecond));
+    EXPECT_LT(std::llabs(::time(nullptr) - machineBefore), 10);  // the machine's clock stayed
     ASSERT_EQ(test_support::RunServicesHelper(sample), 0);
-    EXPECT_NEAR(SimulationOrigin(Samples().at(1), 1.0), mine + 86400.0, 0.050);
+    EXPECT_NEAR(SimulationOrigin(Samples().at(1), 1.0), OriginOf(here), 0.050);
 }
 
 TEST_F(SimulatedClockTest, SleepsRunAtTheClocksRate) {
