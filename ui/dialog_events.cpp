@@ -44,6 +44,7 @@ QString ClassName(const Dialog& dialog) {
     std::unique_ptr<char, void (*)(void*)> name(
         abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
     QString result = QString::fromLatin1(status == 0 && name ? name.get() : mangled);
+    result.remove(QLatin1String("(anonymous namespace)::"));
     result.replace(QLatin1String("::"), QLatin1String("_"));
     return result;
 }
@@ -144,7 +145,7 @@ void Dialog::dragEnterEvent(QDragEnterEvent* event) {
 
 void Dialog::dropEvent(QDropEvent* event) {
     const std::vector<std::wstring> paths = LocalPaths(event->mimeData());
-    if (paths.empty() || !acceptDrops()) {
+    if (paths.empty()) {
         event->ignore();
         return;
     }

@@ -47,6 +47,7 @@ QIcon Swatch(COLORREF color) {
 
 FontPickerDialog::FontPickerDialog(QWidget* parent, const QFont& font, COLORREF color)
     : QDialog(parent), chooser_(new QFontDialog(this)), colors_(new QComboBox(this)) {
+    colors_->setObjectName(QStringLiteral("colour"));
     setWindowTitle(QStringLiteral("フォント"));
     setFont(DefaultDialogFont());
     chooser_->setWindowFlags(Qt::Widget);
