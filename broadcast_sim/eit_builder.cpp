@@ -158,6 +158,19 @@ std::vector<Section> BuildEitPresentFollowing(const EitService& service,
     return sections;
 }
 
+std::vector<Section> InterleaveSections(const std::vector<std::vector<Section>>& lists) {
+    std::vector<Section> merged;
+    for (std::size_t i = 0, taken = 1; taken > 0; ++i) {
+        taken = 0;
+        for (const auto& list : lists) {
+            if (i >= list.size()) continue;
+            merged.push_back(list[i]);
+            ++taken;
+        }
+    }
+    return merged;
+}
+
 std::vector<Section> BuildEitScheduleBasic(const ScheduleDescription& schedule) {
     return BuildSchedule(schedule, false);
 }

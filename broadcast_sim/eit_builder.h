@@ -41,6 +41,10 @@ std::vector<Section> BuildEitScheduleBasic(const ScheduleDescription& schedule);
 // extended event descriptors, segmented the same way.
 std::vector<Section> BuildEitScheduleExtended(const ScheduleDescription& schedule);
 
+// The sections of several sub-tables taken in turn, one from each list while it lasts, the way a
+// broadcaster's EIT carousel mixes its services.
+std::vector<Section> InterleaveSections(const std::vector<std::vector<Section>>& lists);
+
 // One event loop entry: ids, start, duration, status and the given descriptors.
 std::vector<std::uint8_t> BuildEitEvent(const EventDescription& event,
                                         const std::vector<std::uint8_t>& descriptors);

@@ -86,19 +86,7 @@ class StreamSiCaptureTest : public ::testing::Test {
                 lists.push_back(sim::BuildEitScheduleExtended(Schedule(sid)));
             }
         }
-        std::vector<sim::Section> merged;
-        for (std::size_t i = 0; merged.size() < Total(lists); ++i) {
-            for (const auto& list : lists) {
-                if (i < list.size()) merged.push_back(list[i]);
-            }
-        }
-        return merged;
-    }
-    static std::size_t Total(const std::vector<std::vector<sim::Section>>& lists) {
-        std::size_t n = 0;
-        for (const auto& l : lists)
-            n += l.size();
-        return n;
+        return sim::InterleaveSections(lists);
     }
 
     StreamSiCapture capture;
