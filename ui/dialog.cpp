@@ -65,6 +65,9 @@ int Dialog::DoModal(HWND owner) {
     result_ = IDCANCEL;
     OnInitDialog();
     int result = result_;
+    // Modal to its owner only, as the system's dialogs are: other windows (a non-blocking message
+    // box, the windows of other dialogs) stay usable.
+    setWindowModality(Qt::WindowModal);
     if (!ended_) result = exec();
     modal_ = false;
     DestroyHandle();

@@ -18,6 +18,10 @@
 // Qt events become the messages the system expects: a control click is WM_COMMAND, list-view
 // clicks are WM_NOTIFY, the close box is WM_SYSCOMMAND SC_CLOSE, resizing and minimising are
 // WM_SIZE, a drop of files is WM_DROPFILES, and key presses pass PreTranslateMessage first.
+//
+// Everything here runs on the GUI thread; other threads reach a dialog through the platform's
+// PostMessageW / SendMessageW / ShowWindow / SetForegroundWindow with its handle. A modeless
+// dialog's owner calls DestroyWindow before deleting it (OnDestroy cannot run from ~Dialog).
 #pragma once
 
 #include <QDialog>

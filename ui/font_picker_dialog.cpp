@@ -1,9 +1,11 @@
 #include "ui/font_picker_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <array>
 
@@ -52,7 +54,10 @@ FontPickerDialog::FontPickerDialog(QWidget* parent, const QFont& font, COLORREF 
     setFont(DefaultDialogFont());
     chooser_->setWindowFlags(Qt::Widget);
     chooser_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
-    chooser_->setCurrentFont(font);
+    // The chooser lists installed families only: preset it with the family the font resolved to.
+    QFont shown(font);
+    shown.setFamilies({QFontInfo(font).family()});
+    chooser_->setCurrentFont(shown);
     for (const NamedColor& named : kColors) {
         colors_->addItem(Swatch(named.color), QString::fromUtf8(named.name), named.color);
     }
@@ -64,6 +69,7 @@ FontPickerDialog::FontPickerDialog(QWidget* parent, const QFont& font, COLORREF 
     colors_->setCurrentIndex(index);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* colorRow = new QHBoxLayout();

@@ -28,7 +28,7 @@ AnswerHook<FontPickerRequest, std::optional<FontChoice>>& FontHook() {
 
 // Qt takes a filter's patterns from the parentheses at its end: "exe files (*.exe)" already has
 // them; another description gets them appended.
-QString QtFilters(const std::vector<FileFilter>& filters) {
+QStringList QtFilters(const std::vector<FileFilter>& filters) {
     QStringList parts;
     for (const FileFilter& filter : filters) {
         QString patterns = ToQString(filter.pattern);
@@ -38,32 +38,43 @@ QString QtFilters(const std::vector<FileFilter>& filters) {
         parts << (description.endsWith(suffix) ? description
                                                : QStringLiteral("%1 %2").arg(description, suffix));
     }
-    return parts.join(QLatin1String(";;"));
+    return parts;
 }
 
-std::optional<std::wstring> Chosen(const QString& path) {
-    if (path.isEmpty()) return std::nullopt;
-    return ToWide(path);
+// Runs a picker modal to its owner only, as the system's pickers are.
+bool RunModal(QDialog& picker) {
+    picker.setWindowModality(Qt::WindowModal);
+    return picker.exec() == QDialog::Accepted;
+}
+
+std::optional<std::wstring> RunFileDialog(QFileDialog& picker) {
+    if (!RunModal(picker) || picker.selectedFiles().isEmpty()) return std::nullopt;
+    return ToWide(picker.selectedFiles().front());
 }
 
 }  // namespace
 
 std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title) {
     if (FolderHook().Active()) return FolderHook().Answer({owner, std::wstring(title)});
-    return Chosen(QFileDialog::getExistingDirectory(Dialog::FromHandle(owner), ToQString(title)));
+    QFileDialog picker(Dialog::FromHandle(owner), ToQString(title));
+    picker.setFileMode(QFileDialog::Directory);
+    picker.setOption(QFileDialog::ShowDirsOnly);
+    return RunFileDialog(picker);
 }
 
 std::optional<std::wstring> GetOpenFileName(HWND owner, const std::vector<FileFilter>& filters) {
     if (OpenFileHook().Active()) return OpenFileHook().Answer({owner, filters});
-    return Chosen(QFileDialog::getOpenFileName(Dialog::FromHandle(owner), QString(), QString(),
-                                               QtFilters(filters)));
+    QFileDialog picker(Dialog::FromHandle(owner));
+    picker.setFileMode(QFileDialog::ExistingFile);
+    picker.setNameFilters(QtFilters(filters));
+    return RunFileDialog(picker);
 }
 
 std::optional<FontChoice> ChooseFont(HWND owner, const FontChoice& initial) {
     if (FontHook().Active()) return FontHook().Answer({owner, initial});
     FontPickerDialog picker(Dialog::FromHandle(owner), FontFromLogFont(initial.font),
                             initial.color);
-    if (picker.exec() != QDialog::Accepted) return std::nullopt;
+    if (!RunModal(picker)) return std::nullopt;
     return FontChoice{LogFontFromFont(picker.SelectedFont(), initial.font), picker.SelectedColor()};
 }
 

@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <QWindow>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -92,10 +93,16 @@ class CountdownDialog : public ui::Dialog {
 
     int count = 0;
     std::vector<int> positions;
+    Qt::WindowModality modalityAtEnd = Qt::NonModal;
+    QWindow* transientParentAtEnd = nullptr;
     std::function<void(CountdownDialog&)> onInit;
 
     ui::LRESULT WindowProc(ui::UINT message, ui::WPARAM wParam, ui::LPARAM lParam) override {
-        if (message == kEndMessage) EndDialog(static_cast<int>(wParam));
+        if (message == kEndMessage) {
+            modalityAtEnd = windowModality();
+            transientParentAtEnd = windowHandle()->transientParent();
+            EndDialog(static_cast<int>(wParam));
+        }
         return ui::Dialog::WindowProc(message, wParam, lParam);
     }
 
@@ -163,6 +170,9 @@ TEST(MessagesTest, ModalDialogAndItsOwnerKeepReceivingPostedMessages) {
     poster.join();
     EXPECT_EQ(result, 42);
     EXPECT_EQ(ownerMessagesAtEnd, 1);
+    // Modal to its owner only: a box opened meanwhile stays usable.
+    EXPECT_EQ(modal.modalityAtEnd, Qt::WindowModal);
+    EXPECT_EQ(modal.transientParentAtEnd, owner.windowHandle());
     owner.DestroyWindow();
 }
 
