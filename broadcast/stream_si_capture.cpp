@@ -49,31 +49,25 @@ void StreamSiCapture::Clear() {
 
 int StreamSiCapture::AddPacket(const std::uint8_t* packet) {
     if (packet == nullptr) return 0;
+    struct Route {
+        int pid;
+        SectionAssembler StreamSiCapture::*assembler;
+        int (StreamSiCapture::*handler)();
+    };
+    static constexpr Route kRoutes[] = {
+        {kPidEit, &StreamSiCapture::eitAssembler_, &StreamSiCapture::OnEit},
+        {kPidSdt, &StreamSiCapture::sdtAssembler_, &StreamSiCapture::OnSdt},
+        {kPidTot, &StreamSiCapture::totAssembler_, &StreamSiCapture::OnTot},
+        {kPidPat, &StreamSiCapture::patAssembler_, &StreamSiCapture::OnPat},
+        {kPidNit, &StreamSiCapture::nitAssembler_, &StreamSiCapture::OnNit},
+    };
     const int pid = ((packet[1] << 8) & 0x1FFF) | packet[2];
-    SectionAssembler* assembler = nullptr;
-    int (StreamSiCapture::*handler)() = nullptr;
-    switch (pid) {
-        case kPidEit:
-            assembler = &eitAssembler_, handler = &StreamSiCapture::OnEit;
-            break;
-        case kPidSdt:
-            assembler = &sdtAssembler_, handler = &StreamSiCapture::OnSdt;
-            break;
-        case kPidTot:
-            assembler = &totAssembler_, handler = &StreamSiCapture::OnTot;
-            break;
-        case kPidPat:
-            assembler = &patAssembler_, handler = &StreamSiCapture::OnPat;
-            break;
-        case kPidNit:
-            assembler = &nitAssembler_, handler = &StreamSiCapture::OnNit;
-            break;
-        default:
-            return 1;
+    for (const Route& route : kRoutes) {
+        if (route.pid != pid) continue;
+        const int result = (this->*route.assembler).AddPacket(packet);
+        return result == 1 ? (this->*route.handler)() : result;
     }
-    const int result = assembler->AddPacket(packet);
-    if (result != 1) return result;
-    return (this->*handler)();
+    return 1;
 }
 
 int StreamSiCapture::OnPat() {

@@ -126,6 +126,18 @@ TEST(AribDecoderTest, MalformedSequencesFailTheWholeString) {
     EXPECT_EQ(Decode({0x7A, 0x40, 0x9B, 0x30, 0x20, 0x66, 0x1B, 0x40, 0x9B, 0x31, 0x20, 0x66}, &r),
               L"");
     EXPECT_EQ(r, 0);
+    // Brackets opened inside brackets: a few are decoded, a deep pile fails the string.
+    const Bytes open = {0x9B, 0x30, 0x20, 0x66};
+    auto nested = [&](int depth) {
+        Bytes b = {0x7A, 0x40};
+        for (int i = 0; i < depth; ++i)
+            b.insert(b.end(), open.begin(), open.end());
+        b.insert(b.end(), {0x30, 0x21, 0x9B, 0x31, 0x20, 0x66});
+        return b;
+    };
+    EXPECT_EQ(Decode(nested(2), &r), L"・亜");
+    EXPECT_EQ(Decode(nested(5000), &r), L"");
+    EXPECT_EQ(r, 0);
     // A two-byte character cut off by the end is dropped; the rest stands.
     EXPECT_EQ(Decode({0x30, 0x21, 0x30}, &r), L"亜");
     EXPECT_EQ(r, 1);
