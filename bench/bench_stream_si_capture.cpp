@@ -62,11 +62,14 @@ Broadcast MakeBroadcast(int services, std::size_t maxEvents) {
     return out;
 }
 
-int Feed(broadcast::StreamSiCapture& capture, const std::vector<sim::TsPacket>& packets) {
-    int last = 0;
-    for (const auto& p : packets)
-        last = capture.AddPacket(p.data());
-    return last;
+// Feeds every packet; returns how many it took to reach the verdict 100 (0: never).
+std::size_t Feed(broadcast::StreamSiCapture& capture, const std::vector<sim::TsPacket>& packets) {
+    std::size_t reached = 0;
+    for (std::size_t i = 0; i < packets.size(); ++i) {
+        const int result = capture.AddPacket(packets[i].data());
+        if (result == broadcast::kScheduleComplete && reached == 0) reached = i + 1;
+    }
+    return reached;
 }
 
 std::size_t HeapInUse() {
