@@ -295,6 +295,7 @@ int AribToShiftJis(std::size_t* size, AribDecoder* state, const std::uint8_t* by
     if (size == nullptr || state == nullptr || (bytes == nullptr && count > 0)) return 0;
     state->Reset();
     std::string text;
+    text.reserve(count * 2);
     std::size_t offset = 0;
     while (offset < count) {
         const std::size_t consumed = state->DecodeItem(bytes + offset, count - offset, text);
