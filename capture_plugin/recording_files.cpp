@@ -1,0 +1,64 @@
+#include "capture_plugin/recording_files.h"
+
+#include <algorithm>
+
+#include "platform/code_page.h"
+#include "platform/file_handle.h"
+
+namespace capture_plugin {
+
+namespace {
+
+bool IsControlCharacter(wchar_t c) {
+    return c < 0x20 || c == 0x7F;
+}
+
+std::wstring InFolder(std::wstring_view folder, std::wstring_view name, std::wstring_view suffix) {
+    std::wstring path(folder);
+    path += L'/';
+    path += name;
+    path += suffix;
+    return path;
+}
+
+std::optional<std::wstring> SideFilePath(std::wstring_view folder, std::wstring_view name,
+                                         std::wstring_view suffix) {
+    if (!IsAcceptedFileName(name)) return std::nullopt;
+    return InFolder(folder, name, suffix);
+}
+
+}  // namespace
+
+bool IsAcceptedFileName(std::wstring_view name) {
+    static constexpr std::wstring_view kRefused = L"\\/:*?\"<>|";
+    return !name.empty() && std::none_of(name.begin(), name.end(), [](wchar_t c) {
+        return IsControlCharacter(c) || kRefused.find(c) != std::wstring_view::npos;
+    });
+}
+
+std::optional<std::wstring> RecordingPath(std::wstring_view folder, std::wstring sanitisedName) {
+    std::replace_if(sanitisedName.begin(), sanitisedName.end(), IsControlCharacter, L'_');
+    if (sanitisedName.empty() || sanitisedName == L"." || sanitisedName == L".." ||
+        sanitisedName.find(L'/') != std::wstring::npos) {
+        return std::nullopt;
+    }
+    return InFolder(folder, sanitisedName, {});
+}
+
+std::optional<std::wstring> ErrorLogPath(std::wstring_view folder, std::wstring_view name) {
+    return SideFilePath(folder, name, L".err");
+}
+
+std::optional<std::wstring> ProgramTextPath(std::wstring_view folder, std::wstring_view name) {
+    return SideFilePath(folder, name, L".program.txt");
+}
+
+bool WriteProgramTextFile(std::wstring_view path, std::wstring_view text) {
+    platform::FileHandle file =
+        platform::CreateFileW(path, platform::GENERIC_READ | platform::GENERIC_WRITE,
+                              platform::FILE_SHARE_READ, platform::CREATE_ALWAYS);
+    if (!file.IsValid()) return false;
+    return file.WriteAll(platform::WideToShiftJis(text));
+}
+
+}  // namespace capture_plugin

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "capture_plugin/recording_files.h"
+#include "platform/code_page.h"
+#include "platform/paths.h"
+#include "shared/shared_memory_layouts.h"
+#include "tests/capture_plugin/window_parts_environment.h"
+
+namespace capture_plugin {
+namespace {
+
+TEST(RecordingFilesTest, RecordingPathStaysInTheFolder) {
+    EXPECT_EQ(RecordingPath(L"/rec", L"ニュース.ts"), L"/rec/ニュース.ts");
+    // Control characters become "_"; names that are only dots are refused.
+    EXPECT_EQ(RecordingPath(L"/rec", L"a\tb\x1f\x7f.ts"), L"/rec/a_b__.ts");
+    EXPECT_EQ(RecordingPath(L"/rec", L".."), std::nullopt);
+    EXPECT_EQ(RecordingPath(L"/rec", L"."), std::nullopt);
+    EXPECT_EQ(RecordingPath(L"/rec", L""), std::nullopt);
+    EXPECT_EQ(RecordingPath(L"/rec", L"../../etc/x"), std::nullopt);  // not sanitised first
+    EXPECT_EQ(RecordingPath(L"/rec", L"...ts"), L"/rec/...ts");
+    // Without a recording folder the path starts at the root, as it does on the system's home.
+    EXPECT_EQ(RecordingPath(L"", L"a.ts"), L"/a.ts");
+}
+
+TEST(RecordingFilesTest, SideFilesUseTheNameUnchangedOnlyWhenItIsAPlainFileName) {
+    EXPECT_EQ(ErrorLogPath(L"/rec", L"番組 #1.ts"), L"/rec/番組 #1.ts.err");
+    EXPECT_EQ(ProgramTextPath(L"/rec", L"番組.ts"), L"/rec/番組.ts.program.txt");
+    EXPECT_EQ(ErrorLogPath(L"/rec", L".."), L"/rec/...err");
+    for (const wchar_t* bad : {L"../x", L"a\\b", L"a:b", L"a*b", L"a?b", L"a\"b", L"a<b", L"a>b",
+                               L"a|b", L"a\nb", L""}) {
+        EXPECT_EQ(ErrorLogPath(L"/rec", bad), std::nullopt) << platform::ToNativePath(bad);
+        EXPECT_EQ(ProgramTextPath(L"/rec", bad), std::nullopt);
+    }
+}
+
+TEST(RecordingFilesTest, ProgramTextFileIsShiftJisAndReplacedWhole) {
+    const auto folder = window_parts_test::FreshFolder("program_text");
+    const std::wstring path = platform::FromNativePath((folder / "a.program.txt").native());
+    ASSERT_TRUE(WriteProgramTextFile(path, L"2009/01/04(日) 20:00～21:00\r\n\r\nニュース\r\n"));
+    ASSERT_TRUE(WriteProgramTextFile(path, L"短い\r\n"));
+    std::ifstream in(platform::ToNativePath(path), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    EXPECT_EQ(s.str(), platform::WideToShiftJis(L"短い\r\n"));
+    EXPECT_FALSE(WriteProgramTextFile(path + L".missing/x", L"x"));
+}
+
+TEST(RecordingFilesTest, RequestNameWithoutTerminatorIsReadAsAtMost512Characters) {
+    shared::RecordRequest request;
+    std::fill(std::begin(request.fileName), std::end(request.fileName), u'x');
+    request.channel = 0x41414141;  // what follows the field is not part of the name
+    const std::wstring name = shared::RecordFileName(request);
+    EXPECT_EQ(name, std::wstring(512, L'x'));
+    EXPECT_EQ(RecordingPath(L"/rec", name)->size(), 5u + 512u);
+}
+
+}  // namespace
+}  // namespace capture_plugin

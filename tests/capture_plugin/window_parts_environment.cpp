@@ -1,0 +1,113 @@
+#include "tests/capture_plugin/window_parts_environment.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <memory>
+
+#include "platform/clock.h"
+#include "platform/known_folders.h"
+#include "platform/paths.h"
+
+namespace window_parts_test {
+namespace {
+
+std::filesystem::path MakeRoot() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "orvandel-plugin-parts-XXXXXX").string();
+    const char* made = ::mkdtemp(pattern.data());
+    return made != nullptr ? std::filesystem::path(made) : std::filesystem::path(pattern);
+}
+
+class WindowPartsEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        const std::filesystem::path& root = PrivateRoot();
+        for (const char* sub : {"home", "config", "runtime", "work"})
+            std::filesystem::create_directories(root / sub);
+        std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all);
+        ::setenv("HOME", (root / "home").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
+        ::setenv("ORVANDEL_NAMESPACE", ("plugparts" + std::to_string(::getpid())).c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::setenv("ORVANDEL_SIM_CLOCK",
+                 platform::FormatSimClockSetting(ClockStart(), kClockRate).c_str(), 1);
+        // Every clock reading of the program is simulated from here on; the machine's clock is
+        // never set by a test.
+        ASSERT_TRUE(platform::Clock::Instance().IsSimulated());
+        if (QCoreApplication::instance() == nullptr) {
+            app_ = std::make_unique<QApplication>(argc_, argv_);
+        }
+    }
+
+    void TearDown() override {
+        app_.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(PrivateRoot(), ec);
+    }
+
+  private:
+    int argc_ = 1;
+    char name_[20] = "capture_plugin_test";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
+};
+
+[[maybe_unused]] const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new WindowPartsEnvironment);
+
+}  // namespace
+
+platform::SYSTEMTIME ClockStart() {
+    platform::SYSTEMTIME start;
+    start.wYear = 2009;
+    start.wMonth = 1;
+    start.wDay = 4;
+    start.wHour = 20;
+    return start;
+}
+
+const std::filesystem::path& PrivateRoot() {
+    static const std::filesystem::path root = MakeRoot();
+    return root;
+}
+
+std::filesystem::path FreshFolder(const std::string& name) {
+    const std::filesystem::path folder = PrivateRoot() / "work" / name;
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        const qint64 left = timeoutMs - clock.elapsed();
+        if (left <= 0) return done();
+        QEventLoop loop;
+        QTimer::singleShot(static_cast<int>(std::min<qint64>(left, 20)), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+std::wstring ScreenshotFolder() {
+    const std::wstring folder = platform::FolderOf(platform::HostExecutablePath()) + L"screenshots";
+    std::error_code ec;
+    std::filesystem::create_directories(platform::ToNativePath(folder), ec);
+    return folder;
+}
+
+std::uint64_t NowLocal() {
+    return platform::Clock::Instance().NowLocal();
+}
+
+}  // namespace window_parts_test

@@ -1,0 +1,32 @@
+// What the tests of the plug-in window's parts share: a private HOME, configuration (registry),
+// runtime folder and namespace, a simulated clock, an offscreen Qt application, and waiting for
+// events without busy loops.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "platform/system_time.h"
+
+namespace window_parts_test {
+
+// The simulated clock's rate in this test program, and its start.
+inline constexpr double kClockRate = 10.0;
+platform::SYSTEMTIME ClockStart();
+
+// The private root of this test program (home/, config/, runtime/ and work/ below it).
+const std::filesystem::path& PrivateRoot();
+// A fresh, empty folder below work/ for one test.
+std::filesystem::path FreshFolder(const std::string& name);
+
+// Runs the Qt event loop until `done` holds or `timeoutMs` passes; returns `done()`.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+
+// The folder for screenshots made for review: screenshots/ beside the test program, created.
+std::wstring ScreenshotFolder();
+
+// The local clock as a FILETIME value.
+std::uint64_t NowLocal();
+
+}  // namespace window_parts_test
