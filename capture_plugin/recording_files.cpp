@@ -53,6 +53,13 @@ std::optional<std::wstring> ProgramTextPath(std::wstring_view folder, std::wstri
     return SideFilePath(folder, name, L".program.txt");
 }
 
+bool CopyToHostBuffer(std::wstring_view path, wchar_t* buffer, std::size_t capacity) {
+    if (buffer == nullptr || path.size() >= capacity) return false;
+    std::copy(path.begin(), path.end(), buffer);
+    buffer[path.size()] = L'\0';
+    return true;
+}
+
 bool WriteProgramTextFile(std::wstring_view path, std::wstring_view text) {
     platform::FileHandle file =
         platform::CreateFileW(path, platform::GENERIC_READ | platform::GENERIC_WRITE,

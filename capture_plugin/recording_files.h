@@ -27,6 +27,10 @@ std::optional<std::wstring> RecordingPath(std::wstring_view folder, std::wstring
 std::optional<std::wstring> ErrorLogPath(std::wstring_view folder, std::wstring_view name);
 std::optional<std::wstring> ProgramTextPath(std::wstring_view folder, std::wstring_view name);
 
+// Copies the path with its terminating zero into the host's buffer of `capacity` characters;
+// false, and the buffer untouched, when it does not fit.
+bool CopyToHostBuffer(std::wstring_view path, wchar_t* buffer, std::size_t capacity);
+
 // Replaces the file with the text in Shift-JIS (no byte-order mark); false when it cannot be
 // created.
 bool WriteProgramTextFile(std::wstring_view path, std::wstring_view text);

@@ -36,6 +36,16 @@ TEST(RecordingFilesTest, SideFilesUseTheNameUnchangedOnlyWhenItIsAPlainFileName)
     }
 }
 
+TEST(RecordingFilesTest, HostBufferGetsThePathOnlyWhenItFitsWithItsTerminator) {
+    wchar_t buffer[8];
+    std::fill(std::begin(buffer), std::end(buffer), L'#');
+    EXPECT_FALSE(CopyToHostBuffer(L"/r/abcde", buffer, 8));
+    EXPECT_EQ(buffer[0], L'#');
+    EXPECT_TRUE(CopyToHostBuffer(L"/r/abcd", buffer, 8));
+    EXPECT_EQ(std::wstring(buffer), L"/r/abcd");
+    EXPECT_FALSE(CopyToHostBuffer(L"/r", nullptr, 8));
+}
+
 TEST(RecordingFilesTest, ProgramTextFileIsShiftJisAndReplacedWhole) {
     const auto folder = window_parts_test::FreshFolder("program_text");
     const std::wstring path = platform::FromNativePath((folder / "a.program.txt").native());
