@@ -7,8 +7,22 @@
 // stubs.
 //
 // Threads: the viewer calls Init, CreatePluginWindow, OnChannelChanged and GetRecFileName on its
-// user-interface thread (the thread that pumps the plug-in window's messages) and OnStreamData on
-// its tuner thread. Every PluginHost operation may be called from any thread of the plug-in.
+// user-interface thread (the Qt thread that also pumps the platform messages of the plug-in's
+// windows) and OnStreamData on its tuner thread. Every PluginHost operation may be called from
+// any thread of the plug-in; SetChannel, SetService and CloseViewer are carried out afterwards
+// on the viewer's user-interface thread, in order with the messages posted to the viewer's main
+// window (OnChannelChanged follows each tuning and each service change).
+//
+// Linking: a plug-in is a shared library that links the platform and ui layers statically, as
+// the viewer does. The viewer exports its copy of both, so the library must keep default symbol
+// visibility and must not be linked with -Bsymbolic: then its references bind to the viewer's
+// copy, and the process has one set of message queues, one window registry and one clock.
+//
+// Unloading: when it ends, the viewer stops the stream, then unloads each library (dlclose)
+// while its Qt application still runs; the library deletes its plug-in object then, from the
+// destructor of a static object. A library that dlclose cannot unload (e.g. one holding
+// STB_GNU_UNIQUE symbols; -fno-gnu-unique avoids them) would delete it only at process exit,
+// after the Qt application has gone.
 #pragma once
 
 #include <cstddef>

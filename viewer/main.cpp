@@ -1,0 +1,60 @@
+// FriioView, the stand-in for the tuner maker's viewer: hosts the plug-ins beside it, plays the
+// tuned channel of the synthetic broadcast and records on request.
+//
+// Exit status: 0 after WM_CLOSE, CloseViewer or a termination signal; 1 when the device or the
+// broadcast description is missing; 2 for a malformed command line.
+#include <QApplication>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/known_folders.h"
+#include "platform/paths.h"
+#include "platform/utf8.h"
+#include "viewer/broadcast_catalog.h"
+#include "viewer/termination_signals.h"
+#include "viewer/viewer_app.h"
+#include "viewer/viewer_command_line.h"
+#include "viewer/viewer_settings.h"
+
+namespace {
+
+void Fail(const std::wstring& text) {
+    std::fprintf(stderr, "FriioView: %s\n", platform::WideToUtf8(text).c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::wstring> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(platform::Utf8ToWide(argv[i]));
+    std::wstring error;
+    const auto line = viewer::ParseViewerCommandLine(args, &error);
+    if (!line) {
+        Fail(error + L"\n" + viewer::kViewerUsage);
+        return 2;
+    }
+    const std::wstring folder = platform::FolderOf(platform::HostExecutablePath());
+    viewer::ViewerSettings settings = viewer::LoadViewerSettings(viewer::ViewerIniPath(folder));
+    if (line->device >= settings.devices) {
+        Fail(L"no tuner device " + std::to_wstring(line->device));
+        return 1;
+    }
+    auto catalog = viewer::BroadcastCatalog::Load(settings, &error);
+    if (!catalog) {
+        Fail(L"cannot read the broadcast description " + error);
+        return 1;
+    }
+
+    QApplication application(argc, argv);
+    viewer::ViewerApp app(*line, std::move(settings), std::move(*catalog), folder);
+    viewer::TerminationSignals terminationSignals([] { QCoreApplication::quit(); });
+    if (!app.Start()) {
+        Fail(L"cannot open the main window");
+        return 1;
+    }
+    const int status = application.exec();
+    app.Shutdown();
+    return status;
+}

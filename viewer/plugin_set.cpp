@@ -1,0 +1,91 @@
+#include "viewer/plugin_set.h"
+
+#include <QDir>
+#include <QLibrary>
+#include <cstdio>
+
+#include "platform/utf8.h"
+
+namespace viewer {
+namespace {
+
+void Complain(const QString& file, const QString& why) {
+    std::fprintf(stderr, "FriioView: %s: %s; skipped\n", file.toUtf8().constData(),
+                 why.toUtf8().constData());
+}
+
+}  // namespace
+
+PluginSet::PluginSet() = default;
+
+PluginSet::~PluginSet() {
+    Unload();
+}
+
+void PluginSet::LoadFolder(const std::wstring& folder) {
+    const QDir dir(QString::fromStdString(platform::WideToUtf8(folder)));
+    for (const QString& name : dir.entryList({"*.so"}, QDir::Files, QDir::Name)) {
+        auto library = std::make_unique<QLibrary>(dir.filePath(name));
+        if (!library->load()) {
+            Complain(name, library->errorString());
+            continue;
+        }
+        auto getIface = reinterpret_cast<GetIface2Function>(library->resolve(kGetIface2Symbol));
+        if (getIface == nullptr) {
+            Complain(name, "no GetIface2");
+            library->unload();
+            continue;
+        }
+        IDTVPlugin* plugin = nullptr;
+        if (getIface(0, &plugin) == 0 || plugin == nullptr) {
+            Complain(name, "GetIface2 gave no plug-in");
+            continue;  // stays loaded: it may own half a plug-in
+        }
+        plugins_.push_back({std::move(library), plugin, false});
+    }
+}
+
+void PluginSet::Start(PluginHost* host, platform::HWND window) {
+    for (Loaded& p : plugins_) {
+        if (p.plugin->Init(host, kDtvSdkVersion) != 1) continue;
+        p.started = true;
+        p.plugin->CreatePluginWindow(window);
+    }
+}
+
+void PluginSet::OnStreamData(const std::uint8_t* data, std::size_t size) {
+    for (Loaded& p : plugins_) {
+        if (p.started) p.plugin->OnStreamData(data, static_cast<platform::DWORD>(size));
+    }
+}
+
+void PluginSet::OnChannelChanged(std::uint32_t channel, std::uint32_t service) {
+    for (Loaded& p : plugins_) {
+        if (p.started) p.plugin->OnChannelChanged(channel, service);
+    }
+}
+
+std::wstring PluginSet::GetRecFileName() {
+    std::vector<wchar_t> buffer(kRecFileNameBufferChars, L'\0');
+    for (Loaded& p : plugins_) {
+        if (p.started) p.plugin->GetRecFileName(buffer.data(), kRecFileNameBufferChars);
+    }
+    buffer.back() = L'\0';
+    return buffer.data();
+}
+
+void PluginSet::Unload() {
+    while (!plugins_.empty()) {
+        plugins_.back().library->unload();
+        plugins_.pop_back();
+    }
+}
+
+std::size_t PluginSet::StartedCount() const {
+    std::size_t n = 0;
+    for (const Loaded& p : plugins_)
+        n += p.started ? 1 : 0;
+    return n;
+}
+
+}  // namespace viewer
