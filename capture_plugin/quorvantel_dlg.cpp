@@ -1,0 +1,153 @@
+#include "capture_plugin/quorvantel_dlg.h"
+
+#include "capture_plugin/capture_worker.h"
+#include "capture_plugin/plugin_ini.h"
+#include "capture_plugin/quorvantel_dlg_template.h"
+#include "platform/file_handle.h"
+#include "platform/file_operations.h"
+#include "platform/known_folders.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+#include "platform/text_case.h"
+
+namespace capture_plugin {
+namespace {
+
+// How long the window waits for the worker before it stops waiting politely; it then waits on
+// until the worker's current round is over, as the worker uses the window's members.
+constexpr platform::DWORD kWorkerStopWaitMs = 300;
+
+std::wstring ReadArea() {
+    const auto key = platform::RegistryKey::Open(L"Software\\Friio");
+    if (!key) return {};
+    return key->QueryString(L"Area").value_or(std::wstring());
+}
+
+}  // namespace
+
+std::wstring CQuorvantelDlg::HostFolder() {
+    return platform::FolderOf(platform::HostExecutablePath());
+}
+
+CQuorvantelDlg::CQuorvantelDlg(std::wstring hostFolder)
+    : ui::Dialog(kQuorvantelTemplate), hostFolder_(std::move(hostFolder)) {
+    iniPath_ = hostFolder_ + L"friio_Quorvantel.ini";
+    channelsIniPath_ = hostFolder_ + L"channels.ini";
+    bscsIniPath_ = hostFolder_ + L"bscs.ini";
+    area_ = ReadArea();
+    ReadSettings();
+    view_ = ReadIniInt(iniPath_, L"View", 0);
+
+    documentsFolder_ = platform::GetDocumentsFolder();
+    const std::wstring dataFolder = platform::JoinPath(documentsFolder_, L"Orvandel");
+    chSetPath_ = platform::JoinPath(dataFolder, L"ChSet.txt");
+    chSet2Path_ = platform::JoinPath(dataFolder, L"ChSet2.txt");
+    const platform::FileHandle chSet = platform::CreateFileW(
+        chSetPath_, platform::GENERIC_READ, platform::FILE_SHARE_READ | platform::FILE_SHARE_WRITE,
+        platform::OPEN_EXISTING);
+    if (!chSet.IsValid()) platform::CreateDirectoryW(dataFolder);
+
+    store_ = std::make_unique<broadcast::EpgStore>();
+
+    SetDataMap({
+        {IDC_PRESENT_TEXT, ui::Ddx::Text, &presentText_},
+        {IDC_STATUS_TEXT, ui::Ddx::Text, &statusText_},
+        {IDC_VIEW_ONLY, ui::Ddx::Check, &view_},
+        {IDC_NEXT_TEXT, ui::Ddx::Text, &followingText_},
+    });
+    SetMessageMap<CQuorvantelDlg>({
+        {IDC_START, ui::BN_CLICKED, &CQuorvantelDlg::OnBnClickedStart},
+        {IDC_CANCEL, ui::BN_CLICKED, &CQuorvantelDlg::OnBnClickedCancel},
+        {IDC_GET_CHSET, ui::BN_CLICKED, &CQuorvantelDlg::OnBnClickedGetChSet},
+    });
+}
+
+CQuorvantelDlg::~CQuorvantelDlg() {
+    // The base cannot reach OnDestroy any more once this part is gone.
+    if (GetSafeHwnd() != 0) DestroyWindow();
+    StopWorker();
+    FreeQueue();
+}
+
+void CQuorvantelDlg::ReadSettings() {
+    savePath_ = ReadIniString(iniPath_, L"SavePath", L"");
+    epgPath_ = ReadIniString(iniPath_, L"EpgPath", L"");
+    bsBasicOnly_ = ReadIniInt(iniPath_, L"BSBasicOnly", 0);
+    csBasicOnly_ = ReadIniInt(iniPath_, L"CSBasicOnly", 0);
+    startOption_ = ReadIniInt(iniPath_, L"StartOption", 0);
+    timeSync_ = ReadIniInt(iniPath_, L"TimeSync", 0);
+}
+
+void CQuorvantelDlg::SaveBasicSettings() {
+    UpdateData(true);
+    WriteIniString(iniPath_, L"SavePath", savePath_);
+    WriteIniInt(iniPath_, L"View", view_);
+}
+
+BOOL CQuorvantelDlg::OnInitDialog() {
+    ui::Dialog::OnInitDialog();
+    CheckDlgButton(IDC_VIEW_ONLY, view_);
+    if (!worker_) StartWorker();
+    UpdateData(true);
+    RemoveCloseCommand();
+    EnableItem(IDC_CANCEL, false);
+    defArea_ = ReadIniString(iniPath_, L"DefArea", L"");
+    ApplyLayoutSettings();
+    UpdateData(false);
+    SetTimer(kStatusPollTimer, kStatusPollMs);
+    KillTimer(kClockSyncTimer);
+    if (timeSync_ == 1) SetTimer(kClockSyncTimer, kClockSyncMs);
+    return platform::TRUE;
+}
+
+void CQuorvantelDlg::OnDestroy() {
+    for (UINT_PTR id :
+         {kClockSyncTimer, kFetchTimer, kServiceFollowTimer, kStatusPollTimer, kErrorLogTimer}) {
+        KillTimer(id);
+    }
+    KillTimer(kSettleTimer);
+    SaveLayoutSettings();
+    if (tunerKind_ == 1 && !platform::EqualsNoCase(area_, L"BS110CS")) {
+        WriteIniString(iniPath_, L"DefArea", area_);
+    }
+    SaveBasicSettings();
+    StopWorker();
+    FreeQueue();
+    std::lock_guard lock(storeLock_);
+    store_.reset();
+}
+
+bool CQuorvantelDlg::PreTranslateMessage(platform::MSG& msg) {
+    // Neither Enter nor Escape may press a button or close the window.
+    if (msg.message == ui::WM_KEYDOWN &&
+        (msg.wParam == ui::VK_RETURN || msg.wParam == ui::VK_ESCAPE))
+        return false;
+    return ui::Dialog::PreTranslateMessage(msg);
+}
+
+void CQuorvantelDlg::StartWorker() {
+    worker_ = std::make_unique<platform::Thread>(
+        [this, hwnd = GetSafeHwnd()] { return CaptureThreadProc(this, hwnd); }, true);
+    workerRunning_ = true;
+    worker_->Resume();
+}
+
+void CQuorvantelDlg::StopWorker() {
+    if (!worker_) return;
+    workerRunning_ = false;
+    platform::SetEvent(stopEvent_);
+    if (worker_->Wait(kWorkerStopWaitMs) != platform::WAIT_OBJECT_0) {
+        worker_->Wait(platform::INFINITE);
+    }
+    worker_.reset();  // joins the ended thread
+}
+
+void CQuorvantelDlg::FreeQueue() {
+    // The worker has ended: the queue is this thread's alone, the lock is only taken for form.
+    const bool locked =
+        platform::WaitForSingleObject(queueLock_, kWorkerStopWaitMs) == platform::WAIT_OBJECT_0;
+    streamQueue_.clear();
+    if (locked) platform::SetEvent(queueLock_);
+}
+
+}  // namespace capture_plugin

@@ -1,0 +1,280 @@
+// The plug-in's one window: a modeless dialog owned by the viewer's window. It owns everything
+// the plug-in keeps between the viewer's calls: its settings, the viewer's channel list, the
+// stream queue, the capture worker thread, the EPG store and the shared-memory handles. It runs
+// on the viewer's user-interface thread; the capture worker (capture_worker.h) runs beside it.
+//
+// Sharing with the worker:
+// - the stream queue: under the queue-lock event (a wait of at most 500 ms takes it);
+// - flags, counters and the current channel: atomics;
+// - the collection (capture list, capture index, capture generation, the published Status):
+//   under captureLock_. Start and Cancel begin a new generation; the worker reads a snapshot of
+//   its target with the generation and acts on the collection (advance, finish) only while that
+//   generation is still current, so a Cancel can never be undone by a worker that was in the
+//   middle of a chunk;
+// - the EPG store: under storeLock_; the worker holds it while it feeds packets or replaces the
+//   store, the window while it reads the store (channel-setting fetch);
+// - the host's polled status: under polledStatusLock_.
+//
+// The window's parts live in files of their own: quorvantel_dlg.cpp (construction, settings,
+// start and end), quorvantel_dlg_messages.cpp (window procedure), quorvantel_dlg_timers.cpp
+// (timers), quorvantel_dlg_capture.cpp (Start, Cancel, buttons), quorvantel_dlg_stream.cpp
+// (stream queue, channel change), quorvantel_dlg_channel_list.cpp, quorvantel_dlg_fetch.cpp
+// (channel-setting fetch), and the programme-info, clock, recording-file and layout parts.
+#pragma once
+
+#include <QFont>
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "broadcast/epg_store.h"
+#include "capture_plugin/channel_item.h"
+#include "capture_plugin/dtv_plugin.h"
+#include "capture_plugin/stream_buffer.h"
+#include "platform/event.h"
+#include "platform/thread.h"
+#include "shared/shared_memory_block.h"
+#include "ui/dialog.h"
+
+namespace broadcast {
+class StreamSiCapture;
+}
+
+namespace capture_plugin {
+
+class CaptureWorker;
+
+// Controls of the window.
+inline constexpr int IDC_PRESENT_TEXT = 5002;
+inline constexpr int IDC_START = 5004;
+inline constexpr int IDC_CANCEL = 5005;
+inline constexpr int IDC_STATUS_TEXT = 5006;
+inline constexpr int IDC_GET_CHSET = 5007;
+inline constexpr int IDC_START_EPG_VIEWER = 5008;
+inline constexpr int IDC_VIEW_ONLY = 5009;
+inline constexpr int IDC_NEXT_TEXT = 5010;
+inline constexpr int IDC_NEXT_PROGRAM = 5017;
+inline constexpr int IDC_FONT = 5018;
+inline constexpr int IDC_SETTINGS = 5027;
+
+using platform::BOOL;
+using platform::UINT;
+using platform::UINT_PTR;
+
+// Timers of the window.
+inline constexpr UINT_PTR kSettleTimer = 101;
+inline constexpr UINT kSettleMs = 8000;
+inline constexpr UINT_PTR kErrorLogTimer = 1000;
+inline constexpr UINT_PTR kStatusPollTimer = 1001;
+inline constexpr UINT kStatusPollMs = 5000;
+inline constexpr UINT_PTR kServiceFollowTimer = 1002;
+inline constexpr UINT_PTR kFetchTimer = 1003;
+inline constexpr UINT kFetchFirstMs = 7000;
+inline constexpr UINT kFetchNextMs = 7500;
+inline constexpr UINT_PTR kClockSyncTimer = 1004;
+inline constexpr UINT kClockSyncMs = 10000;
+
+// Capture status values published in the Status object.
+inline constexpr std::int32_t kStatusIdle = 0;
+inline constexpr std::int32_t kStatusCapturing = 1;
+inline constexpr std::int32_t kStatusFileError = 2;
+inline constexpr std::int32_t kStatusFinished = 3;
+
+// The stream queue's bounds.
+inline constexpr platform::DWORD kQueueLockWaitMs = 500;
+inline constexpr std::size_t kQueueLimit = 500;
+
+class CQuorvantelDlg : public ui::Dialog {
+  public:
+    using HWND = platform::HWND;
+    using WPARAM = platform::WPARAM;
+    using LPARAM = platform::LPARAM;
+    using LRESULT = platform::LRESULT;
+
+    // hostFolder: the viewer's folder (its channel lists and the plug-in's ini), with a trailing
+    // separator.
+    explicit CQuorvantelDlg(std::wstring hostFolder = HostFolder());
+    ~CQuorvantelDlg() override;
+
+    // The folder of the host process's executable, with a trailing separator.
+    static std::wstring HostFolder();
+
+    // --- the plug-in object's calls ---------------------------------------------------------
+    void SetHost(PluginHost* host) { host_.store(host); }
+    PluginHost* Host() const { return host_.load(); }
+    void SetHostWindow(HWND hostWindow) { hostWindow_ = hostWindow; }
+    HWND HostWindow() const { return hostWindow_; }
+    // Any thread.
+    void StorePolledStatus(const PluginHostStatus& status);
+    PluginHostStatus PolledStatus() const;
+    // The viewer's tuner thread: queues a copy of the chunk (dropped when the queue lock cannot
+    // be had within 500 ms, or before the worker runs).
+    void EnqueueStream(const platform::BYTE* data, platform::DWORD size);
+    void OnChannelChanged(platform::DWORD channel, platform::DWORD service);
+    void GetRecFileName(wchar_t* path, platform::DWORD bufferChars);
+    void LoadChannelList();
+
+    // --- EPG collection and channel-setting fetch -------------------------------------------
+    void Start();
+    void Cancel();
+    void DisableForCapture();
+    void EnableAfterCapture();
+    void OnBnClickedGetChSet();
+    void FetchStep();
+
+    // --- settings ---------------------------------------------------------------------------
+    void ReadSettings();
+    void SaveBasicSettings();
+
+    // --- read by tests and by the other parts of the window ---------------------------------
+    const std::vector<ChannelItem>& ChannelList() const { return channelList_; }
+    std::int32_t TunerKind() const { return tunerKind_; }
+    const std::wstring& StatusText() const { return statusText_; }
+    std::int32_t LastPublishedStatus() const { return lastPublishedStatus_.load(); }
+    std::int32_t CaptureIndex() const { return captureIndex_.load(); }
+    bool Capturing() const { return capturing_.load() != 0; }
+    std::size_t CaptureListSize() const;
+    std::int64_t ScrambleCount() const { return scrambleCount_.load(); }
+    std::int32_t CurrentTransportStreamId() const { return currentTransportStreamId_.load(); }
+    bool FetchRunning() const { return fetchRunning_; }
+    bool WorkerRunning() const { return workerRunning_.load(); }
+    const std::wstring& ChSetPath() const { return chSetPath_; }
+    const std::wstring& ChSet2Path() const { return chSet2Path_; }
+    const std::wstring& DocumentsFolder() const { return documentsFolder_; }
+    // Stops the capture worker: sets the stop event and waits until the worker has ended (a
+    // bounded first wait, then for as long as its current round takes).
+    void StopWorker();
+
+  protected:
+    BOOL OnInitDialog() override;
+    void OnDestroy() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnTimer(UINT_PTR id) override;
+    bool PreTranslateMessage(platform::MSG& msg) override;
+
+  private:
+    friend class CaptureWorker;
+    friend struct CQuorvantelDlgTestAccess;
+
+    // What the worker collects now: a snapshot of the capture entry at the capture index.
+    struct CaptureTarget {
+        std::uint64_t generation = 0;
+        int index = -1;
+        ChannelItem entry;
+        std::wstring savePath;
+    };
+
+    // quorvantel_dlg.cpp
+    void StartWorker();
+    void FreeQueue();
+    // quorvantel_dlg_messages.cpp
+    void OnCaptureEnded(std::wstring_view text);
+    void OnSettleTimer();
+    // quorvantel_dlg_capture.cpp
+    void OnBnClickedStart() { Start(); }
+    void OnBnClickedCancel() { Cancel(); }
+    void EnableCaptureButtons(bool enable);
+    bool StartRefusedByHost();
+    void BeginCollection();
+    // Under captureLock_.
+    void EndCollectionLocked();
+    void PublishStatusLocked(std::int32_t status);
+    // quorvantel_dlg_stream.cpp
+    bool TakeQueueLock();
+    void ReleaseQueueLock();
+    // Frees every queued chunk when the queue lock can be had; false when it could not.
+    bool DropQueuedChunks();
+    // For the worker (capture_worker.cpp uses these under the rules above).
+    std::optional<CaptureTarget> CurrentCaptureTarget() const;
+    // The collection of `generation` ends: when it is still current, posts `message` to the
+    // window, clears the capturing flag, publishes `status` and returns true.
+    bool FinishCollection(std::uint64_t generation, HWND window, UINT message, std::int32_t status);
+    // Moves the collection of `generation` on from the capture entry at `index` (marking its CS
+    // group done), skipping what the basic-only modes leave out; returns the new index (the
+    // entry count when none is left), or nullopt when the collection is no longer current.
+    std::optional<int> AdvanceCollection(std::uint64_t generation, int index,
+                                         std::uint32_t finishedChannel);
+    // The next channel is tuned: when the collection is still current, clears the capturing
+    // flag and posts the settle message (0x468).
+    bool ContinueCollection(std::uint64_t generation, HWND window);
+    // Worker hooks filled in by the programme-info and clock parts.
+    void UpdateProgramText(const broadcast::StreamSiCapture& context);
+    void SetBroadcastTimeOffset(std::uint64_t broadcastTime);
+    // Window position, size, font and colour (layout part).
+    void ApplyLayoutSettings();
+    void SaveLayoutSettings();
+
+    // --- members ----------------------------------------------------------------------------
+    std::wstring iniPath_;          // <host folder>friio_Quorvantel.ini
+    std::wstring channelsIniPath_;  // <host folder>channels.ini
+    std::wstring bscsIniPath_;      // <host folder>bscs.ini
+    std::wstring area_;             // registry Area: terrestrial area or "BS110CS"
+    std::wstring hostFolder_;       // folder of the viewer's executable, with a trailing separator
+    std::wstring defArea_;          // last terrestrial area
+    std::wstring epgPath_;          // the user's EPG viewer program
+    std::int32_t tunerKind_ = 1;    // reply to 0x101C; 2 = BS/CS tuner
+    std::atomic<std::int32_t> bsBasicOnly_{0};
+    std::atomic<std::int32_t> csBasicOnly_{0};
+    std::int32_t startOption_ = 0;
+    HWND hostWindow_ = 0;
+    std::atomic<PluginHost*> host_{nullptr};
+    std::int32_t lastLoggedErrorCount_ = 0;
+    PluginHostStatus polledStatus_;                          // under polledStatusLock_
+    std::deque<std::unique_ptr<StreamBuffer>> streamQueue_;  // under queueLock_
+    std::vector<ChannelItem> channelList_;
+    std::vector<ChannelItem> captureList_;  // under captureLock_
+    std::unique_ptr<platform::Thread> worker_;
+    platform::Event stopEvent_{true, false};
+    platform::Event queueLock_{false, true};
+    std::atomic<std::int32_t> capturing_{0};
+    std::atomic<std::int32_t> captureIndex_{-1};  // changed under captureLock_
+    std::atomic<std::int32_t> currentChannel_{-1};
+    std::atomic<std::int32_t> currentService_{-1};
+    shared::SharedMemoryBlock sharedMemory_;
+    std::atomic<std::int32_t> captureRunning_{0};
+    std::optional<QFont> infoFont_;
+    ui::COLORREF textColor_ = 0;
+    std::int32_t posW_ = 365;
+    std::int32_t posH_ = 468;
+    std::wstring chSetPath_;
+    std::wstring chSet2Path_;
+    std::wstring documentsFolder_;
+    std::int32_t programTextRequest_ = 0;
+    std::int32_t programTextServiceId_ = 0;
+    std::int32_t programTextEventId_ = 0;
+    std::atomic<std::int64_t> scrambleCount_{0};
+    std::atomic<std::int64_t> lastLoggedScrambleCount_{0};
+    std::atomic<std::uint64_t> lastBroadcastTime_{0};
+    std::atomic<std::int32_t> clockOffset_{0};
+    std::atomic<std::int32_t> channelChanged_{0};
+    std::int32_t followedService_ = 0;
+    std::unique_ptr<broadcast::EpgStore> store_;  // under storeLock_
+    std::int32_t fetchIndex_ = 0;
+    std::int32_t fetchKey_ = 0;  // channel value the running fetch step merges
+    std::atomic<std::int32_t> cs1Done_{0};
+    std::atomic<std::int32_t> cs2Done_{0};
+    std::int32_t timeSync_ = 0;
+    std::wstring presentText_;
+    std::wstring savePath_;
+    std::wstring statusText_;
+    std::int32_t view_ = 0;
+    std::wstring followingText_;
+
+    // Mechanics of the hand-over between the window and the worker.
+    std::atomic<std::int32_t> currentTransportStreamId_{0};
+    std::atomic<std::int32_t> lastPublishedStatus_{kStatusIdle};  // written under captureLock_
+    std::atomic<bool> workerRunning_{false};
+    std::uint64_t captureGeneration_ = 0;  // under captureLock_
+    std::wstring captureSavePath_;         // under captureLock_: SavePath of the collection
+    bool fetchRunning_ = false;
+    mutable std::mutex captureLock_;
+    mutable std::mutex storeLock_;
+    mutable std::mutex polledStatusLock_;
+};
+
+}  // namespace capture_plugin

@@ -1,0 +1,238 @@
+// EPG collection through the plug-in window and its worker, on synthetic channels played by a
+// stand-in host: the channel rules (60 to 420 seconds), the files, the channel tables, the
+// Status values, and what ends a collection early.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QWidget>
+#include <filesystem>
+#include <memory>
+
+#include "capture_plugin/capture_texts.h"
+#include "capture_plugin/quorvantel.h"
+#include "platform/code_page.h"
+#include "platform/file_handle.h"
+#include "platform/paths.h"
+#include "shared/shared_memory_readers.h"
+#include "shared/window_message_ids.h"
+#include "tests/capture_plugin/plugin_test_support.h"
+
+namespace capture_plugin {
+namespace {
+
+using plugin_test::ReadFile;
+using plugin_test::WaitUntil;
+
+class CollectionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        world_.SetArea(L"東京");
+        world_.WriteChannelsIni(L"[東京]\r\n21=みなと\r\n22=さくら\r\n24=あおぞら\r\n");
+        world_.SetPluginSetting(L"22ch", L"0");
+        host_.AddChannel(
+            plugin_test::MakeChannel(21, 0x7F10, {{1024, 0x01}, {1025, 0xA5}, {1026, 0xC0}}));
+        host_.AddChannel(plugin_test::MakeChannel(22, 0x7F20, {{1032, 0x01}}));
+        // No EIT: its schedule never completes.
+        host_.AddChannel(plugin_test::MakeChannel(24, 0x7F30, {{1040, 0x01}}), false);
+    }
+    void TearDown() override {
+        host_.Detach();
+        plugin_.reset();
+    }
+
+    void Open(std::uint32_t tunedChannel = 21) {
+        hostWindow_ = std::make_unique<plugin_test::HostWindow>(1);
+        plugin_ = std::make_unique<CQuorvantel>(nullptr, world_.HostFolder());
+        ASSERT_EQ(plugin_->Init(&host_, kDtvSdkVersion), 1);
+        plugin_->CreatePluginWindow(hostWindow_->hwnd());
+        host_.Attach(plugin_.get(), tunedChannel);
+    }
+    CQuorvantelDlg& Dlg() { return plugin_->Window(); }
+    void Post(platform::UINT message) {
+        platform::PostMessageW(Dlg().GetSafeHwnd(), message, 0, 0);
+    }
+    bool WaitForStatus(int status, int timeoutMs = 20000) {
+        return WaitUntil([&] { return Dlg().LastPublishedStatus() == status; }, timeoutMs);
+    }
+    std::filesystem::path Capture(const char* name) { return world_.CaptureFolder() / name; }
+    std::filesystem::path EpgData(const char* name) {
+        return world_.DataFolder() / "EpgData" / name;
+    }
+
+    plugin_test::PluginWorld world_;
+    plugin_test::FakeHost host_;
+    std::unique_ptr<plugin_test::HostWindow> hostWindow_;
+    std::unique_ptr<CQuorvantel> plugin_;
+};
+
+std::string Sjis(const std::wstring& text) {
+    return platform::WideToShiftJis(text);
+}
+
+TEST_F(CollectionTest, CollectsTheCheckedChannelsWithinTheirTimeRulesAndWritesTheTables) {
+    Open();
+    Post(shared::WM_CAPTURE_START);
+    ASSERT_TRUE(WaitForStatus(1, 2000));
+    EXPECT_FALSE(Dlg().GetDlgItem(IDC_START)->isEnabled());
+    EXPECT_TRUE(Dlg().GetDlgItem(IDC_CANCEL)->isEnabled());
+
+    // Channel 21 (tuned already): its schedule completes within a few carousel cycles, yet the
+    // channel is kept until 60 s have passed.
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(Capture("ch21_epg.dat")); }));
+    plugin_test::ProcessEventsFor(1500);
+    EXPECT_TRUE(host_.Tunings().empty());
+    plugin_test::AdvanceClock(60);
+    ASSERT_TRUE(WaitUntil([&] { return !host_.Tunings().empty(); }));
+    EXPECT_EQ(host_.Tunings()[0].channel, 24u);  // 22 is not checked
+
+    // Channel 24 never completes: kept past 60 s, ended by the first SI packet after 420 s.
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(Capture("ch24_epg.dat")); }));
+    plugin_test::AdvanceClock(100);
+    plugin_test::ProcessEventsFor(1000);
+    EXPECT_EQ(Dlg().LastPublishedStatus(), 1);
+    plugin_test::AdvanceClock(330);
+    ASSERT_TRUE(WaitForStatus(3));
+    EXPECT_EQ(host_.Tunings().size(), 1u);
+
+    for (const char* name : {"ch21_epg.dat", "ch24_epg.dat"}) {
+        const std::string bytes = ReadFile(Capture(name));
+        EXPECT_GT(bytes.size(), 0u) << name;
+        EXPECT_EQ(bytes.size() % 188, 0u) << name;
+        EXPECT_EQ(ReadFile(EpgData(name)), bytes) << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(Capture("ch22_epg.dat")));
+
+    // Only TV services (0x01, 0xA5) of the collected streams; ChSet2 by stream, then service.
+    EXPECT_EQ(ReadFile(world_.DataFolder() / "ChSet.txt"),
+              Sjis(L"局1024=21\r\n局1025=21\r\n局1040=24\r\n"));
+    EXPECT_EQ(ReadFile(world_.DataFolder() / "ChSet2.txt"),
+              Sjis(L"局1024\t21\t1024\t32528\r\n局1025\t21\t1025\t32528\r\n"
+                   L"局1040\t24\t1040\t32560\r\n"));
+
+    EXPECT_EQ(Dlg().StatusText(), kCollectionDoneText);
+    EXPECT_EQ(Dlg().CaptureIndex(), -1);
+    EXPECT_TRUE(Dlg().GetDlgItem(IDC_START)->isEnabled());
+    EXPECT_FALSE(Dlg().GetDlgItem(IDC_CANCEL)->isEnabled());
+    std::int32_t status = -1;
+    EXPECT_EQ(shared::ReadPluginStatus(static_cast<platform::DWORD>(::getpid()), &status), 1);
+    EXPECT_EQ(status, 3);
+}
+
+TEST_F(CollectionTest, ARecordingInTheViewerEndsTheCollectionAndRefusesTheNext) {
+    Open();
+    Post(shared::WM_CAPTURE_START);
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(Capture("ch21_epg.dat")); }));
+    host_.SetRecording(true);
+    ASSERT_TRUE(WaitForStatus(0));  // seen by the 5-second status poll
+    ASSERT_TRUE(WaitUntil([&] { return Dlg().StatusText() == kCancelledByRecordingText; }));
+    EXPECT_EQ(Dlg().CaptureIndex(), -1);
+    EXPECT_FALSE(Dlg().Capturing());
+    EXPECT_FALSE(std::filesystem::exists(EpgData("ch21_epg.dat")));
+
+    Dlg().SetDlgItemText(IDC_STATUS_TEXT, L"");
+    Post(shared::WM_CAPTURE_START);
+    ASSERT_TRUE(WaitUntil([&] { return Dlg().StatusText() == kCancelledByRecordingText; }));
+    EXPECT_EQ(Dlg().LastPublishedStatus(), 0);
+}
+
+TEST_F(CollectionTest, ACancelDuringTheSettleWaitStartsNoCollection) {
+    Open();
+    Post(shared::WM_CAPTURE_START);
+    Post(shared::WM_CAPTURE_CANCEL);      // before the settle message Start posted
+    plugin_test::ProcessEventsFor(1500);  // 15 s of clock time: the settle wait is over
+    EXPECT_FALSE(Dlg().Capturing());
+    EXPECT_EQ(Dlg().LastPublishedStatus(), 0);
+    EXPECT_EQ(Dlg().StatusText(), kCancelledText);
+    EXPECT_FALSE(std::filesystem::exists(Capture("ch21_epg.dat")));
+
+    // Cancel with nothing running clears the text and leaves Start enabled.
+    Post(shared::WM_CAPTURE_CANCEL);
+    ASSERT_TRUE(WaitUntil([&] { return Dlg().StatusText().empty(); }));
+    EXPECT_TRUE(Dlg().GetDlgItem(IDC_START)->isEnabled());
+}
+
+TEST_F(CollectionTest, ADataFileThatCannotBeCreatedEndsWithStatus2) {
+    world_.SetPluginSetting(L"SavePath",
+                            platform::FromNativePath((world_.Root() / "missing").native()));
+    Open();
+    Post(shared::WM_CAPTURE_START);
+    ASSERT_TRUE(WaitForStatus(2));
+    ASSERT_TRUE(WaitUntil([&] { return Dlg().StatusText() == kFileErrorText; }));
+    EXPECT_EQ(Dlg().CaptureIndex(), -1);
+}
+
+TEST_F(CollectionTest, StartRefusesWithoutSaveFolderOrCheckedChannel) {
+    world_.SetPluginSetting(L"SavePath", L"");
+    Open();
+    plugin_test::MessageBoxes().clear();
+    Post(shared::WM_CAPTURE_START);
+    ASSERT_TRUE(WaitUntil([] { return plugin_test::MessageBoxes().size() == 1; }));
+    EXPECT_EQ(plugin_test::MessageBoxes()[0].text, kNoSavePathText);
+
+    host_.Detach();
+    plugin_.reset();
+    world_.SetPluginSetting(L"SavePath", world_.HostFolder());
+    world_.SetPluginSetting(L"21ch", L"0");
+    world_.SetPluginSetting(L"24ch", L"0");
+    Open();
+    Post(shared::WM_CAPTURE_START);
+    ASSERT_TRUE(WaitUntil([] { return plugin_test::MessageBoxes().size() == 2; }));
+    EXPECT_EQ(plugin_test::MessageBoxes()[1].text, kNoChannelCheckedText);
+    EXPECT_EQ(Dlg().LastPublishedStatus(), 0);
+    EXPECT_TRUE(Dlg().GetDlgItem(IDC_START)->isEnabled());
+}
+
+TEST_F(CollectionTest, StoppingTheWorkerMidChannelClosesTheFileAndCopiesNothing) {
+    Open();
+    Post(shared::WM_CAPTURE_START);
+    ASSERT_TRUE(WaitUntil([&] {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(Capture("ch21_epg.dat"), ec);
+        return !ec && size > 0;
+    }));
+    host_.Detach();
+    plugin_.reset();
+    const platform::FileHandle exclusive =
+        platform::CreateFileW(platform::FromNativePath(Capture("ch21_epg.dat").native()),
+                              platform::GENERIC_WRITE, 0, platform::OPEN_EXISTING);
+    EXPECT_TRUE(exclusive.IsValid());
+    EXPECT_FALSE(std::filesystem::exists(EpgData("ch21_epg.dat")));
+}
+
+TEST_F(CollectionTest, TheChannelSettingFetchMergesEveryChannelAndHoldsACollectionOff) {
+    Open();
+    Dlg().SendMessage(platform::WM_COMMAND, ui::MAKEWPARAM(IDC_GET_CHSET, ui::BN_CLICKED), 0);
+    EXPECT_EQ(Dlg().StatusText(), kFetchingText);
+    Post(shared::WM_CAPTURE_START);  // refused while the fetch tunes
+    ASSERT_TRUE(WaitUntil([&] { return Dlg().StatusText() == kFetchDoneText; }));
+    EXPECT_EQ(Dlg().LastPublishedStatus(), 0);
+    EXPECT_FALSE(std::filesystem::exists(Capture("ch21_epg.dat")));
+    // Every channel of the list, checked or not.
+    EXPECT_EQ(ReadFile(world_.DataFolder() / "ChSet.txt"),
+              Sjis(L"局1024=21\r\n局1025=21\r\n局1032=22\r\n局1040=24\r\n"));
+    const auto tunings = host_.Tunings();
+    ASSERT_EQ(tunings.size(), 2u);
+    EXPECT_EQ(tunings[0].channel, 22u);
+    EXPECT_EQ(tunings[1].channel, 24u);
+}
+
+TEST_F(CollectionTest, BasicOnlyModesCollectOneBsChannelAndOneChannelPerCsGroup) {
+    Open();
+    const std::uint32_t b1 = (11727u << 16) | 0x4010, b2 = (11765u << 16) | 0x4031;
+    const std::uint32_t cs1a = 0x30030000, cs1b = 0x307B0000, cs2 = 0x60206020;
+    std::vector<ChannelItem> list;
+    for (std::uint32_t v : {b1, b2, cs1a, cs1b, cs2, b2})
+        list.push_back({v, L"", 1});
+    CQuorvantelDlgTestAccess::SetCollection(Dlg(), list, 1, 1);
+    EXPECT_EQ(CQuorvantelDlgTestAccess::Advance(Dlg(), 0, b1), 2);
+    EXPECT_EQ(CQuorvantelDlgTestAccess::Advance(Dlg(), 2, cs1a), 4);  // cs1b: group done
+    EXPECT_EQ(CQuorvantelDlgTestAccess::Advance(Dlg(), 4, cs2), 5);   // the BS entry after it
+    EXPECT_EQ(CQuorvantelDlgTestAccess::Advance(Dlg(), 5, b2), 6);
+
+    CQuorvantelDlgTestAccess::SetCollection(Dlg(), list, 0, 0);
+    EXPECT_EQ(CQuorvantelDlgTestAccess::Advance(Dlg(), 0, b1), 1);
+    EXPECT_EQ(CQuorvantelDlgTestAccess::Advance(Dlg(), 2, cs1a), 3);
+}
+
+}  // namespace
+}  // namespace capture_plugin

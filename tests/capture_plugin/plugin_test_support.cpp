@@ -1,0 +1,329 @@
+#include "tests/capture_plugin/plugin_test_support.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "broadcast_sim/live_channel_stream.h"
+#include "broadcast_sim/sample_schedule.h"
+#include "broadcast_sim/si_packet_stream.h"
+#include "broadcast_sim/sim_time.h"
+#include "broadcast_sim/stream_pacer.h"
+#include "broadcast_sim/time_builder.h"
+#include "platform/clock.h"
+#include "platform/code_page.h"
+#include "platform/paths.h"
+#include "platform/private_profile.h"
+#include "platform/registry.h"
+#include "tests/platform/private_runtime.h"
+#include "ui/message_box.h"
+
+namespace capture_plugin {
+
+void CQuorvantelDlgTestAccess::SetCollection(CQuorvantelDlg& d, std::vector<ChannelItem> list,
+                                             int bsBasicOnly, int csBasicOnly) {
+    std::lock_guard lock(d.captureLock_);
+    d.captureList_ = std::move(list);
+    d.captureIndex_ = 0;
+    d.bsBasicOnly_ = bsBasicOnly;
+    d.csBasicOnly_ = csBasicOnly;
+    d.cs1Done_ = 0;
+    d.cs2Done_ = 0;
+}
+
+std::size_t CQuorvantelDlgTestAccess::QueueSize(CQuorvantelDlg& d) {
+    if (!d.TakeQueueLock()) return static_cast<std::size_t>(-1);
+    const std::size_t size = d.streamQueue_.size();
+    d.ReleaseQueueLock();
+    return size;
+}
+
+std::optional<int> CQuorvantelDlgTestAccess::Advance(CQuorvantelDlg& d, int index,
+                                                     std::uint32_t channel) {
+    std::uint64_t generation = 0;
+    {
+        std::lock_guard lock(d.captureLock_);
+        generation = d.captureGeneration_;
+        d.captureIndex_ = index;
+    }
+    return d.AdvanceCollection(generation, index, channel);
+}
+
+}  // namespace capture_plugin
+
+namespace plugin_test {
+namespace {
+
+class PluginTestEnvironment : public ::testing::Environment {
+  public:
+    PluginTestEnvironment() {
+        // Set before any environment runs, so that the first clock reading is simulated.
+        test_support::UsePrivateRuntime();
+        const platform::SYSTEMTIME start = broadcast_sim::JstTime(2009, 1, 4, 20, 0, 0);
+        ::setenv("ORVANDEL_SIM_CLOCK", platform::FormatSimClockSetting(start, kClockRate).c_str(),
+                 0);
+    }
+    void SetUp() override {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        if (!platform::Clock::Instance().IsSimulated()) {
+            GTEST_FAIL() << "the clock was made before the test environment";
+        }
+        if (QCoreApplication::instance() == nullptr)
+            app_ = std::make_unique<QApplication>(argc_, argv_);
+        // Modal boxes answer at once.
+        ui::SetMessageBoxAnswer([](const ui::MessageBoxRequest& request) {
+            MessageBoxes().push_back(request);
+            return ui::IDOK;
+        });
+    }
+    void TearDown() override { app_.reset(); }
+
+  private:
+    int argc_ = 1;
+    char name_[21] = "capture_plugin_tests";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
+};
+
+[[maybe_unused]] const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new PluginTestEnvironment);
+
+// A channel's live stream without its EIT: its schedules never complete.
+class WithoutEit : public broadcast_sim::PacketSource {
+  public:
+    explicit WithoutEit(std::unique_ptr<broadcast_sim::PacketSource> inner)
+        : inner_(std::move(inner)) {}
+    void Produce(std::uint64_t nowLocal, std::uint64_t tickMs, std::size_t budget,
+                 std::vector<broadcast_sim::TsPacket>& out) override {
+        round_.clear();
+        inner_->Produce(nowLocal, tickMs, budget, round_);
+        for (const auto& packet : round_) {
+            if ((((packet[1] & 0x1F) << 8) | packet[2]) != broadcast_sim::kPidEit)
+                out.push_back(packet);
+        }
+    }
+
+  private:
+    std::unique_ptr<broadcast_sim::PacketSource> inner_;
+    std::vector<broadcast_sim::TsPacket> round_;
+};
+
+constexpr double kBitsPerRealSecond = 400000.0;
+constexpr std::size_t kChunkPackets = 32;
+constexpr std::uint64_t kScheduleCycleMs = 5000;
+
+}  // namespace
+
+std::vector<ui::MessageBoxRequest>& MessageBoxes() {
+    static std::vector<ui::MessageBoxRequest> boxes;
+    return boxes;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        const qint64 left = timeoutMs - clock.elapsed();
+        if (left <= 0) return done();
+        QEventLoop loop;
+        QTimer::singleShot(static_cast<int>(std::min<qint64>(left, 5)), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+void ProcessEventsFor(int ms) {
+    WaitUntil([] { return false; }, ms);
+}
+
+double ClockSeconds() {
+    return static_cast<double>(platform::Clock::Instance().NowLocal()) / 1e7;
+}
+
+void AdvanceClock(double seconds) {
+    platform::Clock& clock = platform::Clock::Instance();
+    clock.SetLocal(clock.NowLocal() + static_cast<std::uint64_t>(seconds * 1e7));
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+HostWindow::HostWindow(int tunerKind) : tunerKind_(tunerKind) {
+    hwnd_ = platform::CreateWindowHandle(this, L"Friio HDTV Player", 0, true);
+}
+
+HostWindow::~HostWindow() {
+    platform::DestroyWindowHandle(hwnd_);
+}
+
+platform::LRESULT HostWindow::WindowProc(platform::UINT message, platform::WPARAM,
+                                         platform::LPARAM) {
+    return message == 0x101C ? tunerKind_ : 0;
+}
+
+broadcast_sim::ChannelBroadcast MakeChannel(
+    std::uint32_t channel, std::uint16_t tsid,
+    std::vector<std::pair<std::uint16_t, std::uint8_t>> servicesAndTypes) {
+    broadcast_sim::ChannelBroadcast result;
+    result.channel = channel;
+    result.transport_stream_id = tsid;
+    result.original_network_id = tsid;
+    result.ts_name = L"試験" + std::to_wstring(channel);
+    for (const auto& [sid, type] : servicesAndTypes) {
+        broadcast_sim::ServiceSchedule service;
+        service.service_id = sid;
+        service.service_type = type;
+        service.name = L"局" + std::to_wstring(sid);
+        const std::uint64_t yesterday =
+            broadcast_sim::StartOfDay(platform::Clock::Instance().NowLocal()) -
+            platform::kFileTimePerDay;
+        service.events =
+            broadcast_sim::MakeSampleEvents(broadcast_sim::ToCalendar(yesterday), 24 * 10,
+                                            static_cast<std::uint16_t>(sid * 7), sid);
+        result.services.push_back(std::move(service));
+    }
+    return result;
+}
+
+FakeHost::FakeHost() = default;
+
+FakeHost::~FakeHost() {
+    Detach();
+}
+
+void FakeHost::AddChannel(const broadcast_sim::ChannelBroadcast& channel, bool withEit) {
+    firstService_[channel.channel] =
+        channel.services.empty() ? 0 : channel.services.front().service_id;
+    channels_[channel.channel] = [channel,
+                                  withEit]() -> std::unique_ptr<broadcast_sim::PacketSource> {
+        broadcast_sim::LiveStreamSettings settings;
+        settings.schedule_cycle_ms = kScheduleCycleMs;
+        auto live = std::make_unique<broadcast_sim::LiveChannelStream>(
+            [channel](std::uint64_t) { return channel; },
+            std::vector<broadcast_sim::ScheduleChange>{}, settings);
+        if (withEit) return live;
+        return std::make_unique<WithoutEit>(std::move(live));
+    };
+}
+
+void FakeHost::Attach(IDTVPlugin* plugin, std::uint32_t channel) {
+    plugin_ = plugin;
+    {
+        std::lock_guard lock(mutex_);
+        source_ = channels_.count(channel) ? channels_[channel]() : nullptr;
+    }
+    plugin->OnChannelChanged(channel, firstService_[channel]);
+    player_ = std::make_unique<platform::Thread>([this] { return Play(); }, false);
+}
+
+void FakeHost::Detach() {
+    plugin_ = nullptr;
+    if (!player_) return;
+    platform::SetEvent(stop_);
+    player_->Wait(platform::INFINITE);
+    player_.reset();
+}
+
+int FakeHost::SetChannel(platform::DWORD channel) {
+    {
+        std::lock_guard lock(mutex_);
+        source_ = channels_.count(channel) ? channels_[channel]() : nullptr;
+        tunings_.push_back({channel, ClockSeconds()});
+    }
+    const std::uint16_t service = firstService_[channel];
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [this, channel, service] {
+            if (IDTVPlugin* plugin = plugin_.load()) plugin->OnChannelChanged(channel, service);
+        },
+        Qt::QueuedConnection);
+    return 1;
+}
+
+int FakeHost::GetStatus(PluginHostStatus* status) {
+    if (status == nullptr) return 0;
+    *status = PluginHostStatus{};
+    status->recording = recording_ ? 1 : 0;
+    return 1;
+}
+
+std::vector<FakeHost::Tuning> FakeHost::Tunings() const {
+    std::lock_guard lock(mutex_);
+    return tunings_;
+}
+
+platform::DWORD FakeHost::Play() {
+    broadcast_sim::StreamPacer pacer(kBitsPerRealSecond, kChunkPackets);
+    pacer.Restart(std::chrono::steady_clock::now());
+    const auto sink = [this](const std::uint8_t* data, std::size_t size) {
+        if (IDTVPlugin* plugin = plugin_.load())
+            plugin->OnStreamData(data, static_cast<platform::DWORD>(size));
+    };
+    while (platform::WaitForSingleObject(stop_, 0) != platform::WAIT_OBJECT_0) {
+        {
+            std::lock_guard lock(mutex_);
+            if (source_) {
+                const platform::Clock& clock = platform::Clock::Instance();
+                pacer.Round(*source_, std::chrono::steady_clock::now(), clock.NowLocal(),
+                            clock.TickMs(), sink);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return 0;
+}
+
+PluginWorld::PluginWorld() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "orvandel-plugin-XXXXXX").string();
+    root_ = ::mkdtemp(pattern.data());
+    for (const char* sub : {"home/Documents", "config", "viewer", "capture"})
+        std::filesystem::create_directories(root_ / sub);
+    ::setenv("HOME", (root_ / "home").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+    SetPluginSetting(L"SavePath", platform::FromNativePath(CaptureFolder().native()));
+}
+
+PluginWorld::~PluginWorld() {
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+}
+
+std::wstring PluginWorld::HostFolder() const {
+    return platform::FromNativePath(ViewerFolder().native()) + L"/";
+}
+
+void PluginWorld::WriteChannelsIni(const std::wstring& text) {
+    WriteFile(ViewerFolder() / "channels.ini", platform::WideToShiftJis(text));
+}
+
+void PluginWorld::WriteBscsIni(const std::wstring& text) {
+    WriteFile(ViewerFolder() / "bscs.ini", platform::WideToShiftJis(text));
+}
+
+void PluginWorld::SetPluginSetting(const std::wstring& key, const std::wstring& value) {
+    platform::WritePrivateProfileStringW(L"Set", key.c_str(), value.c_str(),
+                                         (HostFolder() + L"friio_Quorvantel.ini").c_str());
+}
+
+void PluginWorld::SetArea(const std::wstring& area) {
+    platform::RegistryKey::Create(L"Software\\Friio")->SetString(L"Area", area);
+}
+
+}  // namespace plugin_test

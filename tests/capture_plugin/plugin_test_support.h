@@ -1,0 +1,141 @@
+// What the plug-in tests share: an offscreen Qt application on a simulated clock running ten
+// times as fast as real time (the same clock as the window parts' tests of this program, so that
+// either environment may come first), a private world per test (home, Documents, viewer folder,
+// capture folder), a stand-in host that tunes synthetic channels and plays them into the plug-in
+// from a tuner thread, and the host's main window that answers the tuner-kind question.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "broadcast_sim/broadcast_description.h"
+#include "broadcast_sim/packet_source.h"
+#include "capture_plugin/dtv_plugin.h"
+#include "capture_plugin/quorvantel.h"
+#include "platform/thread.h"
+#include "platform/window_messages.h"
+#include "ui/message_box.h"
+
+namespace capture_plugin {
+
+// Reaches the window's private state for the tests that need it.
+struct CQuorvantelDlgTestAccess {
+    static std::mutex& StoreLock(CQuorvantelDlg& d) { return d.storeLock_; }
+    static std::size_t QueueSize(CQuorvantelDlg& d);
+    static int ChannelChanged(CQuorvantelDlg& d) { return d.channelChanged_; }
+    static void SetCollection(CQuorvantelDlg& d, std::vector<ChannelItem> list, int bsBasicOnly,
+                              int csBasicOnly);
+    static std::optional<int> Advance(CQuorvantelDlg& d, int index, std::uint32_t channel);
+};
+
+}  // namespace capture_plugin
+
+namespace plugin_test {
+
+inline constexpr double kClockRate = 10.0;
+
+// The modal boxes shown so far (each answered at once with OK).
+std::vector<ui::MessageBoxRequest>& MessageBoxes();
+
+// Runs the event loop until `done` holds or `timeoutMs` of real time pass; returns `done()`.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+void ProcessEventsFor(int ms);
+// Seconds of the (simulated) local clock.
+double ClockSeconds();
+// Moves the simulated local clock on (timers and waits keep their pace).
+void AdvanceClock(double seconds);
+
+std::string ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+
+// The viewer's main window: answers 0x101C with the tuner kind.
+class HostWindow : public platform::WindowTarget {
+  public:
+    explicit HostWindow(int tunerKind);
+    ~HostWindow() override;
+    platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM wParam,
+                                 platform::LPARAM lParam) override;
+    platform::HWND hwnd() const { return hwnd_; }
+
+  private:
+    int tunerKind_;
+    platform::HWND hwnd_ = 0;
+};
+
+// A synthetic channel: its services of the given types, each with a day of programmes.
+broadcast_sim::ChannelBroadcast MakeChannel(
+    std::uint32_t channel, std::uint16_t tsid,
+    std::vector<std::pair<std::uint16_t, std::uint8_t>> servicesAndTypes);
+
+// The host: tunes the channels it was given and plays the tuned one into the plug-in.
+class FakeHost : public PluginHost {
+  public:
+    struct Tuning {
+        std::uint32_t channel;
+        double clockSeconds;
+    };
+
+    FakeHost();
+    ~FakeHost() override;
+
+    // The channel plays its live stream (schedule carousel of `scheduleCycleMs`); without EIT
+    // its schedules never complete.
+    void AddChannel(const broadcast_sim::ChannelBroadcast& channel, bool withEit = true);
+    // Starts playing into the plug-in, tuned to `channel`.
+    void Attach(IDTVPlugin* plugin, std::uint32_t channel);
+    void Detach();
+
+    int SetChannel(platform::DWORD channel) override;
+    int SetService(platform::WORD) override { return 1; }
+    int CloseViewer() override { return 1; }
+    int GetStatus(PluginHostStatus* status) override;
+
+    void SetRecording(bool recording) { recording_ = recording; }
+    std::vector<Tuning> Tunings() const;
+
+  private:
+    platform::DWORD Play();
+
+    std::map<std::uint32_t, std::function<std::unique_ptr<broadcast_sim::PacketSource>()>>
+        channels_;
+    std::map<std::uint32_t, std::uint16_t> firstService_;
+    mutable std::mutex mutex_;
+    std::unique_ptr<broadcast_sim::PacketSource> source_;  // under mutex_
+    std::vector<Tuning> tunings_;                          // under mutex_
+    std::atomic<IDTVPlugin*> plugin_{nullptr};
+    std::atomic<bool> recording_{false};
+    platform::Event stop_{true, false};
+    std::unique_ptr<platform::Thread> player_;
+};
+
+// A private world: HOME (with Documents), the viewer folder holding the channel lists and the
+// plug-in's ini, and the capture folder.
+class PluginWorld {
+  public:
+    PluginWorld();
+    ~PluginWorld();
+
+    std::filesystem::path Root() const { return root_; }
+    std::filesystem::path ViewerFolder() const { return root_ / "viewer"; }
+    std::filesystem::path CaptureFolder() const { return root_ / "capture"; }
+    std::filesystem::path DataFolder() const { return root_ / "home" / "Documents" / "Orvandel"; }
+    std::wstring HostFolder() const;
+
+    void WriteChannelsIni(const std::wstring& text);
+    void WriteBscsIni(const std::wstring& text);
+    // Section "Set" of friio_Quorvantel.ini.
+    void SetPluginSetting(const std::wstring& key, const std::wstring& value);
+    void SetArea(const std::wstring& area);
+
+  private:
+    std::filesystem::path root_;
+};
+
+}  // namespace plugin_test
