@@ -13,10 +13,8 @@
 // on the viewer's user-interface thread, in order with the messages posted to the viewer's main
 // window (OnChannelChanged follows each tuning and each service change).
 //
-// Linking: a plug-in is a shared library that links the platform and ui layers statically, as
-// the viewer does. The viewer exports its copy of both, so the library must keep default symbol
-// visibility and must not be linked with -Bsymbolic: then its references bind to the viewer's
-// copy, and the process has one set of message queues, one window registry and one clock.
+// Linking: the platform and ui layers are shared libraries, so the viewer and its plug-ins use
+// one copy of them per process (one set of message queues, one window registry, one clock).
 //
 // Unloading: when it ends, the viewer stops the stream, then unloads each library (dlclose)
 // while its Qt application still runs; the library deletes its plug-in object then, from the

@@ -1,0 +1,254 @@
+// The real FriioView process with the recording test plug-in: the plug-in interface in order,
+// the main window and its messages, host calls, recordings, the command line and the registry.
+#include <signal.h>
+
+#include <fstream>
+#include <thread>
+
+#include "platform/file_handle.h"
+#include "platform/file_operations.h"
+#include "platform/last_error.h"
+#include "platform/registry.h"
+#include "platform/utf8.h"
+#include "tests/viewer/viewer_process.h"
+
+namespace viewer_test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint32_t kBsMinato = (11727u << 16) | 0x4010;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void ExpectWholePackets(const fs::path& path) {
+    const std::string bytes = ReadFile(path);
+    ASSERT_GT(bytes.size(), 0u);
+    ASSERT_EQ(bytes.size() % 188, 0u);
+    for (std::size_t i = 0; i < bytes.size(); i += 188)
+        ASSERT_EQ(bytes[i], 0x47) << i;
+}
+
+platform::RegistryKey FriioKey() {
+    auto key = platform::RegistryKey::Create(L"Software\\Friio");
+    EXPECT_TRUE(key.has_value());
+    return *key;
+}
+
+TEST_F(ViewerProcessTest, CallsThePluginInOrderAndAnswersAsTheMainWindow) {
+    Start({"-n", "-c", "22", "-o", "0"});
+    Next("GetIface2");
+    Next("Init 66560 card=0 errors=0 recording=0 seconds=0");
+    AwaitPlugin();
+    Next("TunerKind 1");
+    Next("OnChannelChanged 22 1032");
+    Next("StreamData 48128");
+
+    platform::DWORD pid = 0;
+    platform::GetWindowThreadProcessId(host, &pid);
+    EXPECT_EQ(static_cast<pid_t>(pid), process->Pid());
+    EXPECT_EQ(platform::GetWindow(host, platform::GW_OWNER), 0u);
+    EXPECT_EQ(platform::GetWindow(own, platform::GW_OWNER), host);
+    char title[256];
+    platform::GetWindowTextA(host, title, sizeof title);
+    EXPECT_STREQ(title, "Friio HDTV Player");
+    EXPECT_EQ(platform::FindWindowW(nullptr, L"FRIIO hdtv player"), host);
+    EXPECT_EQ(platform::SendMessageW(host, 0x101C, 0, 0), 1);
+
+    Post(platform::WM_CLOSE, 0, 0, host);
+    Expect("Unload");
+    EXPECT_EQ(ExitStatus(), 0);
+    // First start: the area is kept; the window geometry is written at the end.
+    const platform::RegistryKey key = FriioKey();
+    EXPECT_EQ(key.QueryString(L"Area"), L"東京");
+    for (const wchar_t* name : {L"VideoWindowPos", L"ControlWindowPos"}) {
+        const auto value = key.QueryValue(name);
+        ASSERT_TRUE(value);
+        EXPECT_EQ(value->type, platform::REG_BINARY);
+        EXPECT_EQ(value->data.size(), 16u);
+    }
+}
+
+TEST_F(ViewerProcessTest, BsCsDeviceTunesItsListAndHostCallsTuneSelectAndClose) {
+    Start({"-n", "-o", "1"});
+    AwaitPlugin();
+    Next("TunerKind 2");
+    Next("OnChannelChanged " + std::to_string(kBsMinato) + " 101");
+    Next("StreamData 48128");
+    EXPECT_EQ(platform::SendMessageW(host, 0x101C, 0, 0), 2);
+
+    const std::uint32_t bsSakura = (11765u << 16) | 0x4031;
+    Post(kPluginTune, bsSakura);
+    Expect("SetChannel " + std::to_string(bsSakura) + " -> 1");
+    Next("OnChannelChanged " + std::to_string(bsSakura) + " 141");
+    Post(kPluginTune, 21);  // terrestrial: not on this device
+    Expect("SetChannel 21 -> 0");
+    Post(kPluginSelectService, 142);
+    Next("SetService 142 -> 1");
+    Next("OnChannelChanged " + std::to_string(bsSakura) + " 142");
+    Post(kPluginStream);
+    const std::string stream = Expect("Stream bytes=");
+    EXPECT_GT(std::stoull(stream), 0u);
+    EXPECT_NE(stream.find(" bad=0"), std::string::npos);
+
+    Post(kPluginCloseViewer);
+    Expect("CloseViewer -> 1");
+    Expect("Unload");
+    EXPECT_EQ(ExitStatus(), 0);
+}
+
+TEST_F(ViewerProcessTest, RecordsOnRequestToThePluginsPathAndFollowsLengthChanges) {
+    const fs::path saveFolder = sandbox.Native("recordings");
+    fs::create_directories(saveFolder);
+    FriioKey().SetString(L"SavePath", Wide(saveFolder));
+    const fs::path file = saveFolder / "番組 ①.ts";
+    Start({"-n", "-c", "21", "-o", "0"}, {"VIEWER_TEST_PLUGIN_RECNAME=" + file.string()});
+    AwaitPlugin();
+    Expect("StreamData");
+
+    Post(0xFB8, 0x50000 | 3, 0, host);
+    Expect("GetRecFileName 2048");
+    EXPECT_EQ(Status(), "card=0 errors=0 recording=1 seconds=180");
+    // Held open for writing: nobody may delete it or open it without sharing.
+    EXPECT_FALSE(platform::DeleteFileW(Wide(file)));
+    EXPECT_FALSE(
+        platform::CreateFileW(Wide(file), platform::GENERIC_READ, 0, platform::OPEN_EXISTING)
+            .IsValid());
+    EXPECT_EQ(platform::GetLastError(), platform::ERROR_SHARING_VIOLATION);
+
+    Post(0xFC2, 0, -150, host);  // 30 s of clock time left: half a real second
+    EXPECT_EQ(Status(), "card=0 errors=0 recording=1 seconds=30");
+    std::string status;
+    for (int i = 0; i < 100 && (status = Status()).find("recording=0") == std::string::npos; ++i)
+        std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(status, "card=0 errors=0 recording=0 seconds=0");
+    ExpectWholePackets(file);
+    EXPECT_TRUE(platform::DeleteFileW(Wide(file)));
+
+    // Stopped by 0xFB9 long before its time.
+    Post(0xFB8, 0x50000 | 600, 0, host);
+    Expect("GetRecFileName");
+    EXPECT_EQ(Status(), "card=0 errors=0 recording=1 seconds=36000");
+    std::this_thread::sleep_for(300ms);
+    Post(0xFB9, 0, 0, host);
+    EXPECT_EQ(Status(), "card=0 errors=0 recording=0 seconds=0");
+    const auto size = fs::file_size(file);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(fs::file_size(file), size);
+    ExpectWholePackets(file);
+    Post(platform::WM_CLOSE, 0, 0, host);
+    EXPECT_EQ(ExitStatus(), 0);
+}
+
+// "Stop Packets:<n>" of the error log.
+std::uint64_t LoggedPackets(const fs::path& log) {
+    const std::string text = ReadFile(log);
+    const auto at = text.find("Stop Packets:");
+    return at == std::string::npos ? 0 : std::stoull(text.substr(at + 13));
+}
+
+TEST_F(ViewerProcessTest, CommandLineRecordingsKeepEveryPacketWhenTheyEndOrOnSigterm) {
+    const fs::path saveFolder = sandbox.Native("recordings");
+    fs::create_directories(saveFolder);
+    FriioKey().SetString(L"SavePath", Wide(saveFolder));
+    const fs::path file = saveFolder / "テスト 番組.ts";
+    const fs::path log = saveFolder / "テスト 番組.ts.err";
+    Start({"-n", "-c", "21", "-r", "1", "-x", "-f", "テスト 番組.ts", "-d", "5", "-e", "-o", "0"});
+    AwaitPlugin();
+    EXPECT_EQ(Status(), "card=0 errors=0 recording=1 seconds=60");
+    for (int i = 0; i < 100 && LoggedPackets(log) == 0; ++i)
+        std::this_thread::sleep_for(100ms);  // one clock minute is one real second
+    EXPECT_EQ(Status(), "card=0 errors=0 recording=0 seconds=0");
+    EXPECT_EQ(ReadFile(log).find(" Start Channel:21 Service:1024 Errors:0 Scramble:0 "
+                                 "Card:DTV_CARD_OK\r\n"),
+              19u);
+    EXPECT_EQ(LoggedPackets(log) * 188, fs::file_size(file));
+    ExpectWholePackets(file);
+    Post(platform::WM_CLOSE, 0, 0, host);
+    EXPECT_EQ(ExitStatus(), 0);
+
+    // Without -r it records until the end; SIGTERM ends it the orderly way.
+    const fs::path endless = saveFolder / "endless.ts";
+    Start({"-n", "-x", "-f", endless.string(), "-e"});
+    AwaitPlugin();
+    Expect("StreamData");
+    std::this_thread::sleep_for(500ms);
+    ::kill(process->Pid(), SIGTERM);
+    Expect("Unload");
+    EXPECT_EQ(ExitStatus(), 0);
+    EXPECT_GT(LoggedPackets(fs::path(endless.string() + ".err")), 0u);
+    EXPECT_EQ(LoggedPackets(fs::path(endless.string() + ".err")) * 188, fs::file_size(endless));
+}
+
+TEST_F(ViewerProcessTest, MalformedCommandLinesEndWithStatusTwo) {
+    const std::vector<std::vector<std::string>> lines = {
+        {"-c"},          {"-c", "2x"},     {"-r", "30"}, {"-x", "-r", "0"}, {"-o", "1", "-o", "1"},
+        {"-n", "extra"}, {"-x", "-f", ""}, {"-c", "-5"}};
+    for (const auto& line : lines) {
+        Start(line);
+        const auto first = process->ReadLine();
+        EXPECT_TRUE(first && first->rfind("FriioView: ", 0) == 0) << first.value_or("");
+        EXPECT_EQ(process->ReadLine().value_or("").rfind("usage: FriioView", 0), 0u);
+        EXPECT_EQ(ExitStatus(), 2) << line[0];
+    }
+    Start({"-o", "2"});
+    EXPECT_EQ(process->ReadLine(), "FriioView: no tuner device 2");
+    EXPECT_EQ(ExitStatus(), 1);
+}
+
+TEST_F(ViewerProcessTest, SkipsLibrariesWithoutTheExportAndPluginsThatRefuse) {
+    fs::copy_file(NOT_A_PLUGIN_PATH, folder / fs::path(NOT_A_PLUGIN_PATH).filename());
+    std::ofstream(folder / "broken.so") << "not a library";
+    Start({"-n"}, {"VIEWER_TEST_PLUGIN_REFUSE=1"});
+    EXPECT_NE(Expect("FriioView: broken.so: ").find("skipped"), std::string::npos);
+    Expect("FriioView: libviewer_test_not_a_plugin.so: no GetIface2; skipped");
+    Next("GetIface2");
+    Next("Init ");
+    // Refused: no window, no stream, no tuning for it. The viewer runs on.
+    platform::HWND viewer = 0;
+    for (int i = 0; i < 100 && viewer == 0; ++i) {
+        std::this_thread::sleep_for(50ms);
+        viewer = platform::FindWindowW(nullptr, L"Friio HDTV Player");
+    }
+    ASSERT_NE(viewer, 0u);
+    EXPECT_EQ(platform::SendMessageW(viewer, 0x101C, 0, 0), 1);
+    Post(platform::WM_CLOSE, 0, 0, viewer);
+    Next("Unload");
+    EXPECT_EQ(ExitStatus(), 0);
+}
+
+TEST_F(ViewerProcessTest, ReceptionAndBroadcastFromItsIniWindowPositionFromTheRegistry) {
+    std::ofstream(folder / "broadcast.txt") << "channel\t27\t0x7FE0\t0x7FE0\tテスト\n"
+                                               "service\t0x0430\t1\tテスト１\n"
+                                               "event\t1\t2026-12-09 10:00:00\t7200\tニュース\n";
+    std::ofstream(folder / "FriioView.ini")
+        << "[FriioView]\r\nBroadcast=broadcast.txt\r\n"
+           "[Device0]\r\nCardState=2\r\nErrorsPerMinute=600\r\nScrambledPercent=50\r\n";
+    FriioKey().SetBinary(L"VideoWindowPos",
+                         std::string("\x2C\x01\0\0\xC8\0\0\0\x80\x02\0\0\x2C\x01\0\0", 16));
+    Start({"-n", "-c", "27"});
+    AwaitPlugin();
+    Next("TunerKind 1");
+    Next("OnChannelChanged 27 1072");
+    Next("StreamData");
+    std::this_thread::sleep_for(1s);  // a clock minute: about 600 errors
+    const std::string status = Status();
+    EXPECT_EQ(status.rfind("card=2 errors=", 0), 0u);
+    EXPECT_GT(std::stoi(status.substr(14)), 100);
+    Post(platform::WM_CLOSE, 0, 0, host);
+    EXPECT_EQ(ExitStatus(), 0);
+    const std::string video = FriioKey().QueryValue(L"VideoWindowPos")->data;
+    EXPECT_EQ(video.substr(0, 8), std::string("\x2C\x01\0\0\xC8\0\0\0", 8));
+
+    std::ofstream(folder / "FriioView.ini") << "[FriioView]\r\nBroadcast=missing.txt\r\n";
+    Start({"-n"});
+    EXPECT_EQ(process->ReadLine().value_or("").rfind("FriioView: cannot read the broadcast", 0),
+              0u);
+    EXPECT_EQ(ExitStatus(), 1);
+}
+
+}  // namespace
+}  // namespace viewer_test
