@@ -1,5 +1,7 @@
 #include "capture_plugin/quorvantel_dlg.h"
 
+#include <QCloseEvent>
+
 #include "capture_plugin/capture_worker.h"
 #include "capture_plugin/plugin_ini.h"
 #include "capture_plugin/quorvantel_dlg_template.h"
@@ -123,6 +125,17 @@ bool CQuorvantelDlg::PreTranslateMessage(platform::MSG& msg) {
         (msg.wParam == ui::VK_RETURN || msg.wParam == ui::VK_ESCAPE))
         return false;
     return ui::Dialog::PreTranslateMessage(msg);
+}
+
+void CQuorvantelDlg::closeEvent(QCloseEvent* event) {
+    // A close the window system reports comes from the user and is refused. A close the
+    // application asks for itself is its quitting, which the window must not hold up: on
+    // Windows the viewer's end takes its owned windows along.
+    if (event->spontaneous()) {
+        ui::Dialog::closeEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 void CQuorvantelDlg::StartWorker() {

@@ -156,6 +156,8 @@ class CQuorvantelDlg : public ui::Dialog {
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTimer(UINT_PTR id) override;
     bool PreTranslateMessage(platform::MSG& msg) override;
+    // The user cannot close the window; the viewer's application can, when it quits.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     friend class CaptureWorker;

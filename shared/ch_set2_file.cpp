@@ -7,16 +7,16 @@
 namespace shared {
 
 int ChSet2File::Load(std::wstring_view path) {
+    return LoadChannelTable(path, *this);
+}
+
+void ChSet2File::Parse(std::string_view bytes) {
     entries_.clear();
-    std::string bytes;
-    std::vector<std::string_view> lines;
-    if (!ReadChannelTableLines(path, &bytes, &lines)) return 0;
-    for (std::string_view line : lines) {
+    for (std::string_view line : SplitLines(bytes)) {
         ChSet2Entry entry;
         if (!ParseLine(line, &entry)) continue;
         entries_.try_emplace(Key(entry.transportStreamId, entry.serviceId), std::move(entry));
     }
-    return 1;
 }
 
 int ChSet2File::ParseLine(std::string_view line, ChSet2Entry* entry) {
@@ -47,6 +47,10 @@ int ChSet2File::Set(const ChSet2Entry& entry) {
 }
 
 int ChSet2File::Save(std::wstring_view path) const {
+    return WriteChannelTable(path, Bytes());
+}
+
+std::string ChSet2File::Bytes() const {
     std::string bytes;
     for (const auto& [key, entry] : entries_) {
         bytes += platform::WideToShiftJis(entry.serviceName);
@@ -56,7 +60,7 @@ int ChSet2File::Save(std::wstring_view path) const {
         }
         bytes += "\r\n";
     }
-    return WriteChannelTable(path, bytes);
+    return bytes;
 }
 
 }  // namespace shared

@@ -38,6 +38,10 @@ class ChSet2File {
 
     int Save(std::wstring_view path) const;
 
+    // The same on bytes: Parse empties the map and reads the lines; Bytes is what Save writes.
+    void Parse(std::string_view bytes);
+    std::string Bytes() const;
+
     const std::map<std::int64_t, ChSet2Entry>& entries() const { return entries_; }
 
   private:

@@ -7,17 +7,17 @@
 namespace shared {
 
 int ChSetFile::Load(std::wstring_view path) {
+    return LoadChannelTable(path, *this);
+}
+
+void ChSetFile::Parse(std::string_view bytes) {
     entries_.clear();
-    std::string bytes;
-    std::vector<std::string_view> lines;
-    if (!ReadChannelTableLines(path, &bytes, &lines)) return 0;
-    for (std::string_view line : lines) {
+    for (std::string_view line : SplitLines(bytes)) {
         if (!line.empty() && line.front() == ';') continue;
         std::string name;
         int value = 0;
         if (ParseLine(line, &name, &value)) entries_.try_emplace(std::move(name), value);
     }
-    return 1;
 }
 
 int ChSetFile::ParseLine(std::string_view line, std::string* name, int* value) {
@@ -35,6 +35,10 @@ int ChSetFile::Set(std::wstring_view name, int channel) {
 }
 
 int ChSetFile::Save(std::wstring_view path) const {
+    return WriteChannelTable(path, Bytes());
+}
+
+std::string ChSetFile::Bytes() const {
     std::string bytes;
     for (const auto& [name, channel] : entries_) {
         bytes += name;
@@ -42,7 +46,7 @@ int ChSetFile::Save(std::wstring_view path) const {
         bytes += std::to_string(channel);
         bytes += "\r\n";
     }
-    return WriteChannelTable(path, bytes);
+    return bytes;
 }
 
 }  // namespace shared

@@ -28,6 +28,10 @@ class ChSetFile {
     // Replaces the file whole with the map's lines; 0 when it cannot be written.
     int Save(std::wstring_view path) const;
 
+    // The same on bytes: Parse empties the map and reads the lines; Bytes is what Save writes.
+    void Parse(std::string_view bytes);
+    std::string Bytes() const;
+
     const std::map<std::string, int>& entries() const { return entries_; }
 
   private:

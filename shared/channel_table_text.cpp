@@ -2,16 +2,11 @@
 
 #include "platform/atomic_file_writer.h"
 #include "platform/whole_file.h"
-#include "shared/text_lines.h"
 
 namespace shared {
 
-bool ReadChannelTableLines(std::wstring_view path, std::string* bytes,
-                           std::vector<std::string_view>* lines) {
-    lines->clear();
-    if (path.empty() || !platform::ReadWholeFile(path, bytes)) return false;
-    *lines = SplitLines(*bytes);
-    return true;
+bool ReadChannelTable(std::wstring_view path, std::string* bytes) {
+    return !path.empty() && platform::ReadWholeFile(path, bytes);
 }
 
 std::wstring OneLineName(std::wstring_view name, std::wstring_view breaks) {

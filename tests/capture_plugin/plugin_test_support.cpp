@@ -1,12 +1,8 @@
 #include "tests/capture_plugin/plugin_test_support.h"
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
+#include <QCoreApplication>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -23,7 +19,7 @@
 #include "platform/paths.h"
 #include "platform/private_profile.h"
 #include "platform/registry.h"
-#include "tests/platform/private_runtime.h"
+#include "tests/capture_plugin/window_parts_environment.h"
 #include "ui/message_box.h"
 
 namespace capture_plugin {
@@ -62,40 +58,6 @@ std::optional<int> CQuorvantelDlgTestAccess::Advance(CQuorvantelDlg& d, int inde
 namespace plugin_test {
 namespace {
 
-class PluginTestEnvironment : public ::testing::Environment {
-  public:
-    PluginTestEnvironment() {
-        // Set before any environment runs, so that the first clock reading is simulated.
-        test_support::UsePrivateRuntime();
-        const platform::SYSTEMTIME start = broadcast_sim::JstTime(2009, 1, 4, 20, 0, 0);
-        ::setenv("ORVANDEL_SIM_CLOCK", platform::FormatSimClockSetting(start, kClockRate).c_str(),
-                 0);
-    }
-    void SetUp() override {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        if (!platform::Clock::Instance().IsSimulated()) {
-            GTEST_FAIL() << "the clock was made before the test environment";
-        }
-        if (QCoreApplication::instance() == nullptr)
-            app_ = std::make_unique<QApplication>(argc_, argv_);
-        // Modal boxes answer at once.
-        ui::SetMessageBoxAnswer([](const ui::MessageBoxRequest& request) {
-            MessageBoxes().push_back(request);
-            return ui::IDOK;
-        });
-    }
-    void TearDown() override { app_.reset(); }
-
-  private:
-    int argc_ = 1;
-    char name_[21] = "capture_plugin_tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new PluginTestEnvironment);
-
 // A channel's live stream without its EIT: its schedules never complete.
 class WithoutEit : public broadcast_sim::PacketSource {
   public:
@@ -128,16 +90,7 @@ std::vector<ui::MessageBoxRequest>& MessageBoxes() {
 }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0) return done();
-        QEventLoop loop;
-        QTimer::singleShot(static_cast<int>(std::min<qint64>(left, 5)), &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
+    return window_parts_test::WaitUntil(done, timeoutMs);
 }
 
 void ProcessEventsFor(int ms) {
@@ -298,6 +251,11 @@ PluginWorld::PluginWorld() {
     ::setenv("HOME", (root_ / "home").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
     SetPluginSetting(L"SavePath", platform::FromNativePath(CaptureFolder().native()));
+    // Modal boxes answer at once.
+    ui::SetMessageBoxAnswer([](const ui::MessageBoxRequest& request) {
+        MessageBoxes().push_back(request);
+        return ui::IDOK;
+    });
 }
 
 PluginWorld::~PluginWorld() {

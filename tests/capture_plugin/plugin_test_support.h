@@ -1,8 +1,7 @@
-// What the plug-in tests share: an offscreen Qt application on a simulated clock running ten
-// times as fast as real time (the same clock as the window parts' tests of this program, so that
-// either environment may come first), a private world per test (home, Documents, viewer folder,
-// capture folder), a stand-in host that tunes synthetic channels and plays them into the plug-in
-// from a tuner thread, and the host's main window that answers the tuner-kind question.
+// What the plug-in tests share, on top of the test program's environment (offscreen Qt, private
+// runtime, simulated clock; window_parts_environment.h): a private world per test (home, Documents,
+// viewer folder, capture folder), a stand-in host that tunes synthetic channels and plays them into
+// the plug-in from a tuner thread, and the host's main window that answers the tuner-kind question.
 #pragma once
 
 #include <atomic>
@@ -38,8 +37,6 @@ struct CQuorvantelDlgTestAccess {
 }  // namespace capture_plugin
 
 namespace plugin_test {
-
-inline constexpr double kClockRate = 10.0;
 
 // The modal boxes shown so far (each answered at once with OK).
 std::vector<ui::MessageBoxRequest>& MessageBoxes();

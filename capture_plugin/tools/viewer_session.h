@@ -1,0 +1,47 @@
+// One FriioView process driven from outside as the timer drives it: started on a device, its
+// plug-in window found through the plug-in's PostHwnd object, messages posted to that window,
+// the capture Status read, and the viewer closed again.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/win_types.h"
+
+namespace capture_tools {
+
+class ViewerSession {
+  public:
+    ViewerSession() = default;
+    ~ViewerSession();
+    ViewerSession(const ViewerSession&) = delete;
+    ViewerSession& operator=(const ViewerSession&) = delete;
+
+    // Starts "<viewer> -o <device>" in the viewer's folder; false when it cannot be started.
+    bool Start(const std::wstring& viewerPath, int device);
+    platform::DWORD Pid() const { return pid_; }
+
+    // Waits (real milliseconds) until the plug-in has published its window; 0 on time-out.
+    platform::HWND WaitForPluginWindow(int timeoutMs);
+    bool PostToPlugin(platform::UINT message, platform::WPARAM wParam = 0,
+                      platform::LPARAM lParam = 0);
+    // The viewer's own main window ("Friio HDTV Player" of this process); 0 when not found.
+    platform::HWND ViewerWindow() const;
+    bool PostToViewer(platform::UINT message, platform::WPARAM wParam = 0,
+                      platform::LPARAM lParam = 0);
+
+    // The capture Status the plug-in publishes; nullopt while it cannot be read.
+    std::optional<std::int32_t> Status() const;
+
+    // Asks the viewer to close and waits for it; ends it when it does not go in time.
+    void Close(int timeoutMs = 10000);
+
+  private:
+    bool HasEnded() const;
+
+    platform::DWORD pid_ = 0;
+    platform::HWND plugin_ = 0;
+};
+
+}  // namespace capture_tools

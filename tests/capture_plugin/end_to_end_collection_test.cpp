@@ -1,0 +1,184 @@
+// The real FriioView with the real plug-in library on a synthetic broadcast, driven from outside
+// as the timer drives it: message 0x432 to the plug-in window found through PostHwnd, the
+// Status object polled, the collected files read back and compared with the broadcast, and a
+// recording started in the viewer ending a second collection.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "broadcast/epg_records.h"
+#include "broadcast_sim/broadcast_description_file.h"
+#include "broadcast_sim/sim_time.h"
+#include "broadcast_sim/time_builder.h"
+#include "capture_plugin/tools/collection_world.h"
+#include "capture_plugin/tools/epg_data_reading.h"
+#include "capture_plugin/tools/viewer_session.h"
+#include "platform/code_page.h"
+#include "platform/paths.h"
+#include "shared/window_message_ids.h"
+#include "tests/capture_plugin/plugin_test_support.h"
+
+namespace capture_plugin {
+namespace {
+
+constexpr double kViewerClockRate = 20.0;
+
+struct ServiceLine {
+    std::uint16_t id;
+    std::uint8_t type;
+    const char* name;
+};
+
+// Two channels; of their services only types 0x01 and 0xA5 are TV services for the tables.
+std::string Description(const platform::SYSTEMTIME& start) {
+    const struct {
+        std::uint32_t channel;
+        std::uint16_t tsid;
+        std::vector<ServiceLine> services;
+    } channels[] = {
+        {21, 0x7F10, {{0x0400, 0x01, "局21a"}, {0x0401, 0xA5, "局21b"}, {0x0402, 0xC0, "局21c"}}},
+        {24, 0x7F30, {{0x0410, 0x01, "局24a"}, {0x0411, 0x02, "局24b"}}},
+    };
+    const std::uint64_t first =
+        broadcast_sim::StartOfDay(broadcast_sim::ToTimeValue(start)) - platform::kFileTimePerDay;
+    std::string text;
+    for (const auto& c : channels) {
+        text += "channel\t" + std::to_string(c.channel) + "\t" + std::to_string(c.tsid) + "\t" +
+                std::to_string(c.tsid) + "\t試験局\n";
+        for (const ServiceLine& s : c.services) {
+            text += "service\t" + std::to_string(s.id) + "\t" + std::to_string(s.type) + "\t" +
+                    s.name + "\n";
+            for (int hour = 0; hour < 24 * 10; ++hour) {
+                const auto t = broadcast_sim::ToCalendar(
+                    first + static_cast<std::uint64_t>(hour) * 3600 * platform::kFileTimePerSecond);
+                char line[128];
+                std::snprintf(line, sizeof line,
+                              "event\t%d\t%04d-%02d-%02d %02d:00:00\t3600\t番組%d\n", hour + 1,
+                              t.wYear, t.wMonth, t.wDay, t.wHour, hour + 1);
+                text += line;
+            }
+        }
+    }
+    return text;
+}
+
+platform::SYSTEMTIME EventStart(const broadcast::EpgEventRecord& e) {
+    return broadcast_sim::JstTime(e.startYear, e.startMonth, e.startDay, e.startHour, e.startMinute,
+                                  e.startSecond);
+}
+
+// The file holds the channel's services and, for its TV services, the programmes of the
+// broadcast from the segment on air at the time of the collection on for seven days.
+void ExpectFileHoldsChannel(const std::filesystem::path& file,
+                            const broadcast_sim::ChannelBroadcast& channel) {
+    broadcast::EpgStore store;
+    const auto read =
+        capture_tools::ReadEpgDataFile(platform::FromNativePath(file.native()), &store);
+    ASSERT_TRUE(read.read) << file;
+    ASSERT_NE(read.broadcastTime, 0u);
+    const std::uint64_t segment =
+        read.broadcastTime - read.broadcastTime % (3 * 3600 * 10'000'000ULL);
+    const std::uint64_t horizon = read.broadcastTime + 7 * platform::kFileTimePerDay;
+    for (const broadcast_sim::ServiceSchedule& expected : channel.services) {
+        const std::uint32_t key =
+            broadcast::ServiceKey(channel.transport_stream_id, expected.service_id);
+        ASSERT_TRUE(store.services.count(key)) << expected.service_id;
+        EXPECT_EQ(store.services.at(key)->serviceName, expected.name);
+        EXPECT_EQ(store.services.at(key)->serviceType, expected.service_type);
+        if (expected.service_type != 0x01 && expected.service_type != 0xA5) continue;
+        ASSERT_TRUE(store.schedules.count(key)) << expected.service_id;
+        const broadcast::EventMap& events = store.schedules.at(key)->events;
+        std::size_t inWindow = 0;
+        for (const broadcast_sim::EventDescription& e : expected.events) {
+            const std::uint64_t start = broadcast_sim::ToTimeValue(e.start);
+            const auto found = events.find(e.event_id);
+            if (found == events.end()) {
+                EXPECT_FALSE(start >= segment && start < horizon) << "missing event " << e.event_id;
+                continue;
+            }
+            ++inWindow;
+            EXPECT_EQ(found->second->name, e.name);
+            EXPECT_EQ(broadcast_sim::ToTimeValue(EventStart(*found->second)), start);
+            EXPECT_EQ(found->second->durationHours, 1);
+        }
+        EXPECT_EQ(inWindow, events.size());  // nothing that is not in the broadcast
+        EXPECT_GE(inWindow, 7u * 24u);
+    }
+}
+
+class EndToEndCollectionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        start_ = broadcast_sim::JstTime(2026, 12, 9, 19, 30, 0);
+        capture_tools::ViewerFolderOptions options;
+        options.broadcastDescription = Description(start_);
+        options.channelsIni = L"[東京]\r\n21=試験２１\r\n24=試験２４\r\n";
+        ASSERT_TRUE(world_.PrepareViewerFolder(options));
+        world_.ExportEnvironment(start_, kViewerClockRate);
+        broadcast_sim::DescriptionError error;
+        const auto parsed =
+            broadcast_sim::ParseBroadcastDescription(options.broadcastDescription, &error);
+        ASSERT_TRUE(parsed.has_value());
+        description_ = *parsed;
+        ASSERT_TRUE(session_.Start(platform::FromNativePath(world_.ViewerPath().native()), 0));
+        ASSERT_NE(session_.WaitForPluginWindow(20000), 0u);
+    }
+
+    // The Status values seen, each once, until `last` or `timeoutMs` of real time.
+    std::vector<std::int32_t> StatusesUntil(std::int32_t last, int timeoutMs) {
+        std::vector<std::int32_t> seen;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (std::chrono::steady_clock::now() < end) {
+            const auto status = session_.Status();
+            if (status && (seen.empty() || seen.back() != *status)) seen.push_back(*status);
+            if (!seen.empty() && seen.back() == last) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return seen;
+    }
+
+    plugin_test::PluginWorld root_;
+    capture_tools::CollectionWorld world_{root_.Root() / "e2e",
+                                          std::filesystem::path(FRIIO_PLUGIN_PATH).parent_path()};
+    platform::SYSTEMTIME start_;
+    broadcast_sim::BroadcastDescription description_;
+    capture_tools::ViewerSession session_;
+};
+
+TEST_F(EndToEndCollectionTest, CollectsEveryChannelAndARecordingEndsTheNextCollection) {
+    session_.PostToPlugin(shared::WM_CAPTURE_START);
+    const auto statuses = StatusesUntil(3, 60000);
+    // 0 from the worker's start may still be seen first.
+    std::vector<std::int32_t> collection = statuses;
+    if (!collection.empty() && collection.front() == 0) collection.erase(collection.begin());
+    ASSERT_EQ(collection, (std::vector<std::int32_t>{1, 3}));
+
+    for (const broadcast_sim::ChannelBroadcast& channel : description_.channels) {
+        const std::string name = "ch" + std::to_string(channel.channel) + "_epg.dat";
+        SCOPED_TRACE(name);
+        const std::string bytes = plugin_test::ReadFile(world_.CaptureFolder() / name);
+        EXPECT_FALSE(bytes.empty());
+        EXPECT_EQ(plugin_test::ReadFile(world_.DataFolder() / "EpgData" / name), bytes);
+        ExpectFileHoldsChannel(world_.CaptureFolder() / name, channel);
+    }
+    EXPECT_EQ(plugin_test::ReadFile(world_.DataFolder() / "ChSet.txt"),
+              platform::WideToShiftJis(L"局21a=21\r\n局21b=21\r\n局24a=24\r\n"));
+    EXPECT_EQ(plugin_test::ReadFile(world_.DataFolder() / "ChSet2.txt"),
+              platform::WideToShiftJis(L"局21a\t21\t1024\t32528\r\n局21b\t21\t1025\t32528\r\n"
+                                       L"局24a\t24\t1040\t32560\r\n"));
+
+    // A second collection; the viewer starts recording in the middle of it.
+    session_.PostToPlugin(shared::WM_CAPTURE_START);
+    ASSERT_EQ(StatusesUntil(1, 20000).back(), 1);
+    ASSERT_TRUE(session_.PostToViewer(shared::WM_HOST_REC_START, shared::kHostRecStartFlag | 30));
+    EXPECT_EQ(StatusesUntil(0, 20000).back(), 0);
+    session_.Close();
+}
+
+}  // namespace
+}  // namespace capture_plugin
