@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     viewer::ViewerApp app(*line, std::move(settings), std::move(*catalog), folder);
-    viewer::TerminationSignals terminationSignals([] { QCoreApplication::quit(); });
+    viewer::TerminationSignals terminationSignals([] { QCoreApplication::exit(0); });
     if (!app.Start()) {
         Fail(L"cannot open the main window");
         return 1;

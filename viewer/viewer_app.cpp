@@ -167,8 +167,9 @@ void ViewerApp::SelectService(std::uint16_t serviceId) {
     Refresh();
 }
 
+// exit, not quit: quit would first ask every window to close, and the plug-in's window refuses.
 void ViewerApp::Quit() {
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 void ViewerApp::Tick() {

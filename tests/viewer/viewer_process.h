@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/clock.h"
@@ -86,8 +87,20 @@ class ViewerProcessTest : public ::testing::Test {
         return Expect("Status ");
     }
 
-    // The exit status, or -1 when it ended by a signal.
+    // The exit status, or -1 when it ended by a signal or had to be killed after 20 s.
     int ExitStatus() {
+        siginfo_t info{};
+        for (int i = 0; i < 400; ++i) {
+            info.si_pid = 0;
+            ::waitid(P_PID, static_cast<id_t>(process->Pid()), &info, WEXITED | WNOHANG | WNOWAIT);
+            if (info.si_pid != 0) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        if (info.si_pid == 0) {
+            ADD_FAILURE() << "the viewer did not end";
+            process->Kill();
+            return -1;
+        }
         const int status = process->Wait();
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }

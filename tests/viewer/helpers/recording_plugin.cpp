@@ -2,10 +2,13 @@
 // output (the viewer's), and on messages to its window makes the host calls a test asks for:
 //   WM_USER+1 SetChannel(wParam)   WM_USER+2 SetService(wParam)   WM_USER+3 CloseViewer()
 //   WM_USER+4 GetStatus            WM_USER+5 report the stream received so far
+// Like a real plug-in it shows a window of its own that the user cannot close.
 // Environment: VIEWER_TEST_PLUGIN_REFUSE makes Init refuse; VIEWER_TEST_PLUGIN_RECNAME is the
 // answer to GetRecFileName (UTF-8; absent: the buffer is left alone).
 #include <unistd.h>
 
+#include <QCloseEvent>
+#include <QWidget>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -32,6 +35,11 @@ std::string Status(const PluginHostStatus& s) {
            " seconds=" + std::to_string(s.recordSeconds);
 }
 
+class UnclosableWindow : public QWidget {
+  protected:
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
 class RecordingPlugin : public IDTVPlugin, public platform::WindowTarget {
   public:
     ~RecordingPlugin() override {
@@ -51,6 +59,8 @@ class RecordingPlugin : public IDTVPlugin, public platform::WindowTarget {
         Log("CreatePluginWindow host=" + std::to_string(hostWindow) +
             " own=" + std::to_string(window_));
         Log("TunerKind " + std::to_string(platform::SendMessageW(hostWindow, 0x101C, 0, 0)));
+        widget_ = std::make_unique<UnclosableWindow>();
+        widget_->show();
         return 1;
     }
 
@@ -112,6 +122,7 @@ class RecordingPlugin : public IDTVPlugin, public platform::WindowTarget {
   private:
     PluginHost* host_ = nullptr;
     HWND window_ = 0;
+    std::unique_ptr<UnclosableWindow> widget_;
     std::atomic<std::uint64_t> bytes_{0};
     std::atomic<std::uint64_t> chunks_{0};
     std::atomic<std::uint64_t> badChunks_{0};
