@@ -27,6 +27,17 @@ void AddAll(std::vector<PidSection>& to, std::uint16_t pid, std::vector<Section>
         to.push_back({pid, std::move(s)});
 }
 
+// Runs a table build; a description that a table cannot carry (a text too long for its field,
+// more events than a segment holds) leaves that table out instead of ending the stream.
+template <class Build>
+void Guarded(const std::wstring& what, Build&& build) {
+    try {
+        build();
+    } catch (const std::exception&) {
+        platform::OutputDebugStringW(L"broadcast_sim: cannot carry " + what);
+    }
+}
+
 EitService EitIds(const ChannelBroadcast& channel, const ServiceSchedule& service) {
     return {service.service_id, channel.transport_stream_id, channel.original_network_id};
 }
@@ -126,7 +137,7 @@ std::vector<PidSection> LiveChannelStream::BuildTables() const {
         entry.service_name = service.name;
         sdt.services.push_back(std::move(entry));
     }
-    tables.push_back({kPidPat, BuildPat(pat)});
+    Guarded(L"the PAT", [&] { tables.push_back({kPidPat, BuildPat(pat)}); });
     for (std::size_t i = 0; i < onAir_.services.size(); ++i) {
         PmtDescription pmt;
         pmt.program_number = onAir_.services[i].service_id;
@@ -137,8 +148,8 @@ std::vector<PidSection> LiveChannelStream::BuildTables() const {
     NitDescription nit;
     nit.network_id = onAir_.original_network_id;
     nit.transport_streams.push_back(std::move(ts));
-    tables.push_back({kPidNit, BuildNit(nit)});
-    AddAll(tables, kPidSdt, BuildSdt(sdt));
+    Guarded(L"the NIT", [&] { tables.push_back({kPidNit, BuildNit(nit)}); });
+    Guarded(L"the SDT", [&] { AddAll(tables, kPidSdt, BuildSdt(sdt)); });
     return tables;
 }
 
@@ -153,13 +164,12 @@ std::vector<PidSection> LiveChannelStream::BuildSchedules(std::uint64_t now) con
         schedule.first_segment = static_cast<int>((now - StartOfDay(now)) / kSegmentLength);
         schedule.days = kScheduleDays;
         schedule.events = service.events;
-        try {
-            lists.push_back(BuildEitScheduleBasic(schedule));
-            lists.push_back(BuildEitScheduleExtended(schedule));
-        } catch (const std::exception&) {
-            platform::OutputDebugStringW(L"broadcast_sim: no schedule for service " +
-                                         std::to_wstring(service.service_id));
-        }
+        Guarded(L"the schedule of service " + std::to_wstring(service.service_id), [&] {
+            std::vector<Section> basic = BuildEitScheduleBasic(schedule);
+            std::vector<Section> extended = BuildEitScheduleExtended(schedule);
+            lists.push_back(std::move(basic));
+            lists.push_back(std::move(extended));
+        });
     }
     std::vector<PidSection> sections;
     AddAll(sections, kPidEit, InterleaveSections(lists));
@@ -191,9 +201,11 @@ void LiveChannelStream::RefreshPresentFollowing(std::uint64_t now, std::uint64_t
         const auto event = [&](int index) {
             return index < 0 ? nullptr : &service.events[static_cast<std::size_t>(index)];
         };
-        AddAll(sections, kPidEit,
-               BuildEitPresentFollowing(EitIds(onAir_, service), pfVersion_, event(pfKey_[2 * i]),
-                                        event(pfKey_[2 * i + 1])));
+        Guarded(L"present/following of service " + std::to_wstring(service.service_id), [&] {
+            AddAll(sections, kPidEit,
+                   BuildEitPresentFollowing(EitIds(onAir_, service), pfVersion_,
+                                            event(pfKey_[2 * i]), event(pfKey_[2 * i + 1])));
+        });
     }
     presentFollowing_.Reset(std::move(sections), tickMs);
 }

@@ -244,10 +244,12 @@ TEST_F(ViewerProcessTest, ReceptionAndBroadcastFromItsIniWindowPositionFromTheRe
     const std::string video = FriioKey().QueryValue(L"VideoWindowPos")->data;
     EXPECT_EQ(video.substr(0, 8), std::string("\x2C\x01\0\0\xC8\0\0\0", 8));
 
-    std::ofstream(folder / "FriioView.ini") << "[FriioView]\r\nBroadcast=missing.txt\r\n";
-    Start({"-n"});
-    EXPECT_EQ(process->ReadLine().value_or("").rfind("FriioView: cannot read the broadcast", 0),
-              0u);
+    // ORVANDEL_VIEWER_INI names another settings file; its paths count from its own folder.
+    std::ofstream(sandbox.Native("other.ini")) << "[FriioView]\r\nBroadcast=missing.txt\r\n";
+    Start({"-n"}, {"ORVANDEL_VIEWER_INI=" + sandbox.Native("other.ini").string()});
+    const std::string message = process->ReadLine().value_or("");
+    EXPECT_EQ(message.rfind("FriioView: cannot read the broadcast description ", 0), 0u);
+    EXPECT_NE(message.find(sandbox.Native("missing.txt").string()), std::string::npos);
     EXPECT_EQ(ExitStatus(), 1);
 }
 
