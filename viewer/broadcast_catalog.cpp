@@ -63,20 +63,20 @@ std::unique_ptr<broadcast_sim::PacketSource> BroadcastCatalog::OpenSource(
 std::optional<broadcast_sim::ChannelBroadcast> BroadcastCatalog::Outline(
     std::uint32_t channel) const {
     broadcast_sim::ChannelBroadcast outline;
+    outline.channel = channel;
     if (file_) {
         const broadcast_sim::ChannelBroadcast* found = file_->FindChannel(channel);
         if (found == nullptr) return std::nullopt;
-        outline = *found;
+        outline.ts_name = found->ts_name;
+        for (const auto& s : found->services)
+            outline.services.push_back({s.service_id, s.service_type, s.name, {}});
     } else {
         const broadcast_sim::SampleChannel* sample = FindSample(channel);
         if (sample == nullptr) return std::nullopt;
-        outline.channel = channel;
         outline.ts_name = sample->ts_name;
         for (const auto& s : sample->services)
             outline.services.push_back({s.service_id, 0x01, s.name, {}});
     }
-    for (auto& s : outline.services)
-        s.events.clear();
     return outline;
 }
 

@@ -107,10 +107,12 @@ void ViewerApp::TuneTo(std::uint32_t channel, std::uint16_t service) {
     if (CanReceive(device_.kind, channel)) source = catalog_.OpenSource(channel, device_);
     signal_ = source != nullptr;
     channel_ = channel;
-    service_ = service;
+    channelName_.clear();
+    for (const ChannelEntry& e : channels_) {
+        if (e.channel == channel_) channelName_ = e.name;
+    }
     tuner_.SetSource(std::move(source));
-    plugins_.OnChannelChanged(channel_, service_);
-    Refresh();
+    SelectService(service);
 }
 
 int ViewerApp::TunerKindReply() {
@@ -163,6 +165,7 @@ void ViewerApp::Tune(std::uint32_t channel) {
 
 void ViewerApp::SelectService(std::uint16_t serviceId) {
     service_ = serviceId;
+    serviceName_ = catalog_.ServiceName(channel_, service_);
     plugins_.OnChannelChanged(channel_, service_);
     Refresh();
 }

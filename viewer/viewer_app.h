@@ -65,6 +65,8 @@ class ViewerApp : public ViewerCommands {
     std::uint32_t channel_ = 0;
     std::uint16_t service_ = 0;
     bool signal_ = false;
+    std::wstring channelName_;  // from the channel list
+    std::wstring serviceName_;  // from the broadcast
 
     Recorder recorder_;
     std::optional<RecordingErrorLog> errorLog_;
