@@ -3,37 +3,19 @@
 #include <array>
 #include <cstdint>
 #include <cwchar>
-#include <limits>
+
+#include "shared/text_lines.h"
 
 namespace capture_plugin {
 
 namespace {
-
-// The decimal number at the start of a field, as the C library's string-to-int reads it: blanks,
-// an optional sign, digits; anything else ends it. Out-of-range values saturate.
-std::int32_t DecimalAtStart(std::wstring_view field) {
-    std::size_t i = 0;
-    while (i < field.size() && (field[i] == L' ' || field[i] == L'\t'))
-        ++i;
-    bool negative = false;
-    if (i < field.size() && (field[i] == L'-' || field[i] == L'+')) negative = field[i++] == L'-';
-    std::int64_t value = 0;
-    for (; i < field.size() && field[i] >= L'0' && field[i] <= L'9'; ++i) {
-        value = value * 10 + (field[i] - L'0');
-        if (value > std::numeric_limits<std::int32_t>::max()) {
-            return negative ? std::numeric_limits<std::int32_t>::min()
-                            : std::numeric_limits<std::int32_t>::max();
-        }
-    }
-    return static_cast<std::int32_t>(negative ? -value : value);
-}
 
 template <std::size_t N>
 std::array<std::int32_t, N> SplitFields(std::wstring_view text) {
     std::array<std::int32_t, N> fields{};
     for (std::size_t i = 0; i < N; ++i) {
         const std::size_t comma = text.find(L',');
-        fields[i] = DecimalAtStart(text.substr(0, comma));
+        fields[i] = shared::LeadingDecimal(text.substr(0, comma));
         if (comma == std::wstring_view::npos) break;
         text.remove_prefix(comma + 1);
     }

@@ -3,13 +3,13 @@
 #include <QCloseEvent>
 
 #include "capture_plugin/capture_worker.h"
+#include "capture_plugin/channel_list_source.h"
 #include "capture_plugin/plugin_ini.h"
 #include "capture_plugin/quorvantel_dlg_template.h"
 #include "platform/file_handle.h"
 #include "platform/file_operations.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
-#include "platform/registry.h"
 #include "platform/text_case.h"
 
 namespace capture_plugin {
@@ -18,12 +18,6 @@ namespace {
 // How long the window waits for the worker before it stops waiting politely; it then waits on
 // until the worker's current round is over, as the worker uses the window's members.
 constexpr platform::DWORD kWorkerStopWaitMs = 300;
-
-std::wstring ReadArea() {
-    const auto key = platform::RegistryKey::Open(L"Software\\Friio");
-    if (!key) return {};
-    return key->QueryString(L"Area").value_or(std::wstring());
-}
 
 }  // namespace
 
@@ -36,7 +30,7 @@ CQuorvantelDlg::CQuorvantelDlg(std::wstring hostFolder)
     iniPath_ = hostFolder_ + L"friio_Quorvantel.ini";
     channelsIniPath_ = hostFolder_ + L"channels.ini";
     bscsIniPath_ = hostFolder_ + L"bscs.ini";
-    area_ = ReadArea();
+    area_ = ReadFriioArea();
     ReadSettings();
     view_ = ReadIniInt(iniPath_, L"View", 0);
 
@@ -61,6 +55,11 @@ CQuorvantelDlg::CQuorvantelDlg(std::wstring hostFolder)
         {IDC_START, ui::BN_CLICKED, &CQuorvantelDlg::OnBnClickedStart},
         {IDC_CANCEL, ui::BN_CLICKED, &CQuorvantelDlg::OnBnClickedCancel},
         {IDC_GET_CHSET, ui::BN_CLICKED, &CQuorvantelDlg::OnBnClickedGetChSet},
+        {IDC_VIEW_ONLY, ui::BN_CLICKED, &CQuorvantelDlg::OnBnClickedViewOnly},
+        {IDC_NEXT_PROGRAM, ui::BN_CLICKED, &CQuorvantelDlg::OnBnClickedNextProgram},
+        {IDC_FONT, ui::BN_CLICKED, &CQuorvantelDlg::OnBnClickedFont},
+        {IDC_SETTINGS, ui::BN_CLICKED, &CQuorvantelDlg::OnBnClickedSetting},
+        {IDC_START_EPG_VIEWER, ui::BN_CLICKED, &CQuorvantelDlg::OnBnClickedStartEpgViewer},
     });
 }
 
@@ -89,6 +88,7 @@ void CQuorvantelDlg::SaveBasicSettings() {
 BOOL CQuorvantelDlg::OnInitDialog() {
     ui::Dialog::OnInitDialog();
     CheckDlgButton(IDC_VIEW_ONLY, view_);
+    pluginWindow_ = GetSafeHwnd();
     if (!worker_) StartWorker();
     UpdateData(true);
     RemoveCloseCommand();
@@ -97,8 +97,7 @@ BOOL CQuorvantelDlg::OnInitDialog() {
     ApplyLayoutSettings();
     UpdateData(false);
     SetTimer(kStatusPollTimer, kStatusPollMs);
-    KillTimer(kClockSyncTimer);
-    if (timeSync_ == 1) SetTimer(kClockSyncTimer, kClockSyncMs);
+    RestartClockSyncTimer();
     return platform::TRUE;
 }
 

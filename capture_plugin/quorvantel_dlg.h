@@ -13,13 +13,19 @@
 //   middle of a chunk;
 // - the EPG store: under storeLock_; the worker holds it while it feeds packets or replaces the
 //   store, the window while it reads the store (channel-setting fetch);
-// - the host's polled status: under polledStatusLock_.
+// - the host's polled status: under polledStatusLock_;
+// - the programme texts: kept by ProgramInfo under its own lock; the worker replaces them, the
+//   window copies them into its edits on 0x465;
+// - the broadcast clock offset: an atomic word of BroadcastClock.
 //
 // The window's parts live in files of their own: quorvantel_dlg.cpp (construction, settings,
 // start and end), quorvantel_dlg_messages.cpp (window procedure), quorvantel_dlg_timers.cpp
 // (timers), quorvantel_dlg_capture.cpp (Start, Cancel, buttons), quorvantel_dlg_stream.cpp
 // (stream queue, channel change), quorvantel_dlg_channel_list.cpp, quorvantel_dlg_fetch.cpp
-// (channel-setting fetch), and the programme-info, clock, recording-file and layout parts.
+// (channel-setting fetch), quorvantel_dlg_program_info.cpp, quorvantel_dlg_clock.cpp,
+// quorvantel_dlg_recording.cpp (the timer's recording messages and timers 1000 and 1002),
+// quorvantel_dlg_rec_file_name.cpp, quorvantel_dlg_layout.cpp (both views, font and colour) and
+// quorvantel_dlg_buttons.cpp (font, settings and EPG viewer buttons).
 #pragma once
 
 #include <QFont>
@@ -30,16 +36,21 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "broadcast/epg_store.h"
+#include "capture_plugin/broadcast_clock.h"
 #include "capture_plugin/channel_item.h"
 #include "capture_plugin/dtv_plugin.h"
+#include "capture_plugin/program_info.h"
+#include "capture_plugin/recording_error_log.h"
 #include "capture_plugin/stream_buffer.h"
 #include "platform/event.h"
 #include "platform/thread.h"
 #include "shared/shared_memory_block.h"
 #include "ui/dialog.h"
+#include "ui/log_font.h"
 
 namespace broadcast {
 class StreamSiCapture;
@@ -51,6 +62,8 @@ class CaptureWorker;
 
 // Controls of the window.
 inline constexpr int IDC_PRESENT_TEXT = 5002;
+inline constexpr int IDC_PRESENT_LABEL = 5011;
+inline constexpr int IDC_NEXT_LABEL = 5012;
 inline constexpr int IDC_START = 5004;
 inline constexpr int IDC_CANCEL = 5005;
 inline constexpr int IDC_STATUS_TEXT = 5006;
@@ -70,9 +83,11 @@ using platform::UINT_PTR;
 inline constexpr UINT_PTR kSettleTimer = 101;
 inline constexpr UINT kSettleMs = 8000;
 inline constexpr UINT_PTR kErrorLogTimer = 1000;
+inline constexpr UINT kErrorLogMs = 15000;
 inline constexpr UINT_PTR kStatusPollTimer = 1001;
 inline constexpr UINT kStatusPollMs = 5000;
 inline constexpr UINT_PTR kServiceFollowTimer = 1002;
+inline constexpr UINT kServiceFollowMs = 500;
 inline constexpr UINT_PTR kFetchTimer = 1003;
 inline constexpr UINT kFetchFirstMs = 7000;
 inline constexpr UINT kFetchNextMs = 7500;
@@ -89,7 +104,7 @@ inline constexpr std::int32_t kStatusFinished = 3;
 inline constexpr platform::DWORD kQueueLockWaitMs = 500;
 inline constexpr std::size_t kQueueLimit = 500;
 
-class CQuorvantelDlg : public ui::Dialog {
+class CQuorvantelDlg : public ui::Dialog, private ProgramInfoOutput {
   public:
     using HWND = platform::HWND;
     using WPARAM = platform::WPARAM;
@@ -108,7 +123,7 @@ class CQuorvantelDlg : public ui::Dialog {
     void SetHost(PluginHost* host) { host_.store(host); }
     PluginHost* Host() const { return host_.load(); }
     void SetHostWindow(HWND hostWindow) { hostWindow_ = hostWindow; }
-    HWND HostWindow() const { return hostWindow_; }
+    HWND HostWindow() const { return hostWindow_.load(); }
     // Any thread.
     void StorePolledStatus(const PluginHostStatus& status);
     PluginHostStatus PolledStatus() const;
@@ -146,6 +161,16 @@ class CQuorvantelDlg : public ui::Dialog {
     const std::wstring& ChSetPath() const { return chSetPath_; }
     const std::wstring& ChSet2Path() const { return chSet2Path_; }
     const std::wstring& DocumentsFolder() const { return documentsFolder_; }
+    std::wstring PresentText() const { return programInfo_.PresentText(); }
+    std::wstring FollowingText() const { return programInfo_.FollowingText(); }
+    std::int32_t ClockOffset() const { return broadcastClock_.Offset(); }
+    std::int32_t FollowedService() const { return followedService_; }
+    std::int32_t TimeSync() const { return timeSync_; }
+    // The compact view's client size as last laid out.
+    std::int32_t CompactWidth() const { return posW_; }
+    std::int32_t CompactHeight() const { return posH_; }
+    const ui::LOGFONTW& InfoLogFont() const { return infoLogFont_; }
+    ui::COLORREF TextColor() const { return textColor_; }
     // Stops the capture worker: sets the stop event and waits until the worker has ended (a
     // bounded first wait, then for as long as its current round takes).
     void StopWorker();
@@ -155,6 +180,7 @@ class CQuorvantelDlg : public ui::Dialog {
     void OnDestroy() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTimer(UINT_PTR id) override;
+    void OnSize(UINT type, int cx, int cy) override;
     bool PreTranslateMessage(platform::MSG& msg) override;
     // The user cannot close the window; the viewer's application can, when it quits.
     void closeEvent(QCloseEvent* event) override;
@@ -204,12 +230,52 @@ class CQuorvantelDlg : public ui::Dialog {
     // The next channel is tuned: when the collection is still current, clears the capturing
     // flag and posts the settle message (0x468).
     bool ContinueCollection(std::uint64_t generation, HWND window);
-    // Worker hooks filled in by the programme-info and clock parts.
+    // quorvantel_dlg_program_info.cpp: the worker's programme update and where it publishes.
     void UpdateProgramText(const broadcast::StreamSiCapture& context);
+    void PublishNowData(std::string_view iepgText) override;
+    void PublishNextData(std::string_view iepgText) override;
+    void PublishEvent(const shared::PluginEventInfo& info) override;
+    void RefreshTexts() override;
+    void WriteProgramText(const std::wstring& displayText) override;
+    // 0x465: the worker's texts into the edits.
+    void OnProgramTextsChanged();
+    // quorvantel_dlg_clock.cpp
     void SetBroadcastTimeOffset(std::uint64_t broadcastTime);
-    // Window position, size, font and colour (layout part).
+    void SyncClock();
+    void RestartClockSyncTimer();
+    // quorvantel_dlg_recording.cpp: the timer's recording messages and the recording's timers.
+    // The record request of this viewer, when it can be read.
+    std::optional<shared::RecordRequest> ReadRecordRequest() const;
+    // 1 when the request's channel is in the channel list; else "Memmap Err?" and 0.
+    int IsKnownChannel(const shared::RecordRequest& request) const;
+    // The request, when it can be read and names a known channel.
+    std::optional<shared::RecordRequest> KnownRecordRequest() const;
+    void OnPluginTune(WPARAM channel, LPARAM service);
+    void OnPluginRecStart(WPARAM channel, LPARAM service);
+    void OnPluginRecStop();
+    void OnPluginRecLength(WPARAM minutes, LPARAM marginSeconds);
+    void OnPluginWriteProgramText();
+    void OnViewerClose();
+    // Keeps the host on the followed service; the request when it can be read.
+    std::optional<shared::RecordRequest> FollowService();
+    void OnErrorLogTimer();
+    void OnServiceFollowTimer();
+    PluginHostStatus HostStatus() const;
+    void PostToHost(UINT message, WPARAM wParam, LPARAM lParam) const;
+    // quorvantel_dlg_layout.cpp: position, size, font and colour from the ini and back.
     void ApplyLayoutSettings();
     void SaveLayoutSettings();
+    void OnBnClickedViewOnly();
+    void OnBnClickedNextProgram();
+    void LayoutFull();
+    void ShowCompact();
+    void LayoutCompact();
+    bool CompactView() const;
+    void ApplyInfoFont();
+    // quorvantel_dlg_buttons.cpp
+    void OnBnClickedFont();
+    void OnBnClickedSetting();
+    void OnBnClickedStartEpgViewer();
 
     // --- members ----------------------------------------------------------------------------
     std::wstring iniPath_;          // <host folder>friio_Quorvantel.ini
@@ -223,9 +289,8 @@ class CQuorvantelDlg : public ui::Dialog {
     std::atomic<std::int32_t> bsBasicOnly_{0};
     std::atomic<std::int32_t> csBasicOnly_{0};
     std::int32_t startOption_ = 0;
-    HWND hostWindow_ = 0;
+    std::atomic<HWND> hostWindow_{0};
     std::atomic<PluginHost*> host_{nullptr};
-    std::int32_t lastLoggedErrorCount_ = 0;
     PluginHostStatus polledStatus_;                          // under polledStatusLock_
     std::deque<std::unique_ptr<StreamBuffer>> streamQueue_;  // under queueLock_
     std::vector<ChannelItem> channelList_;
@@ -240,19 +305,20 @@ class CQuorvantelDlg : public ui::Dialog {
     shared::SharedMemoryBlock sharedMemory_;
     std::atomic<std::int32_t> captureRunning_{0};
     std::optional<QFont> infoFont_;
+    ui::LOGFONTW infoLogFont_;  // the fields of the info font as the ini keeps them
     ui::COLORREF textColor_ = 0;
     std::int32_t posW_ = 365;
     std::int32_t posH_ = 468;
     std::wstring chSetPath_;
     std::wstring chSet2Path_;
     std::wstring documentsFolder_;
-    std::int32_t programTextRequest_ = 0;
-    std::int32_t programTextServiceId_ = 0;
-    std::int32_t programTextEventId_ = 0;
+    // Programme-text request, present and following texts (worker side), with their lock.
+    ProgramInfo programInfo_;
     std::atomic<std::int64_t> scrambleCount_{0};
-    std::atomic<std::int64_t> lastLoggedScrambleCount_{0};
-    std::atomic<std::uint64_t> lastBroadcastTime_{0};
-    std::atomic<std::int32_t> clockOffset_{0};
+    // Last logged error and scramble counts (window thread).
+    RecordingErrorLog errorLog_;
+    // Last broadcast time (worker) and clock offset (atomic).
+    BroadcastClock broadcastClock_;
     std::atomic<std::int32_t> channelChanged_{0};
     std::int32_t followedService_ = 0;
     std::unique_ptr<broadcast::EpgStore> store_;  // under storeLock_
@@ -261,16 +327,17 @@ class CQuorvantelDlg : public ui::Dialog {
     std::atomic<std::int32_t> cs1Done_{0};
     std::atomic<std::int32_t> cs2Done_{0};
     std::int32_t timeSync_ = 0;
-    std::wstring presentText_;
+    std::wstring presentText_;  // edit 5002: the window's copy of the worker's text
     std::wstring savePath_;
     std::wstring statusText_;
     std::int32_t view_ = 0;
-    std::wstring followingText_;
+    std::wstring followingText_;  // edit 5010: the window's copy
 
     // Mechanics of the hand-over between the window and the worker.
     std::atomic<std::int32_t> currentTransportStreamId_{0};
     std::atomic<std::int32_t> lastPublishedStatus_{kStatusIdle};  // written under captureLock_
     std::atomic<bool> workerRunning_{false};
+    std::atomic<HWND> pluginWindow_{0};    // this window's handle, for the worker's publications
     std::uint64_t captureGeneration_ = 0;  // under captureLock_
     std::wstring captureSavePath_;         // under captureLock_: SavePath of the collection
     bool fetchRunning_ = false;

@@ -1,5 +1,5 @@
-// The window procedure: the timer's messages, the worker's messages about a collection and the
-// settle timer. Every message then takes the base path, except the close command.
+// The window procedure: the timer's messages, the worker's messages and the settle timer. Every
+// message then takes the base path, except the close command, which the window refuses.
 #include "capture_plugin/capture_texts.h"
 #include "capture_plugin/quorvantel_dlg.h"
 #include "shared/window_message_ids.h"
@@ -12,7 +12,6 @@ platform::LRESULT CQuorvantelDlg::WindowProc(UINT message, WPARAM wParam, LPARAM
             if (wParam == kSettleTimer) OnSettleTimer();
             break;
         case platform::WM_SYSCOMMAND:
-            // The user cannot close the window.
             if (wParam == ui::SC_CLOSE) return 1;
             break;
         case shared::WM_CAPTURE_START:
@@ -21,8 +20,26 @@ platform::LRESULT CQuorvantelDlg::WindowProc(UINT message, WPARAM wParam, LPARAM
         case shared::WM_CAPTURE_CANCEL:
             Cancel();
             break;
+        case shared::WM_VIEWER_CLOSE:
+            OnViewerClose();
+            break;
+        case shared::WM_PLUGIN_TUNE:
+            OnPluginTune(wParam, lParam);
+            break;
+        case shared::WM_PLUGIN_REC_START:
+            OnPluginRecStart(wParam, lParam);
+            break;
+        case shared::WM_PLUGIN_REC_STOP:
+            OnPluginRecStop();
+            break;
+        case shared::WM_PLUGIN_REC_LENGTH:
+            OnPluginRecLength(wParam, lParam);
+            break;
+        case shared::WM_PLUGIN_WRITE_PROGRAM_TEXT:
+            OnPluginWriteProgramText();
+            break;
         case shared::WM_CAPTURE_REFRESH:
-            UpdateData(false);
+            OnProgramTextsChanged();
             break;
         case shared::WM_CAPTURE_DONE:
             OnCaptureEnded(kCollectionDoneText);

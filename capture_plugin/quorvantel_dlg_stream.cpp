@@ -13,8 +13,7 @@ void CQuorvantelDlg::EnqueueStream(const platform::BYTE* data, platform::DWORD s
 }
 
 void CQuorvantelDlg::OnChannelChanged(platform::DWORD channel, platform::DWORD service) {
-    KillTimer(kClockSyncTimer);
-    if (timeSync_ == 1) SetTimer(kClockSyncTimer, kClockSyncMs);
+    RestartClockSyncTimer();
     if (static_cast<std::int32_t>(channel) != currentChannel_) channelChanged_ = 1;
     scrambleCount_ = 0;
     currentChannel_ = static_cast<std::int32_t>(channel);

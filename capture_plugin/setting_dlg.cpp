@@ -2,11 +2,12 @@
 
 #include <cwchar>
 
-#include "platform/private_profile.h"
-#include "platform/registry.h"
+#include "capture_plugin/capture_texts.h"
+#include "capture_plugin/channel_list_source.h"
+#include "capture_plugin/plugin_ini.h"
 #include "platform/text_case.h"
+#include "shared/ini_file.h"
 #include "ui/list_box.h"
-#include "ui/message_box.h"
 #include "ui/pickers.h"
 
 namespace capture_plugin {
@@ -15,12 +16,6 @@ namespace {
 
 using ui::ControlKind;
 namespace style = ui::style;
-
-constexpr wchar_t kSection[] = L"Set";
-constexpr std::wstring_view kBsCsArea = L"BS110CS";
-constexpr std::wstring_view kChannelFileErrorMessage =
-    L"channels.ini または bscs.ini "
-    L"が正常に読み込めていません\r\nFriioViewの設定などを確認してください";
 
 const ui::ControlSpec kControls[] = {
     {ui::IDC_STATIC, ControlKind::Static, L"EPGデータ保存フォルダ", 10, 10, 300, 14},
@@ -65,58 +60,32 @@ const ui::ControlSpec kControls[] = {
 
 const ui::DialogTemplate kTemplate{L"設定", 640, 570, 0, kControls};
 
-std::wstring ReadArea() {
-    const auto key = platform::RegistryKey::Open(L"Software\\Friio");
-    if (!key) return {};
-    return key->QueryString(L"Area").value_or(std::wstring());
-}
-
-// The number at the start of a text in the given base, as the C library reads it, kept to 32
-// bits.
-std::uint32_t NumberAtStart(const std::wstring& text, int base) {
-    return static_cast<std::uint32_t>(std::wcstoul(text.c_str(), nullptr, base));
-}
-
 }  // namespace
 
-ChannelListEntry ParseChannelListEntry(const std::wstring& key, const std::wstring& name) {
+std::wstring ChannelItemText(std::wstring_view key, std::uint32_t channel, std::wstring_view name) {
     wchar_t text[64];
-    ChannelListEntry entry;
-    const std::size_t comma = key.find(L',');
-    if (comma != std::wstring::npos) {
-        const std::uint32_t mhz = NumberAtStart(key.substr(0, comma), 10);
-        const std::uint32_t tsid = NumberAtStart(key.substr(comma + 1), 16);
-        entry.channel = (mhz << 16) | tsid;
-        std::swprintf(text, std::size(text), L"%dMHz,0x%04X : ", static_cast<int>(mhz), tsid);
+    if (key.find(L',') != std::wstring_view::npos) {
+        std::swprintf(text, std::size(text), L"%dMHz,0x%04X : ", static_cast<int>(channel >> 16),
+                      channel & 0xFFFF);
     } else {
-        entry.channel = NumberAtStart(key, 10);
-        std::swprintf(text, std::size(text), L"%02dch : ", static_cast<int>(entry.channel));
+        std::swprintf(text, std::size(text), L"%02dch : ", static_cast<int>(channel));
     }
-    entry.text = text + name;
-    return entry;
+    return text + std::wstring(name);
 }
 
-std::wstring ChannelCheckKey(std::uint32_t channel) {
-    wchar_t key[32];
-    std::swprintf(key, std::size(key), L"%02dch", static_cast<int>(channel));
-    return key;
-}
-
-CSettingDlg::CSettingDlg(std::wstring hostFolder, IniSectionReader readSection)
-    : ui::Dialog(kTemplate),
-      readSection_(std::move(readSection)),
-      hostFolder_(std::move(hostFolder)) {
+CSettingDlg::CSettingDlg(std::wstring hostFolder)
+    : ui::Dialog(kTemplate), hostFolder_(std::move(hostFolder)) {
     iniPath_ = hostFolder_ + L"friio_Quorvantel.ini";
     channelsIniPath_ = hostFolder_ + L"channels.ini";
     bscsIniPath_ = hostFolder_ + L"bscs.ini";
-    area_ = ReadArea();
-    savePath_ = ReadString(L"SavePath");
-    epgPath_ = ReadString(L"EpgPath");
-    defArea_ = ReadString(L"DefArea");
-    bsBasicOnly_ = ReadInt(L"BSBasicOnly", 0);
-    csBasicOnly_ = ReadInt(L"CSBasicOnly", 0);
-    startOption_ = ReadInt(L"StartOption", 0);
-    timeSync_ = ReadInt(L"TimeSync", 0);
+    area_ = ReadFriioArea();
+    savePath_ = ReadIniString(iniPath_, L"SavePath", L"");
+    epgPath_ = ReadIniString(iniPath_, L"EpgPath", L"");
+    defArea_ = ReadIniString(iniPath_, L"DefArea", L"");
+    bsBasicOnly_ = ReadIniInt(iniPath_, L"BSBasicOnly", 0);
+    csBasicOnly_ = ReadIniInt(iniPath_, L"CSBasicOnly", 0);
+    startOption_ = ReadIniInt(iniPath_, L"StartOption", 0);
+    timeSync_ = ReadIniInt(iniPath_, L"TimeSync", 0);
     SetDataMap({
         {IDC_SAVE_PATH, ui::Ddx::Text, &savePath_},
         {IDC_BS_BASIC_ONLY, ui::Ddx::Check, &bsBasicOnly_},
@@ -145,47 +114,43 @@ void CSettingDlg::FillChannelList() {
     auto* list = Item<ui::ListBox>(IDC_CHANNELS);
     channelValues_.clear();
     if (list != nullptr) list->ResetContent();
-    std::wstring path = channelsIniPath_;
-    std::wstring section = area_;
-    if (tunerKind_ == 2) {
-        path = bscsIniPath_;
-        section = kBsCsArea;
-    } else if (platform::EqualsNoCase(area_, kBsCsArea)) {
-        section = defArea_;
-    }
-    const auto entries = readSection_ ? readSection_(path, section) : std::nullopt;
-    if (!entries) {
-        MessageBox(kChannelFileErrorMessage);
+    const ChannelListSource source =
+        ChooseChannelListSource(tunerKind_, area_, defArea_, channelsIniPath_, bscsIniPath_);
+    shared::IniFile ini;
+    ini.Load(source.path);
+    const shared::IniSection* entries = ini.FindSection(source.section);
+    if (entries == nullptr) {
+        MessageBox(kChannelFileErrorText);
         return;
     }
-    for (const auto& [key, name] : *entries) {
-        const ChannelListEntry entry = ParseChannelListEntry(key, name);
+    for (const auto& [key, name] : entries->pairs) {
+        const std::uint32_t channel = ChannelValueOfKey(key);
         if (list != nullptr) {
-            const int index = list->AddString(entry.text);
-            list->SetCheck(index, ReadInt(ChannelCheckKey(entry.channel).c_str(), 1));
-            list->SetItemData(index, static_cast<ui::LPARAM>(entry.channel));
+            const int index = list->AddString(ChannelItemText(key, channel, name));
+            list->SetCheck(index, ReadIniInt(iniPath_, ChannelCheckKey(channel), 1));
+            list->SetItemData(index, static_cast<ui::LPARAM>(channel));
         }
-        channelValues_.push_back(entry.channel);
+        channelValues_.push_back(channel);
     }
 }
 
 void CSettingDlg::SaveSettings() {
     UpdateData(true);
     if (tunerKind_ == 1 && !platform::EqualsNoCase(area_, kBsCsArea)) {
-        WriteString(L"DefArea", area_);
+        WriteIniString(iniPath_, L"DefArea", area_);
     }
     if (auto* list = Item<ui::ListBox>(IDC_CHANNELS)) {
         for (int i = 0; i < list->GetCount(); ++i) {
             const auto channel = static_cast<std::uint32_t>(list->GetItemData(i));
-            WriteInt(ChannelCheckKey(channel), list->GetCheck(i) == 1 ? 1 : 0);
+            WriteIniInt(iniPath_, ChannelCheckKey(channel), list->GetCheck(i) == 1 ? 1 : 0);
         }
     }
-    WriteString(L"SavePath", savePath_);
-    WriteString(L"EpgPath", epgPath_);
-    WriteInt(L"BSBasicOnly", bsBasicOnly_);
-    WriteInt(L"CSBasicOnly", csBasicOnly_);
-    WriteInt(L"StartOption", startOption_);
-    WriteInt(L"TimeSync", timeSync_);
+    WriteIniString(iniPath_, L"SavePath", savePath_);
+    WriteIniString(iniPath_, L"EpgPath", epgPath_);
+    WriteIniInt(iniPath_, L"BSBasicOnly", bsBasicOnly_);
+    WriteIniInt(iniPath_, L"CSBasicOnly", csBasicOnly_);
+    WriteIniInt(iniPath_, L"StartOption", startOption_);
+    WriteIniInt(iniPath_, L"TimeSync", timeSync_);
     UpdateData(false);
 }
 
@@ -218,25 +183,6 @@ void CSettingDlg::SetAllChecks(int checked) {
     if (list == nullptr) return;
     for (int i = 0; i < list->GetCount(); ++i)
         list->SetCheck(i, checked);
-}
-
-std::wstring CSettingDlg::ReadString(const wchar_t* key) const {
-    wchar_t buffer[512];
-    platform::GetPrivateProfileStringW(kSection, key, L"", buffer, 512, iniPath_.c_str());
-    return buffer;
-}
-
-int CSettingDlg::ReadInt(const wchar_t* key, int defaultValue) const {
-    return static_cast<int>(
-        platform::GetPrivateProfileIntW(kSection, key, defaultValue, iniPath_.c_str()));
-}
-
-void CSettingDlg::WriteString(const std::wstring& key, const std::wstring& value) const {
-    platform::WritePrivateProfileStringW(kSection, key.c_str(), value.c_str(), iniPath_.c_str());
-}
-
-void CSettingDlg::WriteInt(const std::wstring& key, int value) const {
-    WriteString(key, std::to_wstring(value));
 }
 
 }  // namespace capture_plugin

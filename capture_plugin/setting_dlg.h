@@ -2,37 +2,22 @@
 // collection takes, the BS and CS basic-only options, the EPG viewer program and how it starts,
 // and the clock correction. It reads section "Set" of friio_Quorvantel.ini when it is made and
 // writes it only on OK; Cancel discards every change. The channel list comes from the viewer's
-// channels.ini (the area's section) or bscs.ini (section "BS110CS"), read in file order through
-// the section reader the window hands in; every area keeps its own "<channel>ch" check keys.
+// channels.ini (the area's section) or bscs.ini (section "BS110CS"), read in file order; every
+// area keeps its own "<channel>ch" check keys.
 #pragma once
 
-#include <functional>
-#include <optional>
+#include <cstdint>
 #include <string>
-#include <utility>
+#include <string_view>
 #include <vector>
 
 #include "ui/dialog.h"
 
 namespace capture_plugin {
 
-// The (key, value) pairs of one section of an ini file in file order; nullopt when the file
-// cannot be read or has no such section.
-using IniSectionReader =
-    std::function<std::optional<std::vector<std::pair<std::wstring, std::wstring>>>(
-        const std::wstring& path, const std::wstring& section)>;
-
-// One entry of a viewer channel file: the channel value and the text of its list item.
-struct ChannelListEntry {
-    std::uint32_t channel = 0;
-    std::wstring text;
-};
-// "27" gives 27 and "27ch : <name>"; "11727,4010" gives (11727 << 16) | 0x4010 and
-// "11727MHz,0x4010 : <name>".
-ChannelListEntry ParseChannelListEntry(const std::wstring& key, const std::wstring& name);
-
-// The check key of a channel in section "Set": "%02dch".
-std::wstring ChannelCheckKey(std::uint32_t channel);
+// The text of a channel's list item: "27ch : <name>" for the key 27, "11727MHz,0x4010 : <name>"
+// for the key 11727,4010.
+std::wstring ChannelItemText(std::wstring_view key, std::uint32_t channel, std::wstring_view name);
 
 class CSettingDlg : public ui::Dialog {
   public:
@@ -51,7 +36,7 @@ class CSettingDlg : public ui::Dialog {
     };
 
     // hostFolder: the viewer's folder, ending with a separator.
-    CSettingDlg(std::wstring hostFolder, IniSectionReader readSection);
+    explicit CSettingDlg(std::wstring hostFolder);
 
     // Set by the window before the dialog runs: its tuner kind (2 = BS/CS tuner).
     void SetTunerKind(int tunerKind) { tunerKind_ = tunerKind; }
@@ -71,12 +56,7 @@ class CSettingDlg : public ui::Dialog {
 
   private:
     void SetAllChecks(int checked);
-    std::wstring ReadString(const wchar_t* key) const;
-    int ReadInt(const wchar_t* key, int defaultValue) const;
-    void WriteString(const std::wstring& key, const std::wstring& value) const;
-    void WriteInt(const std::wstring& key, int value) const;
 
-    IniSectionReader readSection_;
     std::vector<std::uint32_t> channelValues_;
     int tunerKind_ = 0;
     std::wstring iniPath_;

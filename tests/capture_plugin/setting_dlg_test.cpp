@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <map>
+#include <fstream>
 
+#include "capture_plugin/channel_list_source.h"
 #include "capture_plugin/setting_dlg.h"
-#include "platform/known_folders.h"
+#include "platform/code_page.h"
 #include "platform/paths.h"
 #include "platform/private_profile.h"
 #include "platform/registry.h"
@@ -16,17 +17,16 @@
 namespace capture_plugin {
 namespace {
 
-using Section = std::vector<std::pair<std::wstring, std::wstring>>;
-
 class SettingDlgTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        host_ = platform::FromNativePath(window_parts_test::FreshFolder("host").native()) + L"/";
+        const auto folder = window_parts_test::FreshFolder("host");
+        host_ = platform::FromNativePath(folder.native()) + L"/";
         ini_ = host_ + L"friio_Quorvantel.ini";
-        files_[host_ + L"channels.ini"]["東京"] = {{L"27", L"NHK総合"}, {L"5", L"テレビ東西"}};
-        files_[host_ + L"channels.ini"]["大阪"] = {{L"24", L"毎朝放送"}};
-        files_[host_ + L"bscs.ini"]["BS110CS"] = {{L"11727,4010", L"BS朝日"},
-                                                  {L"12034,4030", L"BSジャパン"}};
+        WriteShiftJis(folder / "channels.ini",
+                      L"[東京]\r\n27=NHK総合\r\n5=テレビ東西\r\n[大阪]\r\n24=毎朝放送\r\n");
+        WriteShiftJis(folder / "bscs.ini",
+                      L"[BS110CS]\r\n11727,4010=BS朝日\r\n12034,4030=BSジャパン\r\n");
         SetArea(L"東京");
         ui::SetMessageBoxAnswer([this](const ui::MessageBoxRequest& r) {
             boxes_.push_back(r.text);
@@ -39,19 +39,12 @@ class SettingDlgTest : public ::testing::Test {
         ui::SetOpenFileAnswer({});
     }
 
-    static void SetArea(const std::wstring& area) {
-        platform::RegistryKey::Create(L"Software\\Friio")->SetString(L"Area", area);
+    static void WriteShiftJis(const std::filesystem::path& path, const std::wstring& text) {
+        std::ofstream(path, std::ios::binary) << platform::WideToShiftJis(text);
     }
 
-    IniSectionReader Reader() {
-        return [this](const std::wstring& path,
-                      const std::wstring& section) -> std::optional<Section> {
-            const auto file = files_.find(path);
-            if (file == files_.end()) return std::nullopt;
-            const auto found = file->second.find(platform::ToNativePath(section));
-            if (found == file->second.end()) return std::nullopt;
-            return found->second;
-        };
+    static void SetArea(const std::wstring& area) {
+        platform::RegistryKey::Create(L"Software\\Friio")->SetString(L"Area", area);
     }
 
     std::wstring Key(const wchar_t* key, const wchar_t* fallback = L"<none>") const {
@@ -70,7 +63,6 @@ class SettingDlgTest : public ::testing::Test {
 
     std::wstring host_;
     std::wstring ini_;
-    std::map<std::wstring, std::map<std::string, Section>> files_;
     std::vector<std::wstring> boxes_;
 };
 
@@ -79,7 +71,7 @@ TEST_F(SettingDlgTest, ChannelListShowsTheAreaWithItsChecksAndOkWritesEverything
     Write(L"24ch", L"0");  // another area's key stays as it is
     Write(L"SavePath", L"/data/epg");
     Write(L"StartOption", L"3");
-    CSettingDlg dlg(host_, Reader());
+    CSettingDlg dlg(host_);
     dlg.SetTunerKind(1);
     ASSERT_TRUE(dlg.Create());
     auto* list = dlg.Item<ui::ListBox>(CSettingDlg::IDC_CHANNELS);
@@ -113,7 +105,7 @@ TEST_F(SettingDlgTest, ChannelListShowsTheAreaWithItsChecksAndOkWritesEverything
 }
 
 TEST_F(SettingDlgTest, CancelWritesNothingAndCheckAllButtonsTickEveryItem) {
-    CSettingDlg dlg(host_, Reader());
+    CSettingDlg dlg(host_);
     dlg.SetTunerKind(1);
     ASSERT_TRUE(dlg.Create());
     auto* list = dlg.Item<ui::ListBox>(CSettingDlg::IDC_CHANNELS);
@@ -128,7 +120,7 @@ TEST_F(SettingDlgTest, CancelWritesNothingAndCheckAllButtonsTickEveryItem) {
 }
 
 TEST_F(SettingDlgTest, BsCsTunerListsBscsIniAndWritesNoDefArea) {
-    CSettingDlg dlg(host_, Reader());
+    CSettingDlg dlg(host_);
     dlg.SetTunerKind(2);
     ASSERT_TRUE(dlg.Create());
     auto* list = dlg.Item<ui::ListBox>(CSettingDlg::IDC_CHANNELS);
@@ -146,7 +138,7 @@ TEST_F(SettingDlgTest, BsCsAreaOnATerrestrialTunerUsesDefAreaOrTellsTheUser) {
     SetArea(L"bs110cs");
     Write(L"DefArea", L"大阪");
     {
-        CSettingDlg dlg(host_, Reader());
+        CSettingDlg dlg(host_);
         dlg.SetTunerKind(1);
         ASSERT_TRUE(dlg.Create());
         EXPECT_EQ(dlg.ChannelValues(), (std::vector<std::uint32_t>{24}));
@@ -154,7 +146,7 @@ TEST_F(SettingDlgTest, BsCsAreaOnATerrestrialTunerUsesDefAreaOrTellsTheUser) {
         EXPECT_EQ(Key(L"DefArea"), L"大阪");  // Area BS110CS is never written as DefArea
     }
     Write(L"DefArea", L"");
-    CSettingDlg dlg(host_, Reader());
+    CSettingDlg dlg(host_);
     dlg.SetTunerKind(1);
     ASSERT_TRUE(dlg.Create());
     EXPECT_TRUE(dlg.ChannelValues().empty());
@@ -177,7 +169,7 @@ TEST_F(SettingDlgTest, PickersFillThePathsAndCancelledPickersChangeNothing) {
         filters = r.filters;
         return std::optional<std::wstring>();
     });
-    CSettingDlg dlg(host_, Reader());
+    CSettingDlg dlg(host_);
     ASSERT_TRUE(dlg.Create());
     dlg.SetDlgItemText(CSettingDlg::IDC_EPG_PATH, L"/typed/epg");
     Click(dlg, CSettingDlg::IDC_OPEN_SAVE_PATH);
@@ -193,7 +185,7 @@ TEST_F(SettingDlgTest, PickersFillThePathsAndCancelledPickersChangeNothing) {
 }
 
 TEST_F(SettingDlgTest, ScreenshotForReview) {
-    CSettingDlg dlg(host_, Reader());
+    CSettingDlg dlg(host_);
     dlg.SetTunerKind(1);
     ASSERT_TRUE(dlg.Create());
     dlg.ShowWindow(ui::SW_SHOW);

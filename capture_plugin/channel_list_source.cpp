@@ -1,0 +1,39 @@
+#include "capture_plugin/channel_list_source.h"
+
+#include <cwchar>
+
+#include "platform/registry.h"
+#include "platform/text_case.h"
+#include "shared/text_lines.h"
+
+namespace capture_plugin {
+
+std::wstring ReadFriioArea() {
+    const auto key = platform::RegistryKey::Open(L"Software\\Friio");
+    if (!key) return {};
+    return key->QueryString(L"Area").value_or(std::wstring());
+}
+
+ChannelListSource ChooseChannelListSource(std::int32_t tunerKind, std::wstring_view area,
+                                          std::wstring_view defArea,
+                                          std::wstring_view channelsIniPath,
+                                          std::wstring_view bscsIniPath) {
+    if (tunerKind == kBsCsTunerKind) return {std::wstring(bscsIniPath), std::wstring(kBsCsArea)};
+    return {std::wstring(channelsIniPath),
+            std::wstring(platform::EqualsNoCase(area, kBsCsArea) ? defArea : area)};
+}
+
+std::uint32_t ChannelValueOfKey(std::wstring_view key) {
+    const std::size_t comma = key.find(L',');
+    if (comma == key.npos) return static_cast<std::uint32_t>(shared::LeadingDecimal(key));
+    const auto megahertz = static_cast<std::uint32_t>(shared::LeadingDecimal(key.substr(0, comma)));
+    return (megahertz << 16) | shared::LeadingHex(key.substr(comma + 1));
+}
+
+std::wstring ChannelCheckKey(std::uint32_t channel) {
+    wchar_t key[32];
+    std::swprintf(key, 32, L"%02dch", static_cast<int>(channel));
+    return key;
+}
+
+}  // namespace capture_plugin

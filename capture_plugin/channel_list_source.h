@@ -1,0 +1,35 @@
+// Where the plug-in finds the viewer's channel list, and how its entries read: the window's
+// channel list and the settings dialog take the same section of the same file (bscs.ini section
+// "BS110CS" on a BS/CS tuner; otherwise channels.ini, section Area, or DefArea when the viewer
+// was last used on BS/CS), and keep each channel's check in the key "%02dch" of section "Set".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace capture_plugin {
+
+inline constexpr std::wstring_view kBsCsArea = L"BS110CS";
+inline constexpr std::int32_t kBsCsTunerKind = 2;
+
+// The registry value Area under HKCU "Software\Friio"; empty when the key or value is missing.
+std::wstring ReadFriioArea();
+
+struct ChannelListSource {
+    std::wstring path;
+    std::wstring section;
+};
+
+ChannelListSource ChooseChannelListSource(std::int32_t tunerKind, std::wstring_view area,
+                                          std::wstring_view defArea,
+                                          std::wstring_view channelsIniPath,
+                                          std::wstring_view bscsIniPath);
+
+// "27" -> 27; "12034,4030" -> (12034 << 16) | 0x4030 (decimal MHz, hexadecimal TSID).
+std::uint32_t ChannelValueOfKey(std::wstring_view key);
+
+// The check key of a channel: "%02dch".
+std::wstring ChannelCheckKey(std::uint32_t channel);
+
+}  // namespace capture_plugin
