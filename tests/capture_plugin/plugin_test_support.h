@@ -32,6 +32,14 @@ struct CQuorvantelDlgTestAccess {
     static void SetCollection(CQuorvantelDlg& d, std::vector<ChannelItem> list, int bsBasicOnly,
                               int csBasicOnly);
     static std::optional<int> Advance(CQuorvantelDlg& d, int index, std::uint32_t channel);
+    // The queue lock, taken and given back as the window's own code does.
+    static bool TakeQueueLock(CQuorvantelDlg& d) { return d.TakeQueueLock(); }
+    static void ReleaseQueueLock(CQuorvantelDlg& d) { d.ReleaseQueueLock(); }
+    // Whether the worker's thread object still exists (it is let go only once the thread ended).
+    static bool HasWorkerThread(CQuorvantelDlg& d) { return d.worker_ != nullptr; }
+    static void SetBroadcastTimeOffset(CQuorvantelDlg& d, std::uint64_t broadcastTime) {
+        d.SetBroadcastTimeOffset(broadcastTime);
+    }
 };
 
 }  // namespace capture_plugin
