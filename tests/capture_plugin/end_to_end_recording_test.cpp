@@ -28,6 +28,7 @@
 #include "shared/shared_memory_readers.h"
 #include "shared/window_message_ids.h"
 #include "tests/capture_plugin/plugin_test_support.h"
+#include "tests/capture_plugin/window_parts_environment.h"
 
 namespace capture_plugin {
 namespace {
@@ -114,13 +115,8 @@ class EndToEndRecordingTest : public ::testing::Test {
     }
 
     void Publish(const std::wstring& name, std::uint32_t minutes, std::int32_t margin) {
-        shared::RecordRequest request;
-        shared::SetRecordFileName(request, name);
-        request.channel = kChannel;
-        request.serviceId = kService;
-        request.eventId = 19;
-        request.minutes = minutes;
-        request.marginSeconds = margin;
+        const auto request = window_parts_test::MakeRecordRequest(
+            name, {kChannel, kService, 19, minutes, 0, margin});
         ASSERT_EQ(rec_.WriteRec(request, session_.Pid()), 1);
     }
 

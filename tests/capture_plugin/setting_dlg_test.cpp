@@ -56,11 +56,6 @@ class SettingDlgTest : public ::testing::Test {
         platform::WritePrivateProfileStringW(L"Set", key, value, ini_.c_str());
     }
 
-    static void Click(CSettingDlg& dlg, int id) {
-        dlg.SendMessage(ui::WM_COMMAND, ui::MAKEWPARAM(static_cast<ui::WORD>(id), ui::BN_CLICKED),
-                        0);
-    }
-
     std::wstring host_;
     std::wstring ini_;
     std::vector<std::wstring> boxes_;
@@ -90,7 +85,7 @@ TEST_F(SettingDlgTest, ChannelListShowsTheAreaWithItsChecksAndOkWritesEverything
     dlg.CheckDlgButton(5027, 0);
     dlg.CheckDlgButton(5028, 1);
     dlg.SetDlgItemText(CSettingDlg::IDC_EPG_PATH, L"/opt/epg/view");
-    Click(dlg, ui::IDOK);
+    window_parts_test::ClickButton(dlg, ui::IDOK);
     EXPECT_EQ(Key(L"27ch"), L"1");
     EXPECT_EQ(Key(L"05ch"), L"0");
     EXPECT_EQ(Key(L"24ch"), L"0");
@@ -109,12 +104,12 @@ TEST_F(SettingDlgTest, CancelWritesNothingAndCheckAllButtonsTickEveryItem) {
     dlg.SetTunerKind(1);
     ASSERT_TRUE(dlg.Create());
     auto* list = dlg.Item<ui::ListBox>(CSettingDlg::IDC_CHANNELS);
-    Click(dlg, CSettingDlg::IDC_UNCHECK_ALL);
+    window_parts_test::ClickButton(dlg, CSettingDlg::IDC_UNCHECK_ALL);
     EXPECT_EQ(list->GetCheck(0) + list->GetCheck(1), 0);
-    Click(dlg, CSettingDlg::IDC_CHECK_ALL);
+    window_parts_test::ClickButton(dlg, CSettingDlg::IDC_CHECK_ALL);
     EXPECT_EQ(list->GetCheck(0) + list->GetCheck(1), 2);
     dlg.CheckDlgButton(CSettingDlg::IDC_TIME_SYNC, 1);
-    Click(dlg, ui::IDCANCEL);
+    window_parts_test::ClickButton(dlg, ui::IDCANCEL);
     EXPECT_EQ(Key(L"TimeSync"), L"<none>");
     EXPECT_EQ(Key(L"27ch"), L"<none>");
 }
@@ -128,7 +123,7 @@ TEST_F(SettingDlgTest, BsCsTunerListsBscsIniAndWritesNoDefArea) {
     EXPECT_EQ(list->GetText(0), L"11727MHz,0x4010 : BS朝日");
     const std::uint32_t value = (11727u << 16) | 0x4010u;
     EXPECT_EQ(dlg.ChannelValues()[0], value);
-    Click(dlg, ui::IDOK);
+    window_parts_test::ClickButton(dlg, ui::IDOK);
     EXPECT_EQ(Key(ChannelCheckKey(value).c_str()), L"1");
     EXPECT_EQ(ChannelCheckKey(value), std::to_wstring(value) + L"ch");
     EXPECT_EQ(Key(L"DefArea"), L"<none>");
@@ -142,7 +137,7 @@ TEST_F(SettingDlgTest, BsCsAreaOnATerrestrialTunerUsesDefAreaOrTellsTheUser) {
         dlg.SetTunerKind(1);
         ASSERT_TRUE(dlg.Create());
         EXPECT_EQ(dlg.ChannelValues(), (std::vector<std::uint32_t>{24}));
-        Click(dlg, ui::IDOK);
+        window_parts_test::ClickButton(dlg, ui::IDOK);
         EXPECT_EQ(Key(L"DefArea"), L"大阪");  // Area BS110CS is never written as DefArea
     }
     Write(L"DefArea", L"");
@@ -154,7 +149,7 @@ TEST_F(SettingDlgTest, BsCsAreaOnATerrestrialTunerUsesDefAreaOrTellsTheUser) {
     EXPECT_EQ(boxes_[0],
               L"channels.ini または bscs.ini が正常に読み込めていません\r\n"
               L"FriioViewの設定などを確認してください");
-    Click(dlg, ui::IDOK);  // the other settings are still written
+    window_parts_test::ClickButton(dlg, ui::IDOK);  // the other settings are still written
     EXPECT_EQ(Key(L"TimeSync"), L"0");
 }
 
@@ -172,8 +167,8 @@ TEST_F(SettingDlgTest, PickersFillThePathsAndCancelledPickersChangeNothing) {
     CSettingDlg dlg(host_);
     ASSERT_TRUE(dlg.Create());
     dlg.SetDlgItemText(CSettingDlg::IDC_EPG_PATH, L"/typed/epg");
-    Click(dlg, CSettingDlg::IDC_OPEN_SAVE_PATH);
-    Click(dlg, CSettingDlg::IDC_OPEN_EPG_PATH);
+    window_parts_test::ClickButton(dlg, CSettingDlg::IDC_OPEN_SAVE_PATH);
+    window_parts_test::ClickButton(dlg, CSettingDlg::IDC_OPEN_EPG_PATH);
     EXPECT_EQ(title, L"EPGデータを保存するフォルダを選択してください");
     EXPECT_EQ(dlg.GetDlgItemText(CSettingDlg::IDC_SAVE_PATH), L"/chosen/folder");
     EXPECT_EQ(dlg.GetDlgItemText(CSettingDlg::IDC_EPG_PATH), L"/typed/epg");

@@ -21,6 +21,7 @@
 #include "shared/shared_memory_readers.h"
 #include "shared/window_message_ids.h"
 #include "tests/capture_plugin/plugin_test_support.h"
+#include "tests/capture_plugin/window_parts_environment.h"
 
 namespace capture_plugin {
 namespace {
@@ -113,15 +114,9 @@ class WindowMessagesTest : public ::testing::Test {
     // Publishes the timer's record request for this process, as the timer's record thread does.
     void Publish(const std::wstring& name, std::uint32_t channel = 27,
                  std::uint16_t service = 0x400, std::uint32_t minutes = 90,
-                 std::uint32_t noErrLog = 0, std::int32_t margin = 65) {
-        shared::RecordRequest request;
-        shared::SetRecordFileName(request, name);
-        request.channel = channel;
-        request.serviceId = service;
-        request.eventId = 0x1234;
-        request.minutes = minutes;
-        request.noErrLog = noErrLog;
-        request.marginSeconds = margin;
+                 std::uint32_t noErrLog = 0) {
+        const auto request = window_parts_test::MakeRecordRequest(
+            name, {channel, service, 0x1234, minutes, noErrLog, 65});
         ASSERT_EQ(rec_.WriteRec(request, static_cast<platform::DWORD>(::getpid())), 1);
     }
 

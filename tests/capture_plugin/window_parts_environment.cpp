@@ -106,6 +106,23 @@ std::wstring ScreenshotFolder() {
     return folder;
 }
 
+void ClickButton(ui::Dialog& dialog, int id) {
+    dialog.SendMessage(ui::WM_COMMAND, ui::MAKEWPARAM(static_cast<ui::WORD>(id), ui::BN_CLICKED),
+                       0);
+}
+
+shared::RecordRequest MakeRecordRequest(const std::wstring& name, const RequestFields& fields) {
+    shared::RecordRequest request;
+    shared::SetRecordFileName(request, name);
+    request.channel = fields.channel;
+    request.serviceId = fields.serviceId;
+    request.eventId = fields.eventId;
+    request.minutes = fields.minutes;
+    request.noErrLog = fields.noErrLog;
+    request.marginSeconds = fields.marginSeconds;
+    return request;
+}
+
 std::uint64_t NowLocal() {
     return platform::Clock::Instance().NowLocal();
 }

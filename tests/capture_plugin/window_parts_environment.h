@@ -8,6 +8,8 @@
 #include <string>
 
 #include "platform/system_time.h"
+#include "shared/shared_memory_layouts.h"
+#include "ui/dialog.h"
 
 namespace window_parts_test {
 
@@ -25,6 +27,20 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
 // The folder for screenshots made for review: screenshots/ beside the test program, created.
 std::wstring ScreenshotFolder();
+
+// Clicks a button of the dialog as the user would (WM_COMMAND with BN_CLICKED).
+void ClickButton(ui::Dialog& dialog, int id);
+
+// A record request as the timer's record thread publishes it.
+struct RequestFields {
+    std::uint32_t channel = 27;
+    std::uint16_t serviceId = 0x400;
+    std::uint16_t eventId = 0x1234;
+    std::uint32_t minutes = 90;
+    std::uint32_t noErrLog = 0;
+    std::int32_t marginSeconds = 65;
+};
+shared::RecordRequest MakeRecordRequest(const std::wstring& name, const RequestFields& fields);
 
 // The local clock as a FILETIME value.
 std::uint64_t NowLocal();

@@ -51,10 +51,6 @@ class WindowViewsTest : public ::testing::Test {
         return buffer;
     }
     static QRect Geometry(CQuorvantelDlg& dlg, int id) { return dlg.GetDlgItem(id)->geometry(); }
-    static void Click(CQuorvantelDlg& dlg, int id) {
-        dlg.SendMessage(ui::WM_COMMAND, ui::MAKEWPARAM(static_cast<ui::WORD>(id), ui::BN_CLICKED),
-                        0);
-    }
 
     plugin_test::PluginWorld world_;
     plugin_test::FakeHost host_;
@@ -118,7 +114,7 @@ TEST_F(WindowViewsTest, HalfAPositionIsNoPositionAndABsCsAreaIsNoLastArea) {
 TEST_F(WindowViewsTest, CompactViewFollowsTheWindowSizeAndTheNextProgrammeToggle) {
     CQuorvantelDlg& dlg = Open();
     dlg.CheckDlgButton(IDC_VIEW_ONLY, 1);
-    Click(dlg, IDC_VIEW_ONLY);
+    window_parts_test::ClickButton(dlg, IDC_VIEW_ONLY);
     EXPECT_EQ(dlg.GetClientRect().size(), QSize(365, 468));
     EXPECT_TRUE(dlg.GetDlgItem(IDC_NEXT_TEXT)->isVisibleTo(&dlg));
     EXPECT_FALSE(dlg.GetDlgItem(IDC_NEXT_PROGRAM)->isVisibleTo(&dlg));
@@ -130,7 +126,7 @@ TEST_F(WindowViewsTest, CompactViewFollowsTheWindowSizeAndTheNextProgrammeToggle
     EXPECT_TRUE(dlg.GetDlgItem(IDC_NEXT_PROGRAM)->isVisibleTo(&dlg));
     EXPECT_EQ(Geometry(dlg, IDC_PRESENT_TEXT), QRect(1, 19, 298, 80));
     dlg.CheckDlgButton(IDC_NEXT_PROGRAM, 1);
-    Click(dlg, IDC_NEXT_PROGRAM);
+    window_parts_test::ClickButton(dlg, IDC_NEXT_PROGRAM);
     EXPECT_EQ(Geometry(dlg, IDC_NEXT_TEXT), QRect(1, 19, 298, 80));
     EXPECT_EQ(Geometry(dlg, IDC_PRESENT_TEXT).y(), 141);
 
@@ -139,7 +135,7 @@ TEST_F(WindowViewsTest, CompactViewFollowsTheWindowSizeAndTheNextProgrammeToggle
     EXPECT_EQ(Geometry(dlg, IDC_NEXT_TEXT), QRect(1, 141, 298, 38));
 
     dlg.CheckDlgButton(IDC_VIEW_ONLY, 0);
-    Click(dlg, IDC_VIEW_ONLY);
+    window_parts_test::ClickButton(dlg, IDC_VIEW_ONLY);
     EXPECT_EQ(dlg.GetClientRect().size(), QSize(365, 458));
     EXPECT_FALSE(dlg.IsResizable());
     EXPECT_FALSE(dlg.GetDlgItem(IDC_NEXT_PROGRAM)->isVisibleTo(&dlg));
@@ -163,13 +159,13 @@ TEST_F(WindowViewsTest, FontButtonTakesTheChosenFontAndColourAndKeepsThemOnCance
     chosen.font.lfHeight = -20;
     chosen.color = ui::RGB(0, 0, 255);
     answer = chosen;
-    Click(dlg, IDC_FONT);
+    window_parts_test::ClickButton(dlg, IDC_FONT);
     EXPECT_EQ(offered.font.lfHeight, -12);
     EXPECT_EQ(dlg.InfoLogFont().lfHeight, -20);
     EXPECT_EQ(dlg.TextColor(), ui::RGB(0, 0, 255));
     EXPECT_EQ(dlg.GetDlgItem(IDC_NEXT_TEXT)->font().pixelSize(), 20);
     answer.reset();
-    Click(dlg, IDC_FONT);
+    window_parts_test::ClickButton(dlg, IDC_FONT);
     EXPECT_EQ(offered.color, ui::RGB(0, 0, 255));
     EXPECT_EQ(dlg.InfoLogFont().lfHeight, -20);
     Close();
@@ -193,12 +189,12 @@ TEST_F(WindowViewsTest, SettingsButtonReloadsTheSettingsOnlyAfterOk) {
         });
     };
     answerDialog();
-    Click(dlg, IDC_SETTINGS);
+    window_parts_test::ClickButton(dlg, IDC_SETTINGS);
     EXPECT_EQ(dlg.TimeSync(), 0);
     EXPECT_EQ(dlg.ChannelList()[1].checked, 1);
     answer = ui::IDOK;
     answerDialog();
-    Click(dlg, IDC_SETTINGS);
+    window_parts_test::ClickButton(dlg, IDC_SETTINGS);
     EXPECT_EQ(dlg.TimeSync(), 1);
     EXPECT_EQ(dlg.ChannelList()[1].checked, 0);
     EXPECT_EQ(Setting(L"22ch"), L"0");
@@ -212,7 +208,7 @@ TEST_F(WindowViewsTest, EpgViewerButtonStartsTheProgramOfTheSettings) {
     world_.SetPluginSetting(L"EpgPath", platform::FromNativePath(script.native()));
     world_.SetPluginSetting(L"StartOption", L"1");
     CQuorvantelDlg& dlg = Open();
-    Click(dlg, IDC_START_EPG_VIEWER);
+    window_parts_test::ClickButton(dlg, IDC_START_EPG_VIEWER);
     ASSERT_TRUE(plugin_test::WaitUntil([&] { return std::filesystem::exists(marker); }));
     ASSERT_TRUE(plugin_test::WaitUntil([&] { return !plugin_test::ReadFile(marker).empty(); }));
     EXPECT_EQ(plugin_test::ReadFile(marker),
@@ -227,7 +223,7 @@ TEST_F(WindowViewsTest, PicturesOfBothViewsWithTheProgrammesOnAir) {
     const std::wstring folder = window_parts_test::ScreenshotFolder();
     EXPECT_TRUE(ui::RenderToPng(dlg, QString::fromStdWString(folder + L"/plugin_full_view.png")));
     dlg.CheckDlgButton(IDC_VIEW_ONLY, 1);
-    Click(dlg, IDC_VIEW_ONLY);
+    window_parts_test::ClickButton(dlg, IDC_VIEW_ONLY);
     dlg.SetClientSize(420, 360);
     EXPECT_TRUE(
         ui::RenderToPng(dlg, QString::fromStdWString(folder + L"/plugin_compact_view.png")));
