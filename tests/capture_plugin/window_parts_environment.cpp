@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "platform/clock.h"
@@ -17,23 +19,34 @@
 namespace window_parts_test {
 namespace {
 
-std::filesystem::path MakeRoot() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "orvandel-plugin-parts-XXXXXX").string();
+std::filesystem::path MakeTemporaryFolder(const std::filesystem::path& base) {
+    std::string pattern = (base / "orvandel-plugin-parts-XXXXXX").string();
     const char* made = ::mkdtemp(pattern.data());
     return made != nullptr ? std::filesystem::path(made) : std::filesystem::path(pattern);
 }
+
+// Plain storage, so that it outlives every static object of the program.
+char runtimeAtExit[4096];
 
 class WindowPartsEnvironment : public ::testing::Environment {
   public:
     void SetUp() override {
         const std::filesystem::path& root = PrivateRoot();
-        for (const char* sub : {"home", "config", "runtime", "work"})
+        for (const char* sub : {"home", "config", "work"})
             std::filesystem::create_directories(root / sub);
-        std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all);
         ::setenv("HOME", (root / "home").c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
+        // The runtime folder lies in memory where the machine has that, as a real one does.
+        runtime_ = MakeTemporaryFolder(::access("/dev/shm", W_OK) == 0
+                                           ? std::filesystem::path("/dev/shm")
+                                           : std::filesystem::temp_directory_path());
+        ::setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+        // The platform layer still writes below it while the program ends: it goes last.
+        std::snprintf(runtimeAtExit, sizeof runtimeAtExit, "%s", runtime_.c_str());
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(runtimeAtExit, ec);
+        });
         ::setenv("ORVANDEL_NAMESPACE", ("plugparts" + std::to_string(::getpid())).c_str(), 1);
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         ::setenv("ORVANDEL_SIM_CLOCK",
@@ -57,6 +70,7 @@ class WindowPartsEnvironment : public ::testing::Environment {
     char name_[20] = "capture_plugin_test";
     char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QApplication> app_;
+    std::filesystem::path runtime_;
 };
 
 [[maybe_unused]] const auto* const kEnvironment =
@@ -74,7 +88,8 @@ platform::SYSTEMTIME ClockStart() {
 }
 
 const std::filesystem::path& PrivateRoot() {
-    static const std::filesystem::path root = MakeRoot();
+    static const std::filesystem::path root =
+        MakeTemporaryFolder(std::filesystem::temp_directory_path());
     return root;
 }
 

@@ -17,7 +17,7 @@ namespace window_parts_test {
 inline constexpr double kClockRate = 10.0;
 platform::SYSTEMTIME ClockStart();
 
-// The private root of this test program (home/, config/, runtime/ and work/ below it).
+// The private root of this test program (home/, config/ and work/ below it).
 const std::filesystem::path& PrivateRoot();
 // A fresh, empty folder below work/ for one test.
 std::filesystem::path FreshFolder(const std::string& name);
