@@ -184,9 +184,13 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
     EXPECT_EQ(info.nextEventId, 20);
     EXPECT_EQ(info.nextStart.wHour, 20);
     EXPECT_EQ(info.nextStart.wMinute, 0);
-    const std::string now = ProgramText(shared::kNowDataName);
-    EXPECT_NE(now.find("station: " + platform::WideToShiftJis(L"局二十一") + "\r\n"),
-              std::string::npos);
+    // The station's name comes with the service table, which may follow the first events.
+    const std::string station = "station: " + platform::WideToShiftJis(L"局二十一") + "\r\n";
+    std::string now;
+    EXPECT_TRUE(plugin_test::WaitUntil([&] {
+        now = ProgramText(shared::kNowDataName);
+        return now.find(station) != std::string::npos;
+    }));
     EXPECT_NE(now.find("start: 19:00\r\nend: 20:00\r\nprogram-title: " +
                        platform::WideToShiftJis(L"番組19時") + "\r\n"),
               std::string::npos);
