@@ -133,7 +133,7 @@ void CaptureWorker::WatchStep(const StreamBuffer& chunk) {
         if (!IsWatchedPid(PacketPid(packet))) continue;
         context_->AddPacket(packet);
         if (context_->broadcastTime != 0) dlg_.SetBroadcastTimeOffset(context_->broadcastTime);
-        dlg_.UpdateProgramText(*context_);
+        dlg_.UpdateProgramInfo(*context_);
     }
     dlg_.scrambleCount_ += scrambled;
 }
@@ -186,7 +186,7 @@ CaptureWorker::WalkResult CaptureWorker::CollectPackets(const StreamBuffer& chun
             result = WalkResult::kChannelDone;
             break;
         }
-        dlg_.UpdateProgramText(*context_);
+        dlg_.UpdateProgramInfo(*context_);
     }
     dlg_.scrambleCount_ += scrambled;
     return result;

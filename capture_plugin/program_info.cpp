@@ -88,7 +88,7 @@ void ProgramInfo::Update(const broadcast::EpgStore& store, const ProgramInfoCont
     const std::wstring presentText =
         BuildProgramDisplayText(*present.event, presentStart, present.endTime);
     if (ReplaceText(presentText_, presentText)) output.RefreshTexts();
-    if (TakeProgramTextRequest(*present.event)) output.WriteProgramText(presentText);
+    if (TakeProgramTextRequest(*present.event)) output.WriteProgramTxt(presentText);
     std::string iepg;
     BuildIepgText(&iepg, presentStart, present.endTime, present.event->name, station);
     output.PublishNowData(iepg);

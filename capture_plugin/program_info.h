@@ -40,7 +40,7 @@ class ProgramInfoOutput {
     // A display text changed: the window refreshes its edits (message 0x465).
     virtual void RefreshTexts() = 0;
     // The requested programme is on air: write the recording's programme text file.
-    virtual void WriteProgramText(const std::wstring& displayText) = 0;
+    virtual void WriteProgramTxt(const std::wstring& displayText) = 0;
 };
 
 class ProgramInfo {

@@ -231,12 +231,12 @@ class CQuorvantelDlg : public ui::Dialog, private ProgramInfoOutput {
     // flag and posts the settle message (0x468).
     bool ContinueCollection(std::uint64_t generation, HWND window);
     // quorvantel_dlg_program_info.cpp: the worker's programme update and where it publishes.
-    void UpdateProgramText(const broadcast::StreamSiCapture& context);
+    void UpdateProgramInfo(const broadcast::StreamSiCapture& context);
     void PublishNowData(std::string_view iepgText) override;
     void PublishNextData(std::string_view iepgText) override;
     void PublishEvent(const shared::PluginEventInfo& info) override;
     void RefreshTexts() override;
-    void WriteProgramText(const std::wstring& displayText) override;
+    void WriteProgramTxt(const std::wstring& displayText) override;
     // 0x465: the worker's texts into the edits.
     void OnProgramTextsChanged();
     // quorvantel_dlg_clock.cpp

@@ -8,7 +8,7 @@
 
 namespace capture_plugin {
 
-void CQuorvantelDlg::UpdateProgramText(const broadcast::StreamSiCapture& context) {
+void CQuorvantelDlg::UpdateProgramInfo(const broadcast::StreamSiCapture& context) {
     // Called by the worker with the store lock held; the context fills that store.
     if (context.broadcastTime == 0 || context.store == nullptr) return;
     ProgramInfoContext now;

@@ -33,7 +33,7 @@ void CQuorvantelDlg::GetRecFileName(wchar_t* path, platform::DWORD bufferChars) 
     SetTimer(kServiceFollowTimer, kServiceFollowMs);
 }
 
-void CQuorvantelDlg::WriteProgramText(const std::wstring& displayText) {
+void CQuorvantelDlg::WriteProgramTxt(const std::wstring& displayText) {
     const auto request = ReadRecordRequest();
     if (!request) return;
     const std::wstring name = shared::RecordFileName(*request);

@@ -18,7 +18,7 @@ struct RecordedOutput : ProgramInfoOutput {
     void PublishNextData(std::string_view text) override { nextData.emplace_back(text); }
     void PublishEvent(const shared::PluginEventInfo& info) override { events.push_back(info); }
     void RefreshTexts() override { ++refreshes; }
-    void WriteProgramText(const std::wstring& text) override { programTexts.push_back(text); }
+    void WriteProgramTxt(const std::wstring& text) override { programTexts.push_back(text); }
 
     std::vector<std::string> nowData;
     std::vector<std::string> nextData;
