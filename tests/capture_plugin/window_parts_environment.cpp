@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "broadcast_sim/time_builder.h"
 #include "platform/clock.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
@@ -79,12 +80,7 @@ class WindowPartsEnvironment : public ::testing::Environment {
 }  // namespace
 
 platform::SYSTEMTIME ClockStart() {
-    platform::SYSTEMTIME start;
-    start.wYear = 2009;
-    start.wMonth = 1;
-    start.wDay = 4;
-    start.wHour = 20;
-    return start;
+    return broadcast_sim::JstTime(2009, 1, 4, 20);
 }
 
 const std::filesystem::path& PrivateRoot() {
