@@ -87,15 +87,15 @@ void CQuorvantelDlg::OnBnClickedNextProgram() {
 }
 
 void CQuorvantelDlg::LayoutFull() {
-    for (const ui::ControlSpec& spec : kQuorvantelTemplate.controls) {
-        MoveItem(spec.id, spec.x, spec.y, spec.width, spec.height);
-        ShowItem(spec.id, (spec.style & ui::style::Hidden) == 0);
+    for (const ui::ControlSpec& control : kQuorvantelTemplate.controls) {
+        MoveItem(control.id, control.x, control.y, control.width, control.height);
+        ShowItem(control.id, (control.style & ui::style::Hidden) == 0);
     }
 }
 
 void CQuorvantelDlg::ShowCompact() {
-    for (const ui::ControlSpec& spec : kQuorvantelTemplate.controls)
-        ShowItem(spec.id, InCompactView(spec.id));
+    for (const ui::ControlSpec& control : kQuorvantelTemplate.controls)
+        ShowItem(control.id, InCompactView(control.id));
 }
 
 void CQuorvantelDlg::LayoutCompact() {
