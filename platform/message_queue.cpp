@@ -61,15 +61,15 @@ ThreadQueue::ThreadQueue(DWORD tid) : tid_(tid), wakeFd_(::eventfd(0, EFD_NONBLO
 ThreadQueue::~ThreadQueue() {
     if (sharedActivity_ != nullptr) {
         ::munmap(sharedActivity_, sizeof(ThreadActivity));
-        ::unlink(ActivityPath(tid_).c_str());
+        ::unlink(activityPath_.c_str());
     }
 }
 
 void ThreadQueue::ShareActivity() {
     const std::lock_guard lock(mutex_);
     if (sharedActivity_ != nullptr) return;
-    const OwnedFd fd(
-        ::open(ActivityPath(tid_).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    activityPath_ = ActivityPath(tid_);
+    const OwnedFd fd(::open(activityPath_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
     if (!fd.Valid() || ::ftruncate(fd.Get(), sizeof(ThreadActivity)) != 0) return;
     void* mem =
         ::mmap(nullptr, sizeof(ThreadActivity), PROT_READ | PROT_WRITE, MAP_SHARED, fd.Get(), 0);

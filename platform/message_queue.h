@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -125,6 +126,8 @@ class ThreadQueue {
     ThreadActivity localActivity_;
     std::atomic<ThreadActivity*> activity_{&localActivity_};
     void* sharedActivity_ = nullptr;
+    // Where the shared activity lives; kept so that removing it at exit creates no folder again.
+    std::filesystem::path activityPath_;
 };
 
 }  // namespace platform

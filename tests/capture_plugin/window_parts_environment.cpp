@@ -16,6 +16,7 @@
 #include "platform/clock.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
+#include "tests/ui/qt_wait.h"
 
 namespace window_parts_test {
 namespace {
@@ -98,16 +99,7 @@ std::filesystem::path FreshFolder(const std::string& name) {
 }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0) return done();
-        QEventLoop loop;
-        QTimer::singleShot(static_cast<int>(std::min<qint64>(left, 20)), &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
+    return qt_test::WaitUntil(done, timeoutMs);
 }
 
 std::wstring ScreenshotFolder() {

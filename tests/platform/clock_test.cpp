@@ -35,6 +35,7 @@ TEST(ClockTest, ParsesSimulationSettingAndRefusesMalformedOnes) {
 }
 
 TEST(ClockTest, SimulatedClockRunsAtItsRateFromItsStart) {
+    test_support::Sandbox sandbox;  // the clock's shared offset lives in the runtime folder
     SYSTEMTIME start{};
     start.wYear = 2026;
     start.wMonth = 12;

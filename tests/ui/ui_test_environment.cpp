@@ -10,6 +10,7 @@
 
 #include "platform/clock.h"
 #include "tests/platform/private_runtime.h"
+#include "tests/ui/qt_wait.h"
 #include "tests/ui/ui_test_support.h"
 
 namespace ui_test {
@@ -46,16 +47,7 @@ class UiTestEnvironment : public ::testing::Environment {
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0) return done();
-        QEventLoop loop;
-        QTimer::singleShot(static_cast<int>(std::min<qint64>(left, 20)), &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
+    return qt_test::WaitUntil(done, timeoutMs);
 }
 
 void ProcessEventsFor(int ms) {
