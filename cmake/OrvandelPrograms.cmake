@@ -1,0 +1,20 @@
+# orvandel_add_programs(<pattern>): one executable per file matching <pattern> in
+# the calling folder, named after the file and linked with every non-Qt library of the tree.
+# The created target names are returned in ORVANDEL_PROGRAMS.
+function(orvandel_add_programs pattern)
+  set(libs)
+  foreach(lib timer_core shared broadcast_sim broadcast platform)
+    if(TARGET ${lib})
+      list(APPEND libs ${lib})
+    endif()
+  endforeach()
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${pattern})
+  set(created)
+  foreach(source ${sources})
+    get_filename_component(name ${source} NAME_WE)
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE ${libs})
+    list(APPEND created ${name})
+  endforeach()
+  set(ORVANDEL_PROGRAMS ${created} PARENT_SCOPE)
+endfunction()
