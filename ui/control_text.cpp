@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 
+#include "ui/log_font.h"
 #include "ui/qt_text.h"
 
 namespace ui {
@@ -61,7 +62,7 @@ void SetButtonCheck(QWidget* control, int checked) {
 
 void SetControlTextColor(QWidget* control, COLORREF color) {
     if (control == nullptr) return;
-    const QColor c(GetRValue(color), GetGValue(color), GetBValue(color));
+    const QColor c = ColorFromColorRef(color);
     QPalette palette = control->palette();
     for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
         palette.setColor(QPalette::All, role, c);

@@ -16,7 +16,6 @@
 #include "ui/message_pump.h"
 #include "ui/qt_text.h"
 #include "ui/screenshot.h"
-#include "ui/window_registration.h"
 
 namespace ui {
 namespace {
@@ -164,7 +163,7 @@ void Dialog::SetForegroundWindow() {
 
 void Dialog::SetWindowText(std::wstring_view title) {
     setWindowTitle(ToQString(title));
-    if (hwnd_ != 0) UpdateRegisteredTitle(hwnd_, title);
+    if (hwnd_ != 0) platform::SetWindowTextW(hwnd_, title);
 }
 
 std::wstring Dialog::GetWindowText() const {

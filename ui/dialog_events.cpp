@@ -15,7 +15,6 @@
 
 #include "ui/dialog.h"
 #include "ui/screenshot.h"
-#include "ui/window_registration.h"
 
 namespace ui {
 namespace {
@@ -102,7 +101,7 @@ void Dialog::accept() {
 
 void Dialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (hwnd_ != 0) UpdateRegisteredVisibility(hwnd_, true);
+    if (hwnd_ != 0) platform::SetWindowVisibleState(hwnd_, true);
     if (!screenshotTaken_ && !ScreenshotDirectory().isEmpty()) {
         screenshotTaken_ = true;
         // After the show has settled (pending resizes and layouts done).
@@ -112,7 +111,7 @@ void Dialog::showEvent(QShowEvent* event) {
 
 void Dialog::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
-    if (hwnd_ != 0) UpdateRegisteredVisibility(hwnd_, false);
+    if (hwnd_ != 0) platform::SetWindowVisibleState(hwnd_, false);
 }
 
 void Dialog::resizeEvent(QResizeEvent* event) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QWidget>
 
+#include "platform/text_case.h"
 #include "ui/answer_hook.h"
 #include "ui/message_box_window.h"
 #include "ui/qt_text.h"
@@ -27,14 +28,13 @@ int MessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, UI
 }
 
 int CloseNonBlockingMessageBoxes(std::wstring_view caption) {
-    const QString title = ToQString(caption);
     int closed = 0;
     // Found by a property rather than by class, so boxes of another copy of this library in the
     // process (a plug-in) are found as well.
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         const QVariant boxCaption = widget->property("orvandelNonBlockingBox");
         if (!boxCaption.isValid() ||
-            QString::compare(boxCaption.toString(), title, Qt::CaseInsensitive) != 0) {
+            !platform::EqualsNoCase(ToWide(boxCaption.toString()), caption)) {
             continue;
         }
         if (auto* dialog = dynamic_cast<Dialog*>(widget); dialog != nullptr) {

@@ -2,10 +2,10 @@
 
 #include <unistd.h>
 
-#include <QString>
+#include <string>
 #include <vector>
 
-#include "ui/qt_text.h"
+#include "platform/text_case.h"
 
 namespace ui {
 namespace {
@@ -23,24 +23,15 @@ std::wstring TitleOf(HWND hwnd) {
 
 }  // namespace
 
-void UpdateRegisteredTitle(HWND hwnd, std::wstring_view title) {
-    platform::SetWindowTextW(hwnd, title);
-}
-
-void UpdateRegisteredVisibility(HWND hwnd, bool visible) {
-    platform::SetWindowVisibleState(hwnd, visible);
-}
-
 int PostQuitToForeignWindowsTitled(std::wstring_view title) {
     std::vector<HWND> windows;
     platform::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    const QString wanted = ToQString(title);
     const DWORD self = static_cast<DWORD>(::getpid());
     int posted = 0;
     for (HWND hwnd : windows) {
         DWORD pid = 0;
         if (platform::GetWindowThreadProcessId(hwnd, &pid) == 0 || pid == self) continue;
-        if (QString::compare(ToQString(TitleOf(hwnd)), wanted, Qt::CaseInsensitive) != 0) continue;
+        if (!platform::EqualsNoCase(TitleOf(hwnd), title)) continue;
         if (platform::PostMessageW(hwnd, WM_QUIT, 0, 0)) ++posted;
     }
     return posted;

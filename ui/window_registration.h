@@ -1,5 +1,4 @@
-// What the platform's window registry keeps of a dialog besides its handle: the title other
-// processes find it by and whether it is visible.
+// Reaching the windows of other processes through the platform's window registry.
 #pragma once
 
 #include <string_view>
@@ -8,10 +7,8 @@
 
 namespace ui {
 
-void UpdateRegisteredTitle(HWND hwnd, std::wstring_view title);
-void UpdateRegisteredVisibility(HWND hwnd, bool visible);
-
-// Posts WM_QUIT to every window of another process titled `title`; returns how many.
+// Posts WM_QUIT to every window of another process titled `title` (compared without regard to
+// case); returns how many.
 int PostQuitToForeignWindowsTitled(std::wstring_view title);
 
 }  // namespace ui
