@@ -48,7 +48,7 @@ TEST(HandlersTest, ButtonClicksReachTheirHandlersThroughWmCommand) {
     // Setting a check from code is no click.
     dialog.CheckDlgButton(kCheck, 0);
     EXPECT_EQ(dialog.events, (std::vector<std::string>{"button", "check", "radio2"}));
-    EXPECT_EQ(dialog.check, 0);
+    EXPECT_EQ(dialog.IsDlgButtonChecked(kCheck), 0);
     const auto first = std::find_if(dialog.messages.begin(), dialog.messages.end(),
                                     [](const ui::MSG& m) { return m.message == ui::WM_COMMAND; });
     ASSERT_NE(first, dialog.messages.end());
