@@ -81,11 +81,4 @@ void PluginSet::Unload() {
     }
 }
 
-std::size_t PluginSet::StartedCount() const {
-    std::size_t n = 0;
-    for (const Loaded& p : plugins_)
-        n += p.started ? 1 : 0;
-    return n;
-}
-
 }  // namespace viewer

@@ -37,8 +37,6 @@ class PluginSet {
     // Unloads every library, last loaded first; the libraries delete their objects.
     void Unload();
 
-    std::size_t StartedCount() const;
-
   private:
     struct Loaded {
         std::unique_ptr<QLibrary> library;

@@ -25,8 +25,6 @@ class RecordingErrorLog {
     void Update(const ReceptionCounts& counts);
     void Stopped(const ReceptionCounts& counts);
 
-    const std::wstring& path() const { return path_; }
-
   private:
     void Append(const std::string& text);
     static std::string CountsText(const ReceptionCounts& counts);

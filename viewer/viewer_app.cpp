@@ -221,14 +221,9 @@ void ViewerApp::Refresh() {
     d.device = L"デバイス " + std::to_wstring(line_.device) +
                (device_.kind == TunerKind::kBsCs ? L": BS/CS" : L": 地上デジタル");
     if (device_.cardState != 0) d.device += L"  カード状態 " + std::to_wstring(device_.cardState);
-    std::wstring channelName;
-    for (const ChannelEntry& e : channels_) {
-        if (e.channel == channel_) channelName = e.name;
-    }
-    d.channel = L"チャンネル " + std::to_wstring(channel_) + L" " + channelName +
+    d.channel = L"チャンネル " + std::to_wstring(channel_) + L" " + channelName_ +
                 (signal_ ? L"" : L"  (信号なし)");
-    d.service =
-        L"サービス " + std::to_wstring(service_) + L" " + catalog_.ServiceName(channel_, service_);
+    d.service = L"サービス " + std::to_wstring(service_) + L" " + serviceName_;
     if (recorder_.IsRecording()) {
         d.recording = L"録画中 " + Clock(recorder_.ElapsedSeconds()) + L" / " +
                       Clock(recorder_.PlannedSeconds()) + L"  " + recorder_.Path();

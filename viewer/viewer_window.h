@@ -38,7 +38,6 @@ class ViewerWindow : public ui::Dialog {
     explicit ViewerWindow(ViewerCommands& commands);
 
     void Show(const ViewerDisplay& display);
-    const ViewerDisplay& Shown() const { return display_; }
 
     ui::LRESULT WindowProc(ui::UINT message, ui::WPARAM wParam, ui::LPARAM lParam) override;
 
