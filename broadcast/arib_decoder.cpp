@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
+#include <string_view>
 
 #include "broadcast/arib_additional_symbols.h"
 #include "broadcast/arib_character_tables.h"
@@ -45,6 +45,20 @@ std::size_t FindBracketClose(const std::uint8_t* bytes, std::size_t size, std::s
         if (std::memcmp(bytes + i, kBracketClose, kBracketMarkLength) == 0) return i;
     }
     return size;
+}
+
+// Decodes `count` bytes to Shift-JIS in `text`; false when the text is malformed.
+bool DecodeToShiftJis(AribDecoder& state, const std::uint8_t* bytes, std::size_t count,
+                      std::string& text) {
+    state.Reset();
+    text.reserve(count * 2);
+    std::size_t offset = 0;
+    while (offset < count) {
+        const std::size_t consumed = state.DecodeItem(bytes + offset, count - offset, text);
+        if (consumed == 0) return false;
+        offset += consumed;
+    }
+    return true;
 }
 
 }  // namespace
@@ -293,15 +307,8 @@ int JisToShiftJis(std::uint16_t code, std::uint8_t out[2]) {
 int AribToShiftJis(std::size_t* size, AribDecoder* state, const std::uint8_t* bytes,
                    std::size_t count, char* out) {
     if (size == nullptr || state == nullptr || (bytes == nullptr && count > 0)) return 0;
-    state->Reset();
     std::string text;
-    text.reserve(count * 2);
-    std::size_t offset = 0;
-    while (offset < count) {
-        const std::size_t consumed = state->DecodeItem(bytes + offset, count - offset, text);
-        if (consumed == 0) return 0;
-        offset += consumed;
-    }
+    if (!DecodeToShiftJis(*state, bytes, count, text)) return 0;
     if (out == nullptr) {
         *size = text.size() + 1;
         return 1;
@@ -314,18 +321,12 @@ int AribToShiftJis(std::size_t* size, AribDecoder* state, const std::uint8_t* by
 int AribToWString(std::size_t count, const std::uint8_t* bytes, std::wstring* out) {
     if (out == nullptr) return 0;
     out->clear();
-    if (count == 0) return 0;
+    if (count == 0 || bytes == nullptr) return 0;
     AribDecoder decoder;
-    std::size_t size = 0;
-    if (!AribToShiftJis(&size, &decoder, bytes, count, nullptr)) return 0;
-    std::vector<char> sjis(size);
-    if (!AribToShiftJis(&size, &decoder, bytes, count, sjis.data())) return 0;
-    const int wideSize =
-        platform::MultiByteToWideChar(platform::kCodePage932, 0, sjis.data(), -1, nullptr, 0);
-    std::vector<wchar_t> wide(static_cast<std::size_t>(wideSize) + 1, 0);
-    platform::MultiByteToWideChar(platform::kCodePage932, 0, sjis.data(), -1, wide.data(),
-                                  wideSize);
-    out->assign(wide.data());
+    std::string sjis;
+    if (!DecodeToShiftJis(decoder, bytes, count, sjis)) return 0;
+    // The text ends at its first zero byte, as the terminated Shift-JIS form does.
+    *out = platform::ShiftJisToWide(std::string_view(sjis.c_str()));
     return 1;
 }
 
