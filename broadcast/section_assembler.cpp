@@ -12,7 +12,7 @@ constexpr std::uint8_t kSyncByte = 0x47;
 }  // namespace
 
 int SectionAssembler::Reset() {
-    DropPublished();
+    published_.clear();
     idle_ = 1;
     pending_.clear();
     return 1;
@@ -48,7 +48,10 @@ int SectionAssembler::AddPacket(const std::uint8_t* packet) {
         pointer = packet[offset++];
         if (pointer > 0 && !pending_.empty()) {
             if (offset + pointer > kTsPacketSize) return 13;
-            published = ClosePreviousUnit(packet + offset, pointer) == 1;
+            // The bytes before the pointer_field's target end the unit in progress.
+            AppendChunk(packet + offset, pointer);
+            CompleteUnit();
+            published = true;
         }
     } else if (pending_.empty()) {
         Reset();
@@ -67,9 +70,7 @@ int SectionAssembler::AddPacket(const std::uint8_t* packet) {
     AppendChunk(packet + offset, kTsPacketSize - offset);
     idle_ = 0;
     if (!UnitComplete(unit_start)) return published ? Publish() : 10;
-    ParseChunks();
-    pending_.clear();
-    idle_ = 1;
+    CompleteUnit();
     return Publish();
 }
 
@@ -78,16 +79,6 @@ void SectionAssembler::CheckContinuity(int counter) {
         Reset();
     }
     last_continuity_counter_ = counter;
-}
-
-// The bytes before the pointer_field's target end the unit in progress.
-int SectionAssembler::ClosePreviousUnit(const std::uint8_t* bytes, int size) {
-    AppendChunk(bytes, size);
-    DropPublished();
-    ParseChunks();
-    pending_.clear();
-    idle_ = 1;
-    return 1;
 }
 
 void SectionAssembler::AppendChunk(const std::uint8_t* bytes, int size) {
@@ -165,7 +156,8 @@ std::uint8_t SectionAssembler::UnitByte(std::uint32_t position) const {
     return 0;
 }
 
-int SectionAssembler::ParseChunks() {
+// Parses the pending chunks into parsed_ (published by the next Publish) and ends the unit.
+void SectionAssembler::CompleteUnit() {
     buffer_.clear();
     for (const Chunk& chunk : pending_)
         buffer_.insert(buffer_.end(), chunk.data, chunk.data + chunk.used);
@@ -175,18 +167,13 @@ int SectionAssembler::ParseChunks() {
     ParseSectionList(buffer_.data(), static_cast<int>(buffer_.size()), &consumed, &records, &count);
     for (auto& record : records)
         parsed_.push_back(std::move(record));
-    return 1;
-}
-
-void SectionAssembler::DropPublished() {
-    published_.clear();
-    published_count_ = 0;
+    pending_.clear();
+    idle_ = 1;
 }
 
 int SectionAssembler::Publish() {
-    DropPublished();
+    published_.clear();
     published_.swap(parsed_);
-    published_count_ = static_cast<std::uint32_t>(published_.size());
     return 1;
 }
 

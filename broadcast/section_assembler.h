@@ -36,7 +36,7 @@ class SectionAssembler {
 
     // Valid after a result of 1, until the next AddPacket or Reset.
     const SectionList& published_sections() const { return published_; }
-    std::uint32_t published_count() const { return published_count_; }
+    std::uint32_t published_count() const { return static_cast<std::uint32_t>(published_.size()); }
 
   private:
     struct Chunk {
@@ -45,18 +45,15 @@ class SectionAssembler {
     };
 
     void CheckContinuity(int counter);
-    int ClosePreviousUnit(const std::uint8_t* bytes, int size);
     void AppendChunk(const std::uint8_t* bytes, int size);
     bool UnitComplete(bool unit_start);
     void NoteCutHeader(const Chunk& chunk);
     void ResolveCutHeader();
     std::uint8_t UnitByte(std::uint32_t position) const;
-    int ParseChunks();
-    void DropPublished();
+    void CompleteUnit();
     int Publish();
 
     SectionList published_;
-    std::uint32_t published_count_ = 0;
     std::vector<Chunk> pending_;
     SectionList parsed_;
     std::int32_t last_continuity_counter_ = -1;
