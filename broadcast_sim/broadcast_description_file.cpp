@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "broadcast_sim/sim_time.h"
+#include "broadcast_sim/time_builder.h"
 #include "platform/utf8.h"
 #include "platform/whole_file.h"
 
@@ -44,19 +45,11 @@ platform::SYSTEMTIME Time(std::string_view text) {
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
     char sep = 0;
     const std::string copy(text);
-    platform::SYSTEMTIME t;
     if (std::sscanf(copy.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d", &y, &mo, &d, &sep, &h, &mi, &s) ==
             7 &&
         (sep == ' ' || sep == 'T')) {
-        t = {static_cast<platform::WORD>(y),
-             static_cast<platform::WORD>(mo),
-             0,
-             static_cast<platform::WORD>(d),
-             static_cast<platform::WORD>(h),
-             static_cast<platform::WORD>(mi),
-             static_cast<platform::WORD>(s),
-             0};
-        if (ToTimeValue(t) != 0) return ToCalendar(ToTimeValue(t));
+        const std::uint64_t value = ToTimeValue(JstTime(y, mo, d, h, mi, s));
+        if (value != 0) return ToCalendar(value);
     }
     throw LineError("bad time \"" + copy + "\"");
 }

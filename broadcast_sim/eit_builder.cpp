@@ -7,6 +7,7 @@
 #include "broadcast_sim/event_descriptor_builder.h"
 #include "broadcast_sim/section_payload.h"
 #include "broadcast_sim/si_encoding.h"
+#include "broadcast_sim/sim_time.h"
 #include "broadcast_sim/time_builder.h"
 
 namespace broadcast_sim {
@@ -22,9 +23,9 @@ constexpr std::uint64_t kSegmentLength = 3 * 3600 * platform::kFileTimePerSecond
 using Bytes = std::vector<std::uint8_t>;
 
 std::uint64_t ToFileTime(const platform::SYSTEMTIME& t) {
-    platform::FILETIME ft;
-    if (!platform::SystemTimeToFileTime(&t, &ft)) throw std::invalid_argument("invalid time");
-    return platform::FileTimeToU64(ft);
+    const std::uint64_t value = ToTimeValue(t);
+    if (value == 0) throw std::invalid_argument("invalid time");
+    return value;
 }
 
 // The header fields behind the common five bytes of an EIT section.
@@ -71,9 +72,9 @@ std::vector<Section> BuildTable(const ScheduleDescription& schedule, const Table
                                 int tableIndex, bool extended) {
     const auto entries = SegmentEntries(schedule, table, tableIndex, extended);
     // Pack every segment first: last_section_number names the last section of the table.
+    const Bytes lead = EitLead(schedule.service, 0, table.last_table_id);
     std::vector<std::vector<Bytes>> payloads;
     for (int s = table.first_segment; s < table.segments; ++s) {
-        const Bytes lead = EitLead(schedule.service, 0, table.last_table_id);
         payloads.push_back(
             PackPayloads(lead, entries[static_cast<std::size_t>(s)], kSectionsPerSegment));
     }

@@ -3,6 +3,8 @@
 #include <array>
 #include <string>
 
+#include "broadcast_sim/sim_time.h"
+
 namespace broadcast_sim {
 namespace {
 
@@ -73,13 +75,7 @@ EventDescription MakeEvent(Random& random, std::uint16_t id, const platform::SYS
 }
 
 platform::SYSTEMTIME AddSeconds(const platform::SYSTEMTIME& t, std::uint32_t seconds) {
-    platform::FILETIME ft;
-    platform::SystemTimeToFileTime(&t, &ft);
-    ft = platform::U64ToFileTime(platform::FileTimeToU64(ft) +
-                                 seconds * platform::kFileTimePerSecond);
-    platform::SYSTEMTIME out;
-    platform::FileTimeToSystemTime(&ft, &out);
-    return out;
+    return ToCalendar(ToTimeValue(t) + seconds * platform::kFileTimePerSecond);
 }
 
 }  // namespace

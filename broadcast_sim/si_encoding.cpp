@@ -1,6 +1,6 @@
 #include "broadcast_sim/si_encoding.h"
 
-#include "platform/system_time.h"
+#include "broadcast_sim/sim_time.h"
 
 namespace broadcast_sim {
 namespace {
@@ -10,9 +10,7 @@ std::uint64_t DayNumber(int year, int month, int day) {
     t.wYear = static_cast<platform::WORD>(year);
     t.wMonth = static_cast<platform::WORD>(month);
     t.wDay = static_cast<platform::WORD>(day);
-    platform::FILETIME ft;
-    platform::SystemTimeToFileTime(&t, &ft);
-    return platform::FileTimeToU64(ft) / platform::kFileTimePerDay;
+    return ToTimeValue(t) / platform::kFileTimePerDay;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "broadcast_sim/sample_schedule.h"
 #include "broadcast_sim/sdt_builder.h"
 #include "broadcast_sim/si_packet_stream.h"
+#include "broadcast_sim/sim_time.h"
 #include "broadcast_sim/time_builder.h"
 #include "tests/broadcast/si_test_util.h"
 
@@ -19,15 +20,10 @@ namespace {
 
 namespace sim = broadcast_sim;
 using sim::JstTime;
+using sim::ToTimeValue;
 
 constexpr std::uint16_t kTsid = 0x4010, kOtherTsid = 0x4011, kOnid = 4;
 constexpr std::uint16_t kServices[] = {101, 102, 103};
-
-std::uint64_t FileTimeOf(const platform::SYSTEMTIME& t) {
-    platform::FILETIME ft;
-    EXPECT_TRUE(platform::SystemTimeToFileTime(&t, &ft));
-    return platform::FileTimeToU64(ft);
-}
 
 class StreamSiCaptureTest : public ::testing::Test {
   protected:
@@ -216,7 +212,7 @@ TEST_F(StreamSiCaptureTest, TimeTablesSetBroadcastTimeWithoutZoneConversion) {
     AddTot(JstTime(2008, 3, 1, 12, 34, 56));
     EXPECT_EQ(SendLast(), 1);
     EXPECT_EQ(capture.broadcastHour, 12u);
-    EXPECT_EQ(capture.broadcastTime, FileTimeOf(JstTime(2008, 3, 1, 12, 34, 56)));
+    EXPECT_EQ(capture.broadcastTime, ToTimeValue(JstTime(2008, 3, 1, 12, 34, 56)));
 
     // One batch with a TDT and a TOT: the later one wins.
     stream.Add(sim::kPidTot,
@@ -232,7 +228,7 @@ TEST_F(StreamSiCaptureTest, TimeTablesSetBroadcastTimeWithoutZoneConversion) {
     AddTot(JstTime(2008, 3, 1, 25));
     Send();
     EXPECT_EQ(capture.broadcastHour, 16u);
-    EXPECT_EQ(capture.broadcastTime, FileTimeOf(JstTime(2008, 3, 1, 16)));
+    EXPECT_EQ(capture.broadcastTime, ToTimeValue(JstTime(2008, 3, 1, 16)));
 }
 
 TEST_F(StreamSiCaptureTest, PresentFollowingReplacesAndCarriesEveryField) {
