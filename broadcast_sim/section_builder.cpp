@@ -46,7 +46,7 @@ Section BuildLongSection(const LongSectionHeader& header, std::span<const std::u
     return BuildSection(header.table_id, w.bytes(), flags);
 }
 
-void RefreshCrc(Section& section) {
+void RefreshCrc(std::span<std::uint8_t> section) {
     if (section.size() < 4) return;
     const std::size_t body = section.size() - 4;
     const std::uint32_t crc = broadcast::CalcCrc32(static_cast<int>(body), section.data());

@@ -34,7 +34,7 @@ struct LongSectionHeader {
 Section BuildLongSection(const LongSectionHeader& header, std::span<const std::uint8_t> payload,
                          std::uint8_t flags = 0xF0);
 
-// Stores a fresh CRC_32 over a long-form section whose bytes were changed.
-void RefreshCrc(Section& section);
+// Stores a fresh CRC_32 in the last four bytes of a long-form section whose bytes were changed.
+void RefreshCrc(std::span<std::uint8_t> section);
 
 }  // namespace broadcast_sim

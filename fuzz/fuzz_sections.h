@@ -4,9 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
-#include "broadcast/crc32.h"
+#include "broadcast_sim/section_builder.h"
 
 inline void FixSectionCrcs(std::vector<std::uint8_t>& buffer) {
     std::size_t pos = 0;
@@ -14,11 +15,7 @@ inline void FixSectionCrcs(std::vector<std::uint8_t>& buffer) {
         const std::size_t total = (((buffer[pos + 1] & 0x0Fu) << 8) | buffer[pos + 2]) + 3;
         if (pos + total > buffer.size()) break;
         if (buffer[pos] != 0x70 && total >= 7) {
-            const std::uint32_t crc =
-                broadcast::CalcCrc32(static_cast<int>(total - 4), buffer.data() + pos);
-            for (int i = 0; i < 4; ++i) {
-                buffer[pos + total - 4 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
-            }
+            broadcast_sim::RefreshCrc(std::span(buffer).subspan(pos, total));
         }
         pos += total;
     }
