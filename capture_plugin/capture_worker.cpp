@@ -131,8 +131,7 @@ void CaptureWorker::WatchStep(const StreamBuffer& chunk) {
         const platform::BYTE* packet = chunk.data.get() + offset;
         if (IsScrambled(packet)) ++scrambled;
         if (!IsWatchedPid(PacketPid(packet))) continue;
-        context_->AddPacket(packet);
-        if (context_->broadcastTime != 0) dlg_.SetBroadcastTimeOffset(context_->broadcastTime);
+        Feed(packet);
         dlg_.UpdateProgramInfo(*context_);
     }
     dlg_.scrambleCount_ += scrambled;
@@ -177,12 +176,12 @@ CaptureWorker::WalkResult CaptureWorker::CollectPackets(const StreamBuffer& chun
             break;
         }
         pending_.append(reinterpret_cast<const char*>(packet), kPacketSize);
-        const int added = context_->AddPacket(packet);
-        if (context_->broadcastTime != 0) dlg_.SetBroadcastTimeOffset(context_->broadcastTime);
-        if (startTime_ == 0) startTime_ = NowSeconds();
-        const std::int64_t elapsed = NowSeconds() - startTime_;
+        const int added = Feed(packet);
+        const std::int64_t now = NowSeconds();
+        if (startTime_ == 0) startTime_ = now;
+        const std::int64_t elapsed = now - startTime_;
         if ((elapsed > kMaxChannelSeconds || added == broadcast::kScheduleComplete) &&
-            NowSeconds() - startTime_ > kMinChannelSeconds) {
+            elapsed > kMinChannelSeconds) {
             result = WalkResult::kChannelDone;
             break;
         }
@@ -249,13 +248,20 @@ void CaptureWorker::EndCollection(const CaptureTarget& target, platform::UINT me
     context_.reset();
 }
 
+int CaptureWorker::Feed(const platform::BYTE* packet) {
+    const int added = context_->AddPacket(packet);
+    if (context_->broadcastTime != 0) dlg_.SetBroadcastTimeOffset(context_->broadcastTime);
+    return added;
+}
+
 void CaptureWorker::NewContext() {
     context_ = std::make_unique<broadcast::StreamSiCapture>();
     context_->store = dlg_.store_.get();
 }
 
 std::int64_t CaptureWorker::NowSeconds() const {
-    return static_cast<std::int64_t>(platform::Clock::Instance().NowLocal() / 10'000'000);
+    return static_cast<std::int64_t>(platform::Clock::Instance().NowLocal() /
+                                     platform::kFileTimePerSecond);
 }
 
 }  // namespace capture_plugin

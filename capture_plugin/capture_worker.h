@@ -51,6 +51,9 @@ class CaptureWorker {
     void CloseAndCopyDataFile();
     void EndCollection(const CaptureTarget& target, platform::UINT message, std::int32_t status);
 
+    // One SI packet into the capture context; its broadcast time goes on to the window's clock.
+    // Returns what the context's AddPacket returned.
+    int Feed(const platform::BYTE* packet);
     // A new capture context bound to the window's store.
     void NewContext();
     std::int64_t NowSeconds() const;
