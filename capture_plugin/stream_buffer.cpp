@@ -7,7 +7,8 @@ namespace capture_plugin {
 std::unique_ptr<StreamBuffer> StreamBuffer::Copy(const platform::BYTE* bytes,
                                                  platform::DWORD size) {
     auto buffer = std::make_unique<StreamBuffer>();
-    buffer->data = std::make_unique<platform::BYTE[]>(size);
+    // Every byte is copied over: no need to zero the block first.
+    buffer->data = std::make_unique_for_overwrite<platform::BYTE[]>(size);
     std::memcpy(buffer->data.get(), bytes, size);
     buffer->length = size;
     return buffer;

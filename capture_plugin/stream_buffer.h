@@ -13,7 +13,7 @@ struct StreamBuffer {
     std::unique_ptr<platform::BYTE[]> data;  // owned copy
     std::uint32_t length = 0;
 
-    // A zeroed block of `size` bytes with the chunk copied in.
+    // A block of `size` bytes holding a copy of the chunk.
     static std::unique_ptr<StreamBuffer> Copy(const platform::BYTE* bytes, platform::DWORD size);
 };
 
