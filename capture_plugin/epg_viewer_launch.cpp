@@ -1,5 +1,6 @@
 #include "capture_plugin/epg_viewer_launch.h"
 
+#include "capture_plugin/epg_data_copy.h"
 #include "platform/file_search.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -23,8 +24,7 @@ int IsDatFileName(std::wstring_view fileName) {
 }
 
 std::vector<std::wstring> ListEpgDataFiles(std::wstring_view documentsFolder) {
-    const std::wstring folder =
-        platform::JoinPath(platform::JoinPath(documentsFolder, L"Orvandel"), L"EpgData");
+    const std::wstring folder = EpgDataFolder(documentsFolder);
     std::vector<std::wstring> files;
     for (const platform::FindData& found : platform::FindFiles(folder + L"/*_epg.dat")) {
         if (!found.IsDirectory() && IsDatFileName(found.fileName)) {

@@ -108,7 +108,7 @@ void CQuorvantelDlg::OnDestroy() {
     }
     KillTimer(kSettleTimer);
     SaveLayoutSettings();
-    if (tunerKind_ == 1 && !platform::EqualsNoCase(area_, L"BS110CS")) {
+    if (tunerKind_ == 1 && !platform::EqualsNoCase(area_, kBsCsArea)) {
         WriteIniString(iniPath_, L"DefArea", area_);
     }
     SaveBasicSettings();

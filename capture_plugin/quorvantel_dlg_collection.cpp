@@ -6,13 +6,6 @@
 #include "shared/window_message_ids.h"
 
 namespace capture_plugin {
-namespace {
-
-bool InBsRange(std::uint32_t channel) {
-    return channel >= 0xFFFF && channel <= 0x30000000;
-}
-
-}  // namespace
 
 std::optional<CQuorvantelDlg::CaptureTarget> CQuorvantelDlg::CurrentCaptureTarget() const {
     std::lock_guard lock(captureLock_);
@@ -40,7 +33,7 @@ std::optional<int> CQuorvantelDlg::AdvanceCollection(std::uint64_t generation, i
     int next = index + 1;
     if (IsBsChannel(finishedChannel) && bsBasicOnly_ == 1) {
         // The first BS channel carries the basic schedules of all BS services.
-        while (next < count && InBsRange(captureList_[next].channel))
+        while (next < count && IsBsChannel(captureList_[next].channel))
             ++next;
     } else if (IsCsChannel(finishedChannel) && csBasicOnly_ == 1) {
         // One channel per CS group, the first of each in list order.
