@@ -2,8 +2,10 @@
 
 #include <cwchar>
 
+#include "capture_plugin/plugin_ini.h"
 #include "platform/registry.h"
 #include "platform/text_case.h"
+#include "shared/ini_file.h"
 #include "shared/text_lines.h"
 
 namespace capture_plugin {
@@ -34,6 +36,21 @@ std::wstring ChannelCheckKey(std::uint32_t channel) {
     wchar_t key[32];
     std::swprintf(key, 32, L"%02dch", static_cast<int>(channel));
     return key;
+}
+
+std::optional<std::vector<ChannelListEntry>> ReadChannelList(const ChannelListSource& source,
+                                                             std::wstring_view pluginIniPath) {
+    shared::IniFile ini;
+    ini.Load(source.path);
+    const shared::IniSection* section = ini.FindSection(source.section);
+    if (section == nullptr) return std::nullopt;
+    std::vector<ChannelListEntry> entries;
+    for (const auto& [key, name] : section->pairs) {
+        const std::uint32_t channel = ChannelValueOfKey(key);
+        entries.push_back(
+            {key, channel, name, ReadIniInt(pluginIniPath, ChannelCheckKey(channel), 1)});
+    }
+    return entries;
 }
 
 }  // namespace capture_plugin

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace capture_plugin {
 
@@ -31,5 +33,18 @@ std::uint32_t ChannelValueOfKey(std::wstring_view key);
 
 // The check key of a channel: "%02dch".
 std::wstring ChannelCheckKey(std::uint32_t channel);
+
+// One entry of the source's section, with its check from the plug-in's ini file.
+struct ChannelListEntry {
+    std::wstring key;
+    std::uint32_t channel = 0;  // ChannelValueOfKey(key)
+    std::wstring name;
+    int checked = 1;  // the check key's value; 1 when the key is missing
+};
+
+// The entries of the source's section in file order; nullopt when the file or the section cannot
+// be read.
+std::optional<std::vector<ChannelListEntry>> ReadChannelList(const ChannelListSource& source,
+                                                             std::wstring_view pluginIniPath);
 
 }  // namespace capture_plugin

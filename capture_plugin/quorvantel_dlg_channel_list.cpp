@@ -2,10 +2,8 @@
 // bscs.ini (BS/CS tuner) that the viewer itself uses, each entry checked or not for collection.
 #include "capture_plugin/capture_texts.h"
 #include "capture_plugin/channel_list_source.h"
-#include "capture_plugin/plugin_ini.h"
 #include "capture_plugin/quorvantel_dlg.h"
 #include "platform/process.h"
-#include "shared/ini_file.h"
 #include "shared/window_message_ids.h"
 
 namespace capture_plugin {
@@ -16,19 +14,15 @@ void CQuorvantelDlg::LoadChannelList() {
         platform::SendMessageW(hostWindow_, shared::WM_HOST_GET_TUNER_KIND, 0, 0));
     const ChannelListSource source =
         ChooseChannelListSource(tunerKind_, area_, defArea_, channelsIniPath_, bscsIniPath_);
-    shared::IniFile ini;
-    ini.Load(source.path);
-    const shared::IniSection* entries = ini.FindSection(source.section);
+    const auto entries = ReadChannelList(source, iniPath_);
     sharedMemory_.WriteTunerId(tunerKind_, platform::GetCurrentProcessId());
-    if (entries == nullptr) {
+    if (!entries) {
         statusText_ = kChannelFileErrorText;
         UpdateData(false);
         return;
     }
-    for (const auto& [key, name] : entries->pairs) {
-        const std::uint32_t channel = ChannelValueOfKey(key);
-        channelList_.push_back({channel, name, ReadIniInt(iniPath_, ChannelCheckKey(channel), 1)});
-    }
+    for (const ChannelListEntry& entry : *entries)
+        channelList_.push_back({entry.channel, entry.name, entry.checked});
 }
 
 }  // namespace capture_plugin

@@ -6,7 +6,6 @@
 #include "capture_plugin/channel_list_source.h"
 #include "capture_plugin/plugin_ini.h"
 #include "platform/text_case.h"
-#include "shared/ini_file.h"
 #include "ui/list_box.h"
 #include "ui/pickers.h"
 
@@ -116,21 +115,19 @@ void CSettingDlg::FillChannelList() {
     if (list != nullptr) list->ResetContent();
     const ChannelListSource source =
         ChooseChannelListSource(tunerKind_, area_, defArea_, channelsIniPath_, bscsIniPath_);
-    shared::IniFile ini;
-    ini.Load(source.path);
-    const shared::IniSection* entries = ini.FindSection(source.section);
-    if (entries == nullptr) {
+    const auto entries = ReadChannelList(source, iniPath_);
+    if (!entries) {
         MessageBox(kChannelFileErrorText);
         return;
     }
-    for (const auto& [key, name] : entries->pairs) {
-        const std::uint32_t channel = ChannelValueOfKey(key);
+    for (const ChannelListEntry& entry : *entries) {
         if (list != nullptr) {
-            const int index = list->AddString(ChannelItemText(key, channel, name));
-            list->SetCheck(index, ReadIniInt(iniPath_, ChannelCheckKey(channel), 1));
-            list->SetItemData(index, static_cast<ui::LPARAM>(channel));
+            const int index =
+                list->AddString(ChannelItemText(entry.key, entry.channel, entry.name));
+            list->SetCheck(index, entry.checked);
+            list->SetItemData(index, static_cast<ui::LPARAM>(entry.channel));
         }
-        channelValues_.push_back(channel);
+        channelValues_.push_back(entry.channel);
     }
 }
 
