@@ -3,6 +3,7 @@
 #include <atomic>
 #include <thread>
 
+#include "broadcast_sim/time_builder.h"
 #include "capture_plugin/program_info.h"
 
 namespace capture_plugin {
@@ -56,13 +57,7 @@ class ProgramInfoTest : public ::testing::Test {
     }
 
     void UpdateAt(int hour, int minute, int second = 0) {
-        SYSTEMTIME now;
-        now.wYear = 2009;
-        now.wMonth = 1;
-        now.wDay = 4;
-        now.wHour = static_cast<platform::WORD>(hour);
-        now.wMinute = static_cast<platform::WORD>(minute);
-        now.wSecond = static_cast<platform::WORD>(second);
+        const SYSTEMTIME now = broadcast_sim::JstTime(2009, 1, 4, hour, minute, second);
         platform::FILETIME time;
         ASSERT_TRUE(platform::SystemTimeToFileTime(&now, &time));
         context_.broadcastTime = platform::FileTimeToU64(time);

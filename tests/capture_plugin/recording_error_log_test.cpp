@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <fstream>
-#include <sstream>
 
 #include "capture_plugin/recording_error_log.h"
 #include "platform/paths.h"
+#include "tests/capture_plugin/plugin_test_support.h"
 #include "tests/capture_plugin/window_parts_environment.h"
 
 namespace capture_plugin {
@@ -16,13 +15,6 @@ platform::SYSTEMTIME At(int minute, int second) {
     t.wMinute = static_cast<platform::WORD>(minute);
     t.wSecond = static_cast<platform::WORD>(second);
     return t;
-}
-
-std::string Contents(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 class RecordingErrorLogTest : public ::testing::Test {
@@ -65,7 +57,7 @@ TEST_F(RecordingErrorLogTest, NewLogGetsAFirstLineAndTheMarginAdjustmentThenOnly
     Tick(1, 0, 0, 5, 7);   // errors
     Tick(1, 15, 2, 5, 7);  // card state not OK: a line every tick
     Tick(1, 30, 2, 5, 7);
-    EXPECT_EQ(Contents(path_),
+    EXPECT_EQ(plugin_test::ReadFile(path_),
               "2009/01/04 20:00:15 Errors:4 Scramble:0 Card:DTV_CARD_OK\r\n"
               "2009/01/04 20:00:45 Errors:4 Scramble:7 Card:DTV_CARD_OK\r\n"
               "2009/01/04 20:01:00 Errors:5 Scramble:7 Card:DTV_CARD_OK\r\n"
@@ -74,12 +66,12 @@ TEST_F(RecordingErrorLogTest, NewLogGetsAFirstLineAndTheMarginAdjustmentThenOnly
 }
 
 TEST_F(RecordingErrorLogTest, ExistingLogIsAppendedToWithoutAdjustment) {
-    { std::ofstream(path_, std::ios::binary) << "old line\r\n"; }
+    plugin_test::WriteFile(path_, "old line\r\n");
     log_.ResetErrorCount();
     const RecordingErrorLog::Result r = Tick(0, 15, 0, 1, 0);
     EXPECT_FALSE(r.newLog);
     EXPECT_TRUE(r.lineWritten);
-    EXPECT_EQ(Contents(path_),
+    EXPECT_EQ(plugin_test::ReadFile(path_),
               "old line\r\n2009/01/04 20:00:15 Errors:1 Scramble:0 Card:DTV_CARD_OK\r\n");
 }
 
@@ -96,7 +88,7 @@ TEST_F(RecordingErrorLogTest, UnopenableLogWritesNothingButTakesTheCounts) {
 TEST_F(RecordingErrorLogTest, UnknownCardStateAndExtremeMarginStayWellDefined) {
     const RecordingErrorLog::Result r = Tick(0, 15, 9, 0, 0, INT_MIN);
     EXPECT_EQ(r.adjustSeconds, INT_MAX - 4);  // wraps as 32-bit arithmetic does
-    EXPECT_EQ(Contents(path_), "2009/01/04 20:00:15 Errors:0 Scramble:0 Card:");
+    EXPECT_EQ(plugin_test::ReadFile(path_), "2009/01/04 20:00:15 Errors:0 Scramble:0 Card:");
 }
 
 }  // namespace

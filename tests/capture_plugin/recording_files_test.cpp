@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
+#include <algorithm>
 
 #include "capture_plugin/recording_files.h"
 #include "platform/code_page.h"
 #include "platform/paths.h"
 #include "shared/shared_memory_layouts.h"
+#include "tests/capture_plugin/plugin_test_support.h"
 #include "tests/capture_plugin/window_parts_environment.h"
 
 namespace capture_plugin {
@@ -51,10 +51,8 @@ TEST(RecordingFilesTest, ProgramTextFileIsShiftJisAndReplacedWhole) {
     const std::wstring path = platform::FromNativePath((folder / "a.program.txt").native());
     ASSERT_TRUE(WriteProgramTextFile(path, L"2009/01/04(日) 20:00～21:00\r\n\r\nニュース\r\n"));
     ASSERT_TRUE(WriteProgramTextFile(path, L"短い\r\n"));
-    std::ifstream in(platform::ToNativePath(path), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    EXPECT_EQ(s.str(), platform::WideToShiftJis(L"短い\r\n"));
+    EXPECT_EQ(plugin_test::ReadFile(platform::ToNativePath(path)),
+              platform::WideToShiftJis(L"短い\r\n"));
     EXPECT_FALSE(WriteProgramTextFile(path + L".missing/x", L"x"));
 }
 
