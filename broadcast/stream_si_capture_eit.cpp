@@ -51,8 +51,9 @@ int StreamSiCapture::OnEit() {
     return ScheduleVerdict();
 }
 
-// A service without an extended table counts as extended-complete exactly when its basic
-// schedule is complete.
+// Every tracked service must have received `target` segments of each class. A service without
+// an extended table counts as extended-complete when it has a basic table and the basic verdict
+// so far (this service included) holds.
 int StreamSiCapture::ScheduleVerdict() const {
     const std::size_t target = 64 - broadcastHour / 3;
     bool basic = !trackingMap_.empty();
@@ -63,12 +64,9 @@ int StreamSiCapture::ScheduleVerdict() const {
             basic = false;
         }
         if (extended) {
-            bool follows = false;
-            if (record->extendedTables.empty()) {
-                extended = !record->basicTables.empty() && basic;
-                follows = extended;
-            }
-            if (SegmentsReceived(record->extendedTables) != target && !follows) extended = false;
+            extended = record->extendedTables.empty()
+                           ? !record->basicTables.empty() && basic
+                           : SegmentsReceived(record->extendedTables) == target;
         }
     }
     if (basic && extended) return kScheduleComplete;

@@ -333,6 +333,15 @@ TEST_F(StreamSiCaptureTest, VerdictsForBasicOnlyExtendedOnlyAndMissingExtendedTa
     std::erase_if(sections, [](const sim::Section& s) { return InSegment(s, 0x59, 31); });
     stream.Add(sim::kPidEit, sections);
     EXPECT_EQ(SendLast(), 101);
+
+    // Service 103 without extended tables and one basic segment short: neither class.
+    capture.Clear();
+    sections = AllSchedules(false);
+    std::erase_if(sections, [](const sim::Section& s) {
+        return IsLastSegment(s) && SectionServiceId(s) == 103;
+    });
+    stream.Add(sim::kPidEit, sections);
+    EXPECT_EQ(SendLast(), 1);
 }
 
 TEST_F(StreamSiCaptureTest, NotYetNamedOrNonTvServicesCollectNoSchedule) {
