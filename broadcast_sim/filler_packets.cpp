@@ -35,14 +35,9 @@ void FillerPackets::Append(std::size_t count, std::vector<TsPacket>& out) {
         scrambledDebt_ += scrambledShare_;
         if (scrambledDebt_ >= 1.0) {
             scrambledDebt_ -= 1.0;
-            scrambling = 0xC0;
+            scrambling = 3;  // odd key
         }
-        TsPacket& packet = out.emplace_back();
-        packet.fill(0xFF);
-        packet[0] = 0x47;
-        packet[1] = static_cast<std::uint8_t>((pid.pid >> 8) & 0x1F);
-        packet[2] = static_cast<std::uint8_t>(pid.pid);
-        packet[3] = static_cast<std::uint8_t>(scrambling | 0x10 | pid.counter);
+        out.push_back(MakePacket(pid.pid, false, scrambling, pid.counter));
         pid.counter = (pid.counter + 1) & 0x0F;
     }
 }

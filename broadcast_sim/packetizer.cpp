@@ -36,7 +36,7 @@ void Packetizer::PacketizeRun(const std::vector<std::uint8_t>& stream,
         const std::size_t gap = next == starts.end() ? kPayload : *next - pos;
         // A section begins here when at least its first byte fits behind the pointer_field.
         const bool unit_start = gap < kPayload - 1;
-        TsPacket packet = StartPacket(unit_start);
+        TsPacket packet = NextPacket(unit_start);
         std::size_t offset = 4;
         if (unit_start) packet[offset++] = static_cast<std::uint8_t>(gap);
         std::size_t take = std::min(packet.size() - offset, stream.size() - pos);
@@ -48,13 +48,20 @@ void Packetizer::PacketizeRun(const std::vector<std::uint8_t>& stream,
     }
 }
 
-TsPacket Packetizer::StartPacket(bool unit_start) {
+TsPacket MakePacket(std::uint16_t pid, bool unit_start, std::uint8_t scrambling,
+                    std::uint8_t continuity_counter) {
     TsPacket packet;
     packet.fill(0xFF);
     packet[0] = 0x47;
-    packet[1] = static_cast<std::uint8_t>((unit_start ? 0x40 : 0x00) | ((pid_ >> 8) & 0x1F));
-    packet[2] = static_cast<std::uint8_t>(pid_);
-    packet[3] = static_cast<std::uint8_t>(0x10 | counter_);
+    packet[1] = static_cast<std::uint8_t>((unit_start ? 0x40 : 0x00) | ((pid >> 8) & 0x1F));
+    packet[2] = static_cast<std::uint8_t>(pid);
+    packet[3] =
+        static_cast<std::uint8_t>(((scrambling & 3) << 6) | 0x10 | (continuity_counter & 0x0F));
+    return packet;
+}
+
+TsPacket Packetizer::NextPacket(bool unit_start) {
+    const TsPacket packet = MakePacket(pid_, unit_start, 0, counter_);
     counter_ = (counter_ + 1) & 0x0F;
     return packet;
 }

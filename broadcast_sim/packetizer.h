@@ -11,6 +11,11 @@ namespace broadcast_sim {
 
 using TsPacket = std::array<std::uint8_t, 188>;
 
+// A packet of the PID with payload only, filled with 0xFF behind its four header bytes;
+// `scrambling` is transport_scrambling_control (0 to 3).
+TsPacket MakePacket(std::uint16_t pid, bool unit_start, std::uint8_t scrambling,
+                    std::uint8_t continuity_counter);
+
 class Packetizer {
   public:
     enum class Layout {
@@ -33,7 +38,7 @@ class Packetizer {
   private:
     void PacketizeRun(const std::vector<std::uint8_t>& stream,
                       const std::vector<std::size_t>& starts, std::vector<TsPacket>& out);
-    TsPacket StartPacket(bool unit_start);
+    TsPacket NextPacket(bool unit_start);
 
     std::uint16_t pid_;
     std::uint8_t counter_;

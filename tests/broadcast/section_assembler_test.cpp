@@ -20,12 +20,7 @@ Bytes PatSectionOf(std::uint16_t tsid, int entries) {
 }
 
 TsPacket Packet(bool unit_start, int counter, const Bytes& payload) {
-    TsPacket p;
-    p.fill(0xFF);
-    p[0] = 0x47;
-    p[1] = unit_start ? 0x40 : 0x00;
-    p[2] = 0x11;
-    p[3] = static_cast<std::uint8_t>(0x10 | counter);
+    TsPacket p = broadcast_sim::MakePacket(0x11, unit_start, 0, static_cast<std::uint8_t>(counter));
     std::copy(payload.begin(), payload.begin() + std::min<std::size_t>(payload.size(), 184),
               p.begin() + 4);
     return p;
