@@ -165,8 +165,6 @@ int ListDescriptorTags(const std::uint8_t* bytes, int length, ModuleDescriptorAr
 // Module-descriptor parsers: (bytes left in the loop, descriptor bytes, out consumed, out
 // record); 1 with a new record, or 0 with consumed = remaining when 1 byte or less remains or
 // the tag is not the parser's.
-using ModuleDescriptorParser = int (*)(int remaining, const std::uint8_t* bytes, int* consumed,
-                                       std::unique_ptr<ModuleDescriptorRecord>* record);
 int ParseTypeModuleDesc(int remaining, const std::uint8_t* bytes, int* consumed,
                         std::unique_ptr<ModuleDescriptorRecord>* record);
 int ParseNameModuleDesc(int remaining, const std::uint8_t* bytes, int* consumed,
