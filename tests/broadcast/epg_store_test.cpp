@@ -72,18 +72,5 @@ TEST(EpgStoreTest, EachClearEmptiesOnlyItsMap) {
     EXPECT_TRUE(store.services.empty());
 }
 
-TEST(EpgStoreTest, DestroyingAFullStoreFreesEverything) {
-    // Run under the sanitizers: a leak or a double free fails here.
-    auto store = std::make_unique<EpgStore>();
-    for (std::uint16_t sid = 1; sid <= 3; ++sid) {
-        store->schedules[ServiceKey(1, sid)] = MakeSchedule(sid);
-        auto holder = std::make_unique<EventMapHolder>();
-        holder->events[sid] = std::make_unique<EpgEventRecord>();
-        store->presentFollowing[ServiceKey(1, sid)] = std::move(holder);
-    }
-    store.reset();
-    SUCCEED();
-}
-
 }  // namespace
 }  // namespace broadcast
