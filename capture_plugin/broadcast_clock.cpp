@@ -1,5 +1,6 @@
 #include "capture_plugin/broadcast_clock.h"
 
+#include "capture_plugin/capture_texts.h"
 #include "platform/clock.h"
 #include "platform/debug_output.h"
 #include "platform/system_time.h"

@@ -32,11 +32,9 @@ struct ClockSyncConditions {
     std::int32_t timeSync = 0;
     std::int32_t offset = 0;
     std::int32_t recordingFlag = 0;  // of the last status poll
-    std::wstring_view statusText;    // of the window's status edit
+    std::wstring_view statusText;    // of the window's status edit: no correction while it
+                                     // holds the first line of the collection text
 };
-
-// The text of the status edit while an EPG collection runs (it stops the correction).
-inline constexpr std::wstring_view kCollectionRunningText = L"EPGデータの取得中です。";
 
 bool ClockSyncAllowed(const ClockSyncConditions& conditions);
 

@@ -10,6 +10,9 @@ inline constexpr std::wstring_view kChannelFileErrorText =
     L"が正常に読み込めていません\r\nFriioViewの設定などを確認してください";
 inline constexpr std::wstring_view kCollectingText =
     L"EPGデータの取得中です。\r\nチャンネルを切り替えないでください。";
+// Its first line: while the status edit holds it, the clock is not corrected.
+inline constexpr std::wstring_view kCollectionRunningText =
+    kCollectingText.substr(0, kCollectingText.find(L"\r\n"));
 inline constexpr std::wstring_view kCollectionDoneText = L"EPG情報の取得が終了しました";
 inline constexpr std::wstring_view kFileErrorText = L"ファイルの保存に失敗しました";
 inline constexpr std::wstring_view kCancelledByRecordingText =
