@@ -76,10 +76,19 @@ TEST_F(StreamCallsTest, NothingIsQueuedBeforeTheWindowOrForAnEmptyChunk) {
     EXPECT_EQ(plugin_->OnStreamData(chunk.data(), 188), 1);
     EXPECT_EQ(CQuorvantelDlgTestAccess::QueueSize(Dlg()), 0u);
     CreateWindow();
-    EXPECT_EQ(plugin_->OnStreamData(chunk.data(), 0), 1);
-    EXPECT_EQ(plugin_->OnStreamData(nullptr, 188), 1);
+    {
+        // The worker takes one chunk and waits for the store: whatever follows stays queued.
+        std::lock_guard lock(CQuorvantelDlgTestAccess::StoreLock(Dlg()));
+        plugin_->OnStreamData(chunk.data(), 188);
+        ASSERT_TRUE(plugin_test::WaitUntil(
+            [&] { return CQuorvantelDlgTestAccess::QueueSize(Dlg()) == 0; }));
+        EXPECT_EQ(plugin_->OnStreamData(chunk.data(), 0), 1);
+        EXPECT_EQ(plugin_->OnStreamData(nullptr, 188), 1);
+        EXPECT_EQ(CQuorvantelDlgTestAccess::QueueSize(Dlg()), 0u);
+    }
+    ASSERT_TRUE(plugin_test::WaitUntil([&] { return Dlg().ScrambleCount() == 1; }));
     plugin_test::ProcessEventsFor(50);
-    EXPECT_EQ(Dlg().ScrambleCount(), 0);
+    EXPECT_EQ(Dlg().ScrambleCount(), 1);
 }
 
 TEST_F(StreamCallsTest, WholePacketsAreCountedAndAFullQueueDropsItsOldestChunks) {
