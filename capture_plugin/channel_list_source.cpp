@@ -25,6 +25,12 @@ ChannelListSource ChooseChannelListSource(std::int32_t tunerKind, std::wstring_v
             std::wstring(platform::EqualsNoCase(area, kBsCsArea) ? defArea : area)};
 }
 
+void SaveLastTerrestrialArea(std::wstring_view pluginIniPath, std::int32_t tunerKind,
+                             std::wstring_view area) {
+    if (tunerKind == 1 && !platform::EqualsNoCase(area, kBsCsArea))
+        WriteIniString(pluginIniPath, L"DefArea", area);
+}
+
 std::uint32_t ChannelValueOfKey(std::wstring_view key) {
     const std::size_t comma = key.find(L',');
     if (comma == key.npos) return static_cast<std::uint32_t>(shared::LeadingDecimal(key));

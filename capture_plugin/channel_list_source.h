@@ -28,6 +28,11 @@ ChannelListSource ChooseChannelListSource(std::int32_t tunerKind, std::wstring_v
                                           std::wstring_view channelsIniPath,
                                           std::wstring_view bscsIniPath);
 
+// Keeps the area as DefArea in the plug-in's ini when it is a terrestrial area seen by a
+// terrestrial tuner (kind 1); "BS110CS" is never kept.
+void SaveLastTerrestrialArea(std::wstring_view pluginIniPath, std::int32_t tunerKind,
+                             std::wstring_view area);
+
 // "27" -> 27; "12034,4030" -> (12034 << 16) | 0x4030 (decimal MHz, hexadecimal TSID).
 std::uint32_t ChannelValueOfKey(std::wstring_view key);
 

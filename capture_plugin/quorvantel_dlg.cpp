@@ -10,7 +10,6 @@
 #include "platform/file_operations.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
-#include "platform/text_case.h"
 
 namespace capture_plugin {
 namespace {
@@ -108,9 +107,7 @@ void CQuorvantelDlg::OnDestroy() {
     }
     KillTimer(kSettleTimer);
     SaveLayoutSettings();
-    if (tunerKind_ == 1 && !platform::EqualsNoCase(area_, kBsCsArea)) {
-        WriteIniString(iniPath_, L"DefArea", area_);
-    }
+    SaveLastTerrestrialArea(iniPath_, tunerKind_, area_);
     SaveBasicSettings();
     StopWorker();
     FreeQueue();

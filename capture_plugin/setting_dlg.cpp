@@ -5,7 +5,6 @@
 #include "capture_plugin/capture_texts.h"
 #include "capture_plugin/channel_list_source.h"
 #include "capture_plugin/plugin_ini.h"
-#include "platform/text_case.h"
 #include "ui/list_box.h"
 #include "ui/pickers.h"
 
@@ -133,9 +132,7 @@ void CSettingDlg::FillChannelList() {
 
 void CSettingDlg::SaveSettings() {
     UpdateData(true);
-    if (tunerKind_ == 1 && !platform::EqualsNoCase(area_, kBsCsArea)) {
-        WriteIniString(iniPath_, L"DefArea", area_);
-    }
+    SaveLastTerrestrialArea(iniPath_, tunerKind_, area_);
     if (auto* list = Item<ui::ListBox>(IDC_CHANNELS)) {
         for (int i = 0; i < list->GetCount(); ++i) {
             const auto channel = static_cast<std::uint32_t>(list->GetItemData(i));
