@@ -25,30 +25,32 @@ void FillTimes(const EpgEventRecord& event, SYSTEMTIME& start, std::int32_t& min
 
 ProgramInfo::Present ProgramInfo::FindPresent(const EventMap& events, std::uint64_t now) {
     for (const auto& [eventId, event] : events) {
+        FILETIME end;
+        if (!IsTimeInWindow(EventStart(*event), nullptr, EventDurationSeconds(*event),
+                            platform::U64ToFileTime(now), &end)) {
+            continue;
+        }
         event_.serviceId = event->serviceId;
         event_.eventId = event->eventId;
         FillTimes(*event, event_.start, event_.durationMinutes, event_.durationSeconds);
-        FILETIME end;
-        if (IsTimeInWindow(EventStart(*event), nullptr, EventDurationSeconds(*event),
-                           platform::U64ToFileTime(now), &end)) {
-            Present present{event.get(), platform::FileTimeToU64(end), {}};
-            platform::FileTimeToSystemTime(&end, &present.endTime);
-            return present;
-        }
+        Present present{event.get(), platform::FileTimeToU64(end), {}};
+        platform::FileTimeToSystemTime(&end, &present.endTime);
+        return present;
     }
     return {};
 }
 
 const EpgEventRecord* ProgramInfo::FindFollowing(const EventMap& events, std::uint64_t presentEnd) {
     for (const auto& [eventId, event] : events) {
-        event_.nextEventId = event->eventId;
-        FillTimes(*event, event_.nextStart, event_.nextDurationMinutes, event_.nextDurationSeconds);
         FILETIME start;
         const SYSTEMTIME startTime = EventStart(*event);
-        if (platform::SystemTimeToFileTime(&startTime, &start) &&
-            platform::FileTimeToU64(start) == presentEnd) {
-            return event.get();
+        if (!platform::SystemTimeToFileTime(&startTime, &start) ||
+            platform::FileTimeToU64(start) != presentEnd) {
+            continue;
         }
+        event_.nextEventId = event->eventId;
+        FillTimes(*event, event_.nextStart, event_.nextDurationMinutes, event_.nextDurationSeconds);
+        return event.get();
     }
     return nullptr;
 }
