@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "platform/window_messages.h"
 #include "tests/platform/helper_process.h"
 #include "tests/platform/private_runtime.h"
@@ -21,11 +22,7 @@ using namespace platform;
 constexpr UINT kPing = WM_USER + 1;  // wParam: where to answer, lParam: time of the post
 constexpr UINT kPong = WM_USER + 2;  // wParam: delay in ns
 
-std::int64_t NowNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
-}
+using bench_timing::NowNs;
 
 class EchoWindow : public WindowTarget {
   public:
@@ -80,9 +77,8 @@ void BM_CrossProcessPostToReceipt(benchmark::State& state) {
         delaysUs.push_back(static_cast<double>(receiver.delayNs) / 1000.0);
         state.SetIterationTime(static_cast<double>(receiver.delayNs) / 1e9);
     }
-    std::sort(delaysUs.begin(), delaysUs.end());
-    state.counters["median_us"] = delaysUs.empty() ? 0 : delaysUs[delaysUs.size() / 2];
-    state.counters["p99_us"] = delaysUs.empty() ? 0 : delaysUs[delaysUs.size() * 99 / 100];
+    state.counters["median_us"] = bench_timing::Percentile(delaysUs, 0.5);
+    state.counters["p99_us"] = bench_timing::Percentile(delaysUs, 0.99);
     PostMessageW(target, WM_CLOSE, 0, 0);
     PostMessageW(target, WM_QUIT, 0, 0);
     DestroyWindowHandle(self);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "shared/shared_memory_block.h"
 #include "shared/shared_memory_readers.h"
 #include "tests/platform/helper_process.h"
@@ -18,11 +19,7 @@
 
 namespace {
 
-std::int64_t NowNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
-}
+using bench_timing::NowNs;
 
 // The reader role: for every process id on standard input, reads its Status and answers with
 // the value and the read's duration.
@@ -40,10 +37,8 @@ const bool kIsReader = [] {
     std::exit(0);
 }();
 
-double Median(std::vector<double> values) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+double Median(const std::vector<double>& values) {
+    return bench_timing::Percentile(values, 0.5);
 }
 
 void BM_WriteThenReadFromAnotherProcess(benchmark::State& state) {
