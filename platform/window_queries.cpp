@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwctype>
 #include <functional>
 
 #include "platform/message_route.h"
 #include "platform/process_windows.h"
+#include "platform/text_case.h"
 #include "platform/window_messages.h"
 
 namespace platform {
@@ -17,12 +17,6 @@ namespace {
 std::optional<WindowRecord> RecordOf(HWND hwnd) {
     if (const auto window = ProcessWindows::Instance().Find(hwnd)) return window->record;
     return window_registry::Find(hwnd);
-}
-
-bool SameTextIgnoringCase(std::wstring_view a, std::wstring_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
-        return std::towlower(static_cast<wint_t>(x)) == std::towlower(static_cast<wint_t>(y));
-    });
 }
 
 // Delivers a show or foreground request; on the owning thread it is carried out at once.
@@ -110,7 +104,7 @@ BOOL IsWindowVisible(HWND hwnd) {
 HWND FindWindowW(const wchar_t* /*className*/, const wchar_t* windowName) {
     if (windowName == nullptr) return 0;
     for (const WindowRecord& record : window_registry::All()) {
-        if (SameTextIgnoringCase(record.title, windowName)) return record.hwnd;
+        if (EqualsNoCase(record.title, windowName)) return record.hwnd;
     }
     return 0;
 }

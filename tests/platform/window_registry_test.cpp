@@ -87,6 +87,8 @@ TEST_F(WindowRegistryTest, OtherProcessesWindowsAreSeenWithTheirTitlesOwnerAndVi
     EXPECT_TRUE(SetWindowTextW(own, L"renamed"));
     EXPECT_EQ(FindWindowW(nullptr, L"Orvandel メッセージ"), 0u);
     EXPECT_EQ(FindWindowW(nullptr, L"Renamed"), own);
+    EXPECT_TRUE(SetWindowTextW(own, L"ｒｅｎａｍｅｄ"));  // full-width letters fold too
+    EXPECT_EQ(FindWindowW(nullptr, L"ＲＥＮＡＭＥＤ"), own);
 
     // A killed process's windows disappear from every query.
     owned.Kill();
