@@ -132,19 +132,20 @@ bool Clock::SetLocal(std::uint64_t fileTime) {
     if (sim_) {
         return offset_->Store(static_cast<std::int64_t>(fileTime - SimulatedBase()));
     }
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    tm local{};
-    const time_t secs = now.tv_sec;
-    localtime_r(&secs, &local);
-    const std::int64_t unix100ns = static_cast<std::int64_t>(fileTime - kUnixEpochAsFileTime) -
-                                   static_cast<std::int64_t>(local.tm_gmtoff) * 10'000'000LL;
-    timespec target{};
-    target.tv_sec = static_cast<time_t>(unix100ns / 10'000'000LL);
-    target.tv_nsec = static_cast<long>(unix100ns % 10'000'000LL) * 100;
+    const timespec target = LocalToRealtime(fileTime);
     if (clock_settime(CLOCK_REALTIME, &target) == 0) return true;
     SetLastError(errno == EPERM ? ERROR_PRIVILEGE_NOT_HELD : ErrorFromErrno(errno));
     return false;
+}
+
+timespec LocalToRealtime(std::uint64_t localFileTime) {
+    const time_t now = ::time(nullptr);
+    tm parts{};
+    localtime_r(&now, &parts);
+    const std::int64_t unix100ns = static_cast<std::int64_t>(localFileTime - kUnixEpochAsFileTime) -
+                                   static_cast<std::int64_t>(parts.tm_gmtoff) * 10'000'000LL;
+    return timespec{static_cast<time_t>(unix100ns / 10'000'000LL),
+                    static_cast<long>(unix100ns % 10'000'000LL) * 100};
 }
 
 void GetLocalTime(SYSTEMTIME* out) {

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <string>
@@ -67,6 +68,10 @@ class Clock {
     std::optional<SimClockSetting> sim_;
     std::unique_ptr<SharedClockOffset> offset_;
 };
+
+// The machine's UTC instant of a local wall time (FILETIME value), with the present offset from
+// UTC: what the real clock is set to, or a machine alarm armed for.
+timespec LocalToRealtime(std::uint64_t localFileTime);
 
 void GetLocalTime(SYSTEMTIME* out);
 BOOL SetLocalTime(const SYSTEMTIME* in);

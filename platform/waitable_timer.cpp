@@ -82,17 +82,6 @@ void RunWaiter(const std::shared_ptr<State>& state, std::uint64_t generation, Du
     SetEvent(state->signal);
 }
 
-// The local time as the machine's UTC clock counts it, with the present offset from UTC.
-timespec LocalToRealtime(std::uint64_t local) {
-    const time_t now = ::time(nullptr);
-    tm parts{};
-    localtime_r(&now, &parts);
-    const std::int64_t unix100ns = static_cast<std::int64_t>(local - kUnixEpochAsFileTime) -
-                                   static_cast<std::int64_t>(parts.tm_gmtoff) * 10'000'000LL;
-    return timespec{static_cast<time_t>(unix100ns / 10'000'000LL),
-                    static_cast<long>(unix100ns % 10'000'000LL) * 100};
-}
-
 // Arms the machine's wake alarm; -1 (with a debug line) when Linux refuses it.
 int ArmWakeAlarm(const std::wstring& name, std::uint64_t local) {
     int fd = ::timerfd_create(CLOCK_REALTIME_ALARM, TFD_CLOEXEC);

@@ -51,6 +51,25 @@ TEST(ClockTest, SimulatedClockRunsAtItsRateFromItsStart) {
     EXPECT_EQ(clock.ToRealMs(60'000), std::chrono::milliseconds(60));
 }
 
+TEST(ClockTest, LocalWallTimeMapsToTheMachinesUtcInstant) {
+    const char* saved = std::getenv("TZ");
+    const std::string previous = saved != nullptr ? saved : "";
+    ::setenv("TZ", "JST-9", 1);
+    ::tzset();
+    const SYSTEMTIME local{2026, 12, 0, 9, 21, 30, 15, 0};
+    FILETIME ft{};
+    ASSERT_TRUE(SystemTimeToFileTime(&local, &ft));
+    const timespec utc = LocalToRealtime(FileTimeToU64(ft) + 5'000'000);  // + 0.5 s
+    if (saved != nullptr) {
+        ::setenv("TZ", previous.c_str(), 1);
+    } else {
+        ::unsetenv("TZ");
+    }
+    ::tzset();
+    EXPECT_EQ(utc.tv_sec, 1796819415);  // 2026-12-09T12:30:15Z
+    EXPECT_EQ(utc.tv_nsec, 500'000'000);
+}
+
 }  // namespace
 }  // namespace platform
 
