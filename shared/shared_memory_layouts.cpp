@@ -1,55 +1,27 @@
 #include "shared/shared_memory_layouts.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include "platform/utf16.h"
 
 namespace shared {
-namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-bool IsHighSurrogate(char32_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char32_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-}  // namespace
 
 void SetRecordFileName(RecordRequest& request, std::wstring_view name, std::size_t maxUnits) {
     std::fill(std::begin(request.fileName), std::end(request.fileName), u'\0');
-    maxUnits = std::min(maxUnits, kRecordFileNameChars - 1);
-    std::size_t used = 0;
-    for (const wchar_t wide : name) {
-        auto c = static_cast<char32_t>(wide);
-        if (c > 0x10FFFF || IsHighSurrogate(c) || IsLowSurrogate(c)) c = kReplacement;
-        if (c >= 0x10000) {
-            if (used + 2 > maxUnits) break;
-            c -= 0x10000;
-            request.fileName[used++] = static_cast<char16_t>(0xD800 + (c >> 10));
-            request.fileName[used++] = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-        } else {
-            if (used + 1 > maxUnits) break;
-            request.fileName[used++] = static_cast<char16_t>(c);
-        }
-    }
+    const std::string utf16 = platform::WideToUtf16Le(name);
+    std::size_t units = std::min({utf16.size() / 2, maxUnits, kRecordFileNameChars - 1});
+    // A surrogate pair that the limit would split is left out whole.
+    const auto lastHigh = static_cast<unsigned char>(units > 0 ? utf16[2 * units - 1] : 0);
+    if (lastHigh >= 0xD8 && lastHigh <= 0xDB) --units;
+    std::memcpy(request.fileName, utf16.data(), units * sizeof(char16_t));
 }
 
 std::wstring RecordFileName(const RecordRequest& request) {
-    std::wstring name;
-    for (std::size_t i = 0; i < kRecordFileNameChars && request.fileName[i] != 0; ++i) {
-        const char32_t unit = request.fileName[i];
-        const char32_t next = i + 1 < kRecordFileNameChars ? request.fileName[i + 1] : 0;
-        if (IsHighSurrogate(unit) && IsLowSurrogate(next)) {
-            name.push_back(
-                static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00)));
-            ++i;
-        } else {
-            name.push_back(static_cast<wchar_t>(
-                IsHighSurrogate(unit) || IsLowSurrogate(unit) ? kReplacement : unit));
-        }
-    }
-    return name;
+    const char16_t* begin = std::begin(request.fileName);
+    const char16_t* end = std::find(begin, std::end(request.fileName), u'\0');
+    return platform::Utf16LeToWide(
+        std::string_view(reinterpret_cast<const char*>(begin), (end - begin) * sizeof(char16_t)));
 }
 
 }  // namespace shared
