@@ -8,21 +8,12 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/fd_io.h"
 #include "platform/last_error.h"
 #include "platform/paths.h"
 
 namespace platform {
 namespace {
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
 
 std::string TemporaryNameBeside(const std::string& target) {
     static std::atomic<unsigned> counter{0};
@@ -49,7 +40,7 @@ void FlushFolder(const std::string& target) {
 bool FillTemporary(int fd, const std::string& target, std::string_view bytes) {
     struct stat existing {};
     if (::stat(target.c_str(), &existing) == 0) ::fchmod(fd, existing.st_mode & 07777);
-    const bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool ok = WriteAllToFd(fd, bytes) && ::fsync(fd) == 0;
     const int savedErrno = errno;
     ::close(fd);
     errno = savedErrno;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/fd_io.h"
 #include "platform/file_errors.h"
 #include "platform/last_error.h"
 #include "platform/paths.h"
@@ -81,16 +82,9 @@ bool FileHandle::Write(const void* data, DWORD size, DWORD* bytesWritten) {
 }
 
 bool FileHandle::WriteAll(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            SetLastError(n == 0 ? ERROR_DISK_FULL : ErrorFromErrno(errno));
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
+    if (WriteAllToFd(fd_, bytes)) return true;
+    SetLastError(ErrorFromErrno(errno));
+    return false;
 }
 
 std::optional<std::uint64_t> FileHandle::SetPointer(std::int64_t distance, DWORD moveMethod) {

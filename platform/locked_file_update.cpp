@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "platform/atomic_file_writer.h"
+#include "platform/fd_io.h"
 #include "platform/last_error.h"
 #include "platform/paths.h"
 
@@ -35,23 +36,10 @@ int LockCurrentFile(const std::string& path, bool* created) {
             if (fd < 0 && errno == EEXIST) continue;
         }
         if (fd < 0) return -1;
-        int rc = 0;
-        while ((rc = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
-        }
+        const int rc = FlockRetrying(fd, LOCK_EX);
         if (rc == 0 && StillNamesLockedFile(fd, path)) return fd;
         ::close(fd);
         if (rc != 0) return -1;
-    }
-}
-
-bool ReadAll(int fd, std::string* out) {
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
-        out->append(buffer, static_cast<std::size_t>(n));
     }
 }
 
@@ -67,7 +55,7 @@ BOOL UpdateFileLocked(std::wstring_view path, const FileUpdate& update) {
     }
     std::string current;
     BOOL result = FALSE;
-    if (!ReadAll(fd, &current)) {
+    if (!ReadAllFromFd(fd, &current)) {
         SetLastError(ErrorFromErrno(errno));
     } else if (const auto replacement = update(current)) {
         result = WriteFileAtomically(path, *replacement);

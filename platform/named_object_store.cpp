@@ -10,20 +10,13 @@
 #include <mutex>
 #include <system_error>
 
+#include "platform/fd_io.h"
 #include "platform/runtime_folder.h"
 
 namespace platform {
 namespace {
 
 constexpr std::size_t kMaxFileName = 200;
-
-int FlockRetrying(int fd, int operation) {
-    int rc;
-    do {
-        rc = ::flock(fd, operation);
-    } while (rc != 0 && errno == EINTR);
-    return rc;
-}
 
 // Holds the folder's lock for the lifetime of the object. The lock file stays open for the
 // process; a process-wide mutex keeps this process's threads apart, since they share that

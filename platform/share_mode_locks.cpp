@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/fd_io.h"
 #include "platform/file_handle.h"
 
 namespace platform {
@@ -46,10 +47,7 @@ bool Take(int fd, Record record) {
 // Serialises look-and-record between opens of the same file.
 class Gate {
   public:
-    explicit Gate(int fd) : fd_(fd) {
-        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-        }
-    }
+    explicit Gate(int fd) : fd_(fd) { FlockRetrying(fd_, LOCK_EX); }
     ~Gate() { ::flock(fd_, LOCK_UN); }
     Gate(const Gate&) = delete;
     Gate& operator=(const Gate&) = delete;

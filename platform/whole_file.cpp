@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/fd_io.h"
 #include "platform/last_error.h"
 #include "platform/paths.h"
 
@@ -17,17 +18,11 @@ bool ReadWholeFile(std::wstring_view path, std::string* out) {
         SetLastError(ErrorFromErrno(errno));
         return false;
     }
-    char buffer[65536];
-    ssize_t n = 0;
-    while ((n = ::read(fd, buffer, sizeof buffer)) != 0) {
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) break;
-        out->append(buffer, static_cast<std::size_t>(n));
-    }
+    const bool read = ReadAllFromFd(fd, out);
     const int savedErrno = errno;
     ::close(fd);
-    if (n < 0) SetLastError(ErrorFromErrno(savedErrno));
-    return n == 0;
+    if (!read) SetLastError(ErrorFromErrno(savedErrno));
+    return read;
 }
 
 }  // namespace platform

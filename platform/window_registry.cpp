@@ -16,6 +16,7 @@
 #include <system_error>
 
 #include "platform/code_page.h"
+#include "platform/fd_io.h"
 #include "platform/owned_fd.h"
 #include "platform/process_identity.h"
 #include "platform/runtime_folder.h"
@@ -58,10 +59,7 @@ class RegistryLock {
   public:
     explicit RegistryLock(const std::filesystem::path& folder)
         : fd_(::open((folder / ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-        if (fd_.Valid()) {
-            while (::flock(fd_.Get(), LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
+        if (fd_.Valid()) FlockRetrying(fd_.Get(), LOCK_EX);
     }
 
   private:
