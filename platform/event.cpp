@@ -94,10 +94,6 @@ Event::Event(bool manualReset, bool initialState) : state_(std::make_shared<Even
     state_->signalled = initialState;
 }
 
-bool Event::IsManualReset() const {
-    return state_->manualReset;
-}
-
 BOOL SetEvent(const Event& event) {
     EventState& state = *event.state_;
     const std::lock_guard lock(state.mutex);

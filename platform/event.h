@@ -27,8 +27,6 @@ class Event {
     // one wait and is then unsignalled again.
     Event(bool manualReset, bool initialState);
 
-    bool IsManualReset() const;
-
   private:
     friend BOOL SetEvent(const Event& event);
     friend BOOL ResetEvent(const Event& event);

@@ -105,12 +105,6 @@ std::optional<std::uint64_t> FileHandle::Size() const {
     return static_cast<std::uint64_t>(st.st_size);
 }
 
-std::optional<FILETIME> FileHandle::LastWriteTime() const {
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) return std::nullopt;
-    return FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
-}
-
 bool FileHandle::Flush() {
     return ::fsync(fd_) == 0;
 }

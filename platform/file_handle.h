@@ -56,7 +56,6 @@ class FileHandle {
     // The new position, or nullopt.
     std::optional<std::uint64_t> SetPointer(std::int64_t distance, DWORD moveMethod);
     std::optional<std::uint64_t> Size() const;
-    std::optional<FILETIME> LastWriteTime() const;
     bool Flush();
     void Close();
 

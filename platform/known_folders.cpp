@@ -47,10 +47,6 @@ std::string DocumentsFromUserDirs() {
 
 }  // namespace
 
-std::wstring GetHomeFolder() {
-    return FromNativePath(HomeNative());
-}
-
 std::wstring GetConfigFolder() {
     return FromNativePath(ConfigNative());
 }

@@ -12,9 +12,6 @@ namespace platform {
 // this folder; Linux may not, so it is created when missing. No trailing separator.
 std::wstring GetDocumentsFolder();
 
-// The user's home folder: $HOME, else the password database's entry.
-std::wstring GetHomeFolder();
-
 // The configuration folder: $XDG_CONFIG_HOME when absolute, else $HOME/.config.
 std::wstring GetConfigFolder();
 

@@ -19,8 +19,6 @@ class ProfileText {
   public:
     explicit ProfileText(std::string_view bytes);
 
-    bool IsUtf16() const { return utf16_; }
-
     // The value as written after "=" with surrounding blanks removed (and one pair of matching
     // single or double quotes around it); nullopt when the section or key is missing.
     std::optional<std::wstring> Find(std::wstring_view section, std::wstring_view key) const;

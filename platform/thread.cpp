@@ -38,10 +38,6 @@ void Thread::Resume() {
     SetEvent(shared_->resume);
 }
 
-const Event& Thread::Ended() const {
-    return shared_->ended;
-}
-
 bool Thread::HasEnded() const {
     return WaitForSingleObject(shared_->ended, 0) == WAIT_OBJECT_0;
 }

@@ -33,8 +33,6 @@ class Thread {
     // Lets a suspended thread run; no effect otherwise.
     void Resume();
 
-    // Signalled (manual reset) once the procedure has returned; usable in WaitForMultipleObjects.
-    const Event& Ended() const;
     bool HasEnded() const;
     // The procedure's result once it has ended.
     DWORD ExitCode() const;
