@@ -7,7 +7,8 @@
 //
 // A REG_SZ value whose bytes are not a UTF-16LE text with one terminating zero, a REG_DWORD that
 // is not 4 bytes, and values of other types are kept exactly as "hex(<type>):..". In names and
-// texts, \ " and control characters are escaped with a backslash. Unreadable lines are skipped.
+// texts (UTF-8), the bytes of % " ] and control characters are written as %XX. Unreadable lines
+// are skipped.
 #pragma once
 
 #include <string>

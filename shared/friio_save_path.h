@@ -6,8 +6,9 @@
 
 namespace shared {
 
-// 1 when the key could be opened: a non-empty SavePath replaces `path`, a missing or empty one
-// leaves it as it was. 0 when the key is missing.
+// 1 when the key could be opened: a SavePath value with any bytes (an empty text has its
+// terminating zero) replaces `path`, a missing value or one of no bytes leaves it as it was. 0
+// when the key is missing.
 int ReadFriioSavePath(std::wstring* path);
 
 }  // namespace shared

@@ -20,8 +20,12 @@ TEST(FriioSavePathTest, ReadsTheViewersFolderAndLeavesThePathWhenTheValueIsMissi
     ASSERT_TRUE(key.has_value());
     EXPECT_EQ(ReadFriioSavePath(&path), 1);  // key without the value
     EXPECT_EQ(path, L"unchanged");
-    ASSERT_TRUE(key->SetString(L"SavePath", L""));
+    ASSERT_TRUE(key->SetValue(L"SavePath", platform::REG_SZ, ""));  // no bytes at all
     EXPECT_EQ(ReadFriioSavePath(&path), 1);
+    EXPECT_EQ(path, L"unchanged");
+    ASSERT_TRUE(key->SetString(L"SavePath", L""));  // just the terminating zero
+    EXPECT_EQ(ReadFriioSavePath(&path), 1);
+    EXPECT_EQ(path, L"");
     ASSERT_TRUE(key->SetString(L"SavePath", L"/録画/フォルダ"));
     EXPECT_EQ(ReadFriioSavePath(&path), 1);
     EXPECT_EQ(path, L"/録画/フォルダ");
