@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/last_error.h"
+#include "platform/process_identity.h"
 #include "platform/shared_clock_offset.h"
 
 namespace platform {
@@ -93,9 +94,12 @@ Clock::Clock(std::optional<SimClockSetting> sim) : sim_(sim) {
 
 Clock::~Clock() = default;
 
+double Clock::SimulatedSeconds() const {
+    return (RealUnixSeconds() - sim_->anchorUnixSeconds) * sim_->rate;
+}
+
 std::uint64_t Clock::SimulatedBase() const {
-    const double elapsedReal = RealUnixSeconds() - sim_->anchorUnixSeconds;
-    const double elapsed = elapsedReal * sim_->rate * static_cast<double>(kFileTimePerSecond);
+    const double elapsed = SimulatedSeconds() * static_cast<double>(kFileTimePerSecond);
     return sim_->startLocal + static_cast<std::int64_t>(std::llround(elapsed));
 }
 
@@ -112,14 +116,9 @@ std::uint64_t Clock::NowLocal() const {
 }
 
 std::uint64_t Clock::TickMs() const {
-    if (sim_) {
-        const double elapsed = (RealUnixSeconds() - sim_->anchorUnixSeconds) * sim_->rate;
-        return elapsed > 0 ? static_cast<std::uint64_t>(elapsed * 1000.0) : 0;
-    }
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<std::uint64_t>(ts.tv_sec) * 1000 +
-           static_cast<std::uint64_t>(ts.tv_nsec) / 1'000'000;
+    if (!sim_) return MonotonicMs();
+    const double elapsed = SimulatedSeconds();
+    return elapsed > 0 ? static_cast<std::uint64_t>(elapsed * 1000.0) : 0;
 }
 
 std::chrono::nanoseconds Clock::ToReal(std::chrono::nanoseconds clockTime) const {

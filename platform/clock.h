@@ -63,6 +63,8 @@ class Clock {
     bool SetLocal(std::uint64_t fileTime);
 
   private:
+    // Clock seconds since the simulation's anchor (without SetLocal's offset).
+    double SimulatedSeconds() const;
     std::uint64_t SimulatedBase() const;
 
     std::optional<SimClockSetting> sim_;
