@@ -1,7 +1,7 @@
 // The library's one export.
 #include <dlfcn.h>
 
-#include "capture_plugin/dtv_plugin.h"
+#include "shared/dtv_plugin.h"
 #include "capture_plugin/friio_quorvantel_app.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "capture_plugin/dtv_plugin.h"
+#include "shared/dtv_plugin.h"
 #include "capture_plugin/quorvantel_dlg.h"
 
 namespace capture_plugin {

@@ -42,7 +42,7 @@
 #include "broadcast/epg_store.h"
 #include "capture_plugin/broadcast_clock.h"
 #include "capture_plugin/channel_item.h"
-#include "capture_plugin/dtv_plugin.h"
+#include "shared/dtv_plugin.h"
 #include "capture_plugin/program_info.h"
 #include "capture_plugin/recording_error_log.h"
 #include "capture_plugin/stream_buffer.h"

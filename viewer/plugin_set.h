@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "capture_plugin/dtv_plugin.h"
+#include "shared/dtv_plugin.h"
 
 class QLibrary;
 

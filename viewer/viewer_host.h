@@ -3,7 +3,7 @@
 // other messages; the status is read from the tuner and the recording as they are.
 #pragma once
 
-#include "capture_plugin/dtv_plugin.h"
+#include "shared/dtv_plugin.h"
 #include "viewer/recorder.h"
 #include "viewer/tuner.h"
 #include "viewer/viewer_settings.h"

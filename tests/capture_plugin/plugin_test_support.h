@@ -16,7 +16,7 @@
 
 #include "broadcast_sim/broadcast_description.h"
 #include "broadcast_sim/packet_source.h"
-#include "capture_plugin/dtv_plugin.h"
+#include "shared/dtv_plugin.h"
 #include "capture_plugin/quorvantel.h"
 #include "platform/thread.h"
 #include "platform/window_messages.h"

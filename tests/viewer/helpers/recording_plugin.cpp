@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-#include "capture_plugin/dtv_plugin.h"
+#include "shared/dtv_plugin.h"
 #include "platform/utf8.h"
 #include "platform/window_messages.h"
 
