@@ -28,16 +28,24 @@ int CreationFlags(DWORD disposition) {
     }
 }
 
+int OpenWithoutWaiting(const std::string& native, int flags) {
+    // Opening a FIFO waits for its other end; Windows' open of a path never waits, so the open
+    // itself does not block and the descriptor blocks as usual afterwards.
+    const int fd = ::open(native.c_str(), flags | O_NONBLOCK, 0666);
+    if (fd >= 0) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 // Share-mode records need a descriptor open for reading, so a write-only open is made read-write
 // when the file allows it.
 int OpenForAccess(const std::string& native, DWORD access, DWORD disposition) {
     const int flags = CreationFlags(disposition) | O_CLOEXEC;
     if (access & GENERIC_WRITE) {
-        const int fd = ::open(native.c_str(), O_RDWR | flags, 0666);
+        const int fd = OpenWithoutWaiting(native, O_RDWR | flags);
         if (fd >= 0 || errno != EACCES || (access & GENERIC_READ)) return fd;
-        return ::open(native.c_str(), O_WRONLY | flags, 0666);
+        return OpenWithoutWaiting(native, O_WRONLY | flags);
     }
-    return ::open(native.c_str(), O_RDONLY | flags, 0666);
+    return OpenWithoutWaiting(native, O_RDONLY | flags);
 }
 
 bool Existed(const std::string& native) {
@@ -103,6 +111,11 @@ std::optional<std::uint64_t> FileHandle::Size() const {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) return std::nullopt;
     return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool FileHandle::IsRegularFile() const {
+    struct stat st {};
+    return ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool FileHandle::Flush() {

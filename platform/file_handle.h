@@ -56,6 +56,8 @@ class FileHandle {
     // The new position, or nullopt.
     std::optional<std::uint64_t> SetPointer(std::int64_t distance, DWORD moveMethod);
     std::optional<std::uint64_t> Size() const;
+    // False for devices, FIFOs and sockets, whose size says nothing about what a read gives.
+    bool IsRegularFile() const;
     bool Flush();
     void Close();
 
@@ -73,6 +75,7 @@ class FileHandle {
 // holds), ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_FILE_EXISTS (CREATE_NEW),
 // ERROR_ACCESS_DENIED. CREATE_ALWAYS and OPEN_ALWAYS set ERROR_ALREADY_EXISTS when the file
 // existed. A refused open never truncates. Attributes other than the directory bit are ignored.
+// The open never waits (a FIFO without its other end opens at once, or fails for writing).
 FileHandle CreateFileW(std::wstring_view path, DWORD desiredAccess, DWORD shareMode,
                        DWORD creationDisposition, DWORD flagsAndAttributes = FILE_ATTRIBUTE_NORMAL);
 

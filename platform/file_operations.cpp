@@ -12,6 +12,7 @@
 #include "platform/last_error.h"
 #include "platform/paths.h"
 #include "platform/share_mode_locks.h"
+#include "platform/simulated_disk.h"
 
 namespace platform {
 namespace {
@@ -87,9 +88,21 @@ BOOL GetDiskFreeSpaceExW(std::wstring_view folder, std::uint64_t* freeBytesAvail
         return FALSE;
     }
     const std::uint64_t unit = vfs.f_frsize;
-    if (freeBytesAvailableToCaller != nullptr) *freeBytesAvailableToCaller = vfs.f_bavail * unit;
-    if (totalBytes != nullptr) *totalBytes = vfs.f_blocks * unit;
-    if (totalFreeBytes != nullptr) *totalFreeBytes = vfs.f_bfree * unit;
+    std::uint64_t available = vfs.f_bavail * unit;
+    std::uint64_t total = vfs.f_blocks * unit;
+    std::uint64_t free = vfs.f_bfree * unit;
+    if (IsDiskSimulated()) {
+        const std::optional<SimulatedDiskSpace> disk = QuerySimulatedDisk(native);
+        if (!disk) {
+            SetLastError(ERROR_NOT_READY);
+            return FALSE;
+        }
+        total = disk->total;
+        available = free = disk->free;
+    }
+    if (freeBytesAvailableToCaller != nullptr) *freeBytesAvailableToCaller = available;
+    if (totalBytes != nullptr) *totalBytes = total;
+    if (totalFreeBytes != nullptr) *totalFreeBytes = free;
     return TRUE;
 }
 

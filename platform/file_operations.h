@@ -24,7 +24,8 @@ BOOL CreateDirectoryW(std::wstring_view path);
 // Free space of the file system that holds the folder (statvfs): bytes available to the caller,
 // total bytes, free bytes. Any pointer may be null. Linux has no drive letters: pass the folder
 // itself (an empty name means the current folder, as a null root means the current drive on
-// Windows).
+// Windows). Under the disk simulation (platform/simulated_disk.h) the figures are the simulated
+// ones, and an unreadable simulation file fails the query with ERROR_NOT_READY.
 BOOL GetDiskFreeSpaceExW(std::wstring_view folder, std::uint64_t* freeBytesAvailableToCaller,
                          std::uint64_t* totalBytes, std::uint64_t* totalFreeBytes);
 

@@ -171,6 +171,46 @@ TEST_F(FileServicesTest, CopyCreateFolderAndFreeSpace) {
     EXPECT_FALSE(GetDiskFreeSpaceExW(sandbox.Wide("missing"), &avail, nullptr, nullptr));
 }
 
+TEST_F(FileServicesTest, FreeSpaceOfTheSimulatedDiskFollowsTheFolderContents) {
+    ASSERT_TRUE(CreateDirectoryW(sandbox.Wide("rec")));
+    Make("rec/a-1.ts", std::string(1000, 'x'));
+    Make("disk", "5000\n");
+    ::setenv("ORVANDEL_SIM_DISK", sandbox.Native("disk").c_str(), 1);
+    std::uint64_t avail = 0, total = 0, free = 0;
+    EXPECT_TRUE(GetDiskFreeSpaceExW(sandbox.Wide("rec"), &avail, &total, &free));
+    EXPECT_EQ(avail, 4000u);
+    EXPECT_EQ(free, 4000u);
+    EXPECT_EQ(total, 5000u);
+    // Files come and go, the figure is rewritten while the simulation runs.
+    std::filesystem::resize_file(sandbox.Native("rec/a-1.ts"), 7000);
+    EXPECT_TRUE(GetDiskFreeSpaceExW(sandbox.Wide("rec"), &avail, nullptr, nullptr));
+    EXPECT_EQ(avail, 0u);
+    Make("disk", "9000");
+    EXPECT_TRUE(GetDiskFreeSpaceExW(sandbox.Wide("rec"), &avail, nullptr, nullptr));
+    EXPECT_EQ(avail, 2000u);
+    EXPECT_FALSE(GetDiskFreeSpaceExW(sandbox.Wide("missing"), &avail, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    Make("disk", "lots");
+    EXPECT_FALSE(GetDiskFreeSpaceExW(sandbox.Wide("rec"), &avail, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_READY);
+    ::unsetenv("ORVANDEL_SIM_DISK");
+}
+
+TEST_F(FileServicesTest, OpeningAFifoNeverWaitsForItsOtherEnd) {
+    ASSERT_EQ(::mkfifo(sandbox.Native("pipe").c_str(), 0600), 0);
+    FileHandle reader = CreateFileW(sandbox.Wide("pipe"), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    ASSERT_TRUE(reader.IsValid());
+    EXPECT_FALSE(reader.IsRegularFile());
+    FileHandle file = CreateFileW(sandbox.Wide("a.txt"), GENERIC_WRITE, 0, CREATE_ALWAYS);
+    EXPECT_TRUE(file.IsRegularFile());
+    // Without a writer the FIFO reads as the end of data.
+    char byte = 0;
+    DWORD got = 1;
+    EXPECT_TRUE(reader.Read(&byte, 1, &got));
+    EXPECT_EQ(got, 0u);
+}
+
 TEST_F(FileServicesTest, AtomicReplacementKeepsModeAndLeavesNothingBehind) {
     Make("Program.txt", "old");
     ::chmod(sandbox.Native("Program.txt").c_str(), 0600);

@@ -28,6 +28,7 @@ class Sandbox {
         ::setenv("ORVANDEL_NAMESPACE", ("sandbox" + std::to_string(::getpid())).c_str(), 1);
         ::unsetenv("ORVANDEL_SIM_POWER");
         ::unsetenv("ORVANDEL_SIM_CLOCK");
+        ::unsetenv("ORVANDEL_SIM_DISK");
         // The test process itself runs on the real clock, even when a test later sets
         // ORVANDEL_SIM_CLOCK for the helpers it starts.
         platform::Clock::Instance();

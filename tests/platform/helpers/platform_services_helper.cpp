@@ -1,8 +1,9 @@
 // The other process of the platform tests. Usage: platform_services_helper <command> [args...]
 //   ini-write <file> <section> <key prefix> <count>   writes <prefix>0..<count-1>
 //   reg-write <key> <value prefix> <count>            writes REG_DWORD values 0..count-1
-//   hold-file <file> <flag>   opens the file for writing (others may read) and keeps it until
-//                             the file <flag> exists (at most 20 s)
+//   hold-file <file> <flag> [<ready>]   opens the file for writing (others may read), creates
+//                             <ready> once it is open and keeps it until the file <flag> exists
+//                             (at most 20 s)
 //   clock-sample <file>       appends "<real ns> <local FILETIME>" taken at one instant
 //   set-clock <FILETIME>      SetLocalTime
 //   sleep <ms>                Sleep on the clock, then exits
@@ -54,9 +55,10 @@ int RegWrite(char** a) {
     return 0;
 }
 
-int HoldFile(char** a) {
+int HoldFile(char** a, int n) {
     FileHandle file = CreateFileW(W(a[0]), GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
     if (!file.IsValid()) return 1;
+    if (n > 2) std::ofstream{a[2]};
     for (int i = 0; i < 4000 && !std::filesystem::exists(a[1]); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return 0;
@@ -97,7 +99,7 @@ int main(int argc, char** argv) {
     const int n = argc - 2;
     if (command == "ini-write" && n == 4) return IniWrite(a);
     if (command == "reg-write" && n == 3) return RegWrite(a);
-    if (command == "hold-file" && n == 2) return HoldFile(a);
+    if (command == "hold-file" && (n == 2 || n == 3)) return HoldFile(a, n);
     if (command == "clock-sample" && n == 1) return ClockSample(a);
     if (command == "set-clock" && n == 1) return SetClock(a);
     if (command == "sleep" && n == 1) {
