@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -105,13 +104,7 @@ class SimulatedClockTest : public ::testing::Test {
         setting = FormatSimClockSetting(start, rate);
         ::setenv("ORVANDEL_SIM_CLOCK", setting.c_str(), 1);
     }
-    std::vector<std::string> Samples() const {
-        std::ifstream in(sandbox.Native("samples"));
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
+    std::vector<std::string> Samples() const { return sandbox.Lines("samples"); }
 
     test_support::Sandbox sandbox;
     std::string setting;

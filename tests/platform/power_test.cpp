@@ -6,7 +6,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -32,13 +31,7 @@ class PowerTest : public ::testing::Test {
     }
     void TearDown() override { ::unsetenv("ORVANDEL_SIM_POWER"); }
 
-    std::vector<std::string> Lines() const {
-        std::ifstream in(sandbox.Native("power.log"));
-        std::vector<std::string> out;
-        for (std::string line; std::getline(in, line);)
-            out.push_back(line);
-        return out;
-    }
+    std::vector<std::string> Lines() const { return sandbox.Lines("power.log"); }
     // The requests of the simulation file, without their time stamps.
     std::vector<std::string> Requests() const {
         std::vector<std::string> out;

@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/known_folders.h"
@@ -44,6 +46,15 @@ class Sandbox {
     std::filesystem::path Native(const std::string& name) const { return root_ / "work" / name; }
     std::wstring Wide(const std::string& name) const {
         return platform::FromNativePath(Native(name).native());
+    }
+
+    // The lines of a file of the work folder (none when it is missing).
+    std::vector<std::string> Lines(const std::string& name) const {
+        std::ifstream in(Native(name));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
     }
 
   private:

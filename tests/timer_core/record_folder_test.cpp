@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,13 +40,7 @@ class RecordFolderTest : public ::testing::Test {
     bool Exists(const std::string& name) const {
         return std::filesystem::exists(sandbox.Native("rec/" + name));
     }
-    std::vector<std::string> DebugLines() const {
-        std::ifstream in(sandbox.Native("debug.log"));
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
+    std::vector<std::string> DebugLines() const { return sandbox.Lines("debug.log"); }
     RecordFolder Scanned() const {
         RecordFolder folder;
         folder.SetPath(sandbox.Wide("rec"));
