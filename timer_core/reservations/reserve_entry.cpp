@@ -11,4 +11,14 @@ std::wstring StartKey(const platform::SYSTEMTIME& start) {
     return key;
 }
 
+int IsTimePast(const platform::SYSTEMTIME& now, const platform::SYSTEMTIME& start) {
+    platform::FILETIME nowTime;
+    platform::FILETIME startTime;
+    if (!platform::SystemTimeToFileTime(&now, &nowTime) ||
+        !platform::SystemTimeToFileTime(&start, &startTime)) {
+        return 0;
+    }
+    return platform::FileTimeToU64(startTime) < platform::FileTimeToU64(nowTime) ? 1 : 0;
+}
+
 }  // namespace timer_core

@@ -25,9 +25,10 @@ struct ReserveEntry {
     std::uint8_t priority = 1;  // 1 to 5, larger wins
     std::uint8_t follow = 1;    // 1 = follow the broadcaster's programme information
     std::wstring resultText;
-    std::int32_t postponed = 0;  // run time only: the start was moved behind the preceding programme
-    std::int32_t id = 0;         // 0 = not yet numbered
-    std::int32_t assigned = 0;   // run time only: a record-thread slot holds it
+    // Run time only: the start was moved behind the preceding programme.
+    std::int32_t postponed = 0;
+    std::int32_t id = 0;        // 0 = not yet numbered
+    std::int32_t assigned = 0;  // run time only: a record-thread slot holds it
 
     // Copies every field of `other`, the run-time flags and the ID included.
     void CopyFrom(const ReserveEntry& other) { *this = other; }
@@ -40,5 +41,9 @@ struct ReserveEntry {
 
 // "%04d%02d%02d%02d%02d" of a start: text order is time order to the minute.
 std::wstring StartKey(const platform::SYSTEMTIME& start);
+
+// 1 when `start` lies strictly before `now` (both local wall time), else 0. A time that is no
+// valid date (a hand-edited Program.txt may hold one) is never past.
+int IsTimePast(const platform::SYSTEMTIME& now, const platform::SYSTEMTIME& start);
 
 }  // namespace timer_core

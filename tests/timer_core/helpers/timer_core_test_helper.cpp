@@ -1,0 +1,33 @@
+// The other program instance of the reservation-file tests. Usage:
+//   timer_core_test_helper append <Program.txt> <first> <count>
+// hands over `count` reservations one at a time as a second instance does (load the file into a
+// store of its own, add the reservation unnumbered, save), printing "appended <n>" after each
+// and "done" at the end.
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#include "platform/utf8.h"
+#include "tests/timer_core/reservation_samples.h"
+#include "timer_core/reservations/reserve_list.h"
+
+namespace {
+
+int Append(const std::wstring& path, int first, int count) {
+    for (int n = first; n < first + count; ++n) {
+        timer_core::ReserveList store;
+        if (!store.LoadProgramFile(path)) return 1;
+        const timer_core::ReserveEntry entry = reservation_samples::HandedOver(n);
+        if (!store.Add(&entry, 1) || !store.SaveProgramFile(path)) return 1;
+        std::cout << "appended " << n << std::endl;
+    }
+    std::cout << "done" << std::endl;
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 5 || std::string(argv[1]) != "append") return 2;
+    return Append(platform::Utf8ToWide(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+}

@@ -1,0 +1,114 @@
+// The reservation store: every ReserveEntry under three indexes, and Program.txt, the file it
+// lives in between runs.
+//   start index: start key -> record, equal keys in insertion order; owns the records and gives
+//                the order of the list window, of the scheduler's walk and of the file;
+//   ID index:    ID -> record, every record whose ID is not 0;
+//   programme index: (service id << 16) | event id -> record, the already-reserved test.
+// A plain single-threaded store: the TimerManager serialises every use of it.
+//
+// Program.txt is also how a second program instance hands a reservation to the running one: it
+// adds the reservation unnumbered (Add mode 1) and saves, which appends a line with ID 0; the
+// running instance numbers such lines when it merges or loads the file. No save may lose such a
+// line, whoever saves and in whichever order:
+//   - a save by the running instance keeps the file's ID-0 lines that this store has not read
+//     in itself (by load or merge), so that a later merge still finds them;
+//   - a save by a store that holds unnumbered records only appends those to the file as it is,
+//     leaving every other line to the running instance, which alone numbers them.
+// Every save takes the file's lock and replaces the file whole and atomically; one that cannot
+// write leaves the file and the store as they were.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <ranges>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "timer_core/reservations/reserve_entry.h"
+
+namespace timer_core {
+
+class ReserveList {
+  public:
+    ReserveList() = default;
+    ~ReserveList() = default;
+    ReserveList(const ReserveList&) = delete;
+    ReserveList& operator=(const ReserveList&) = delete;
+
+    // Deletes every record.
+    void Clear();
+
+    // Replaces the store with the file's reservations, numbered 1..N in file order, their channel
+    // values refreshed from <Documents>/Orvandel/ChSet.txt (by channel name, when it is listed).
+    // 1 loaded (an empty file too); 0 for an empty path (the store is left alone) or a file that
+    // cannot be read (the store is then empty).
+    int LoadProgramFile(std::wstring_view path);
+
+    // One line of Program.txt (Shift-JIS) into `entry`: 1, or 0 when the line is rejected.
+    static int ParseLine(std::string_view line, ReserveEntry* entry);
+
+    // Adds the file's ID-0 lines, numbered on from the largest ID in use; other lines, and ID-0
+    // lines this store took in before and has not saved over yet, are left alone. 1 done (an
+    // empty file too), 0 for an empty path or a file that cannot be read.
+    int MergeNewFromProgramFile(std::wstring_view path);
+
+    // Writes the store to the file in start order (see above for the lines of other writers).
+    // 1 written, 0 for an empty path or a file that cannot be written.
+    int SaveProgramFile(std::wstring_view path);
+
+    // Null entry: 0. An entry with an ID updates the stored record of that ID (0 when unknown);
+    // the start index is not touched (a caller that moved the start calls RekeyById). An entry
+    // with ID 0 is added as a copy with its run-time fields cleared: mode 1 leaves it unnumbered
+    // (the second instance's hand-over), any other mode gives it the next free ID. The caller
+    // keeps its entry.
+    int Add(const ReserveEntry* entry, int mode);
+
+    // Removes and deletes the record of that ID; 0 when unknown.
+    int Remove(std::int32_t id);
+
+    // Files the first record (in start order) that has this ID under the start key of its
+    // current start, behind the records already there. Always 1.
+    int RekeyById(std::int32_t id);
+
+    std::size_t Count() const { return byStart_.size(); }
+
+    // The record at that position in start order (a walk), or null beyond the end.
+    ReserveEntry* At(std::size_t index) const;
+
+    // The record with that ID, or null.
+    ReserveEntry* FindById(std::int32_t id) const;
+
+    // Whether a reservation of this programme ((service id << 16) | event id) is stored.
+    bool ContainsProgramKey(std::uint32_t programKey) const {
+        return byProgram_.contains(programKey);
+    }
+
+    // The records in start order. Adding, removing or re-keying invalidates the range.
+    auto Entries() const {
+        return byStart_ | std::views::transform(
+                              [](const auto& item) -> ReserveEntry& { return *item.second; });
+    }
+
+  private:
+    using StartIndex = std::multimap<std::wstring, std::unique_ptr<ReserveEntry>>;
+
+    void Insert(std::unique_ptr<ReserveEntry> entry);
+    std::int32_t NextId() const;
+    void EraseFromProgramIndex(const ReserveEntry* entry, std::uint32_t programKey);
+    int RewriteProgramFile(std::wstring_view path);
+    int AppendUnnumbered(std::wstring_view path);
+
+    StartIndex byStart_;
+    std::map<std::int32_t, ReserveEntry*> byId_;
+    std::multimap<std::uint32_t, ReserveEntry*> byProgram_;
+    // ID-0 lines of the file (as read) that the last load or later merges took in; the file
+    // still holds them until this store's next save.
+    std::multiset<std::string> takenUnnumbered_;
+    // Unnumbered records of this store that a save has already appended to the file.
+    std::set<const ReserveEntry*> handedOver_;
+};
+
+}  // namespace timer_core
