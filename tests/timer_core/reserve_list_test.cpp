@@ -50,6 +50,8 @@ TEST(ReserveListTest, AddNumbersNewEntriesAndUpdatesKnownOnes) {
     EXPECT_EQ(store.Add(&update, 0), 1);
     EXPECT_EQ(first->title, L"夜のニュース（延長）");
     EXPECT_EQ(first->durationMinutes, 45u);
+    EXPECT_EQ(store.Add(first, 0), 1);  // the reservation dialog passes the record itself
+    EXPECT_EQ(first->durationMinutes, 45u);
     update.id = 42;
     EXPECT_EQ(store.Add(&update, 0), 0);
     EXPECT_EQ(store.Count(), 3u);

@@ -22,7 +22,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <ranges>
 #include <set>
 #include <string>
 #include <string_view>
@@ -86,11 +85,10 @@ class ReserveList {
         return byProgram_.contains(programKey);
     }
 
-    // The records in start order. Adding, removing or re-keying invalidates the range.
-    auto Entries() const {
-        return byStart_ | std::views::transform(
-                              [](const auto& item) -> ReserveEntry& { return *item.second; });
-    }
+    // The records in start order (for (ReserveEntry& entry : store.Entries())). Adding,
+    // removing or re-keying a record invalidates the iterators.
+    class EntryRange;
+    EntryRange Entries() const;
 
   private:
     using StartIndex = std::multimap<std::wstring, std::unique_ptr<ReserveEntry>>;
@@ -110,5 +108,34 @@ class ReserveList {
     // Unnumbered records of this store that a save has already appended to the file.
     std::set<const ReserveEntry*> handedOver_;
 };
+
+class ReserveList::EntryRange {
+  public:
+    class Iterator {
+      public:
+        explicit Iterator(StartIndex::const_iterator at) : at_(at) {}
+        ReserveEntry& operator*() const { return *at_->second; }
+        ReserveEntry* operator->() const { return at_->second.get(); }
+        Iterator& operator++() {
+            ++at_;
+            return *this;
+        }
+        bool operator==(const Iterator& other) const = default;
+
+      private:
+        StartIndex::const_iterator at_;
+    };
+
+    explicit EntryRange(const StartIndex& index) : index_(index) {}
+    Iterator begin() const { return Iterator(index_.begin()); }
+    Iterator end() const { return Iterator(index_.end()); }
+
+  private:
+    const StartIndex& index_;
+};
+
+inline ReserveList::EntryRange ReserveList::Entries() const {
+    return EntryRange(byStart_);
+}
 
 }  // namespace timer_core
