@@ -194,7 +194,8 @@ TEST_F(ProgramFileWritersTest, HandOverBetweenMergeAndSaveSurvivesTheSave) {
     HandOver(2);
     ASSERT_EQ(running_.SaveProgramFile(ProgramPath()), 1);
     EXPECT_EQ(CountInFile(HandedOver(1).title), 1);
-    const auto unnumbered = UnnumberedLines(ReadProgram());
+    const std::string file = ReadProgram();
+    const auto unnumbered = UnnumberedLines(file);
     ASSERT_EQ(unnumbered.size(), 1u);
     EXPECT_NE(unnumbered[0].find(Sjis(HandedOver(2).title)), std::string_view::npos);
 }

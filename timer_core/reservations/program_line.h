@@ -19,7 +19,8 @@ namespace timer_core {
 inline constexpr wchar_t kMissedStartText[] =
     L"録画失敗（開始時間にPCが立ち上がっていなかった可能性があります）";
 
-// The lines of a file's text that may hold a reservation: not a comment, at least one TAB.
+// The lines of a file's text (views into it) that may hold a reservation: not a comment, at
+// least one TAB.
 std::vector<std::string_view> ReservationLines(std::string_view text);
 
 // Fills `entry` from one line: 1, or 0 for an empty line or one that lacks a column or the "/"
@@ -32,8 +33,8 @@ int ParseProgramLine(std::string_view line, const platform::SYSTEMTIME& now, Res
 // column for column.
 std::string FormatProgramLine(const ReserveEntry& entry);
 
-// The lines of the text that parse as reservations with ID 0: lines another program instance
-// appended and that the running instance has not yet numbered.
+// The lines of the text (views into it) that parse as reservations with ID 0: lines another
+// program instance appended and that the running instance has not yet numbered.
 std::vector<std::string_view> UnnumberedLines(std::string_view text);
 
 }  // namespace timer_core
