@@ -127,6 +127,22 @@ TEST_F(ProgramFileWritersTest, SaveThatCannotWriteLeavesFileAndStore) {
     EXPECT_EQ(UnnumberedInFile(), 0);
 }
 
+TEST_F(ProgramFileWritersTest, KillDuringSaveLeavesTheOldOrTheNewFile) {
+    std::string versions[2];
+    for (int version = 0; version < 2; ++version) {
+        ReserveList store;
+        reservation_samples::FillVersion(store, version);
+        ASSERT_EQ(store.SaveProgramFile(ProgramPath()), 1);
+        versions[version] = ReadProgram();
+    }
+    test_support::HelperProcess writer(TIMER_CORE_TEST_HELPER,
+                                       {"save-forever", sandbox_.Native("Program.txt").string()});
+    ASSERT_TRUE(writer.Expect("saved"));
+    writer.Kill();
+    const std::string left = ReadProgram();
+    EXPECT_TRUE(left == versions[0] || left == versions[1]) << left.size() << " bytes";
+}
+
 TEST_F(ProgramFileWritersTest, HandOverThatFailsToWriteIsAppendedByTheNextSave) {
     ReserveList second;
     WriteProgram("");

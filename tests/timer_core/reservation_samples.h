@@ -4,20 +4,17 @@
 #include <cstdint>
 #include <string>
 
+#include "broadcast_sim/time_builder.h"
 #include "platform/code_page.h"
 #include "platform/system_time.h"
 #include "timer_core/reservations/reserve_entry.h"
+#include "timer_core/reservations/reserve_list.h"
 
 namespace reservation_samples {
 
+// A local wall time (the shared builder of the synthetic broadcasts makes the same record).
 inline platform::SYSTEMTIME At(int year, int month, int day, int hour, int minute) {
-    platform::SYSTEMTIME t;
-    t.wYear = static_cast<platform::WORD>(year);
-    t.wMonth = static_cast<platform::WORD>(month);
-    t.wDay = static_cast<platform::WORD>(day);
-    t.wHour = static_cast<platform::WORD>(hour);
-    t.wMinute = static_cast<platform::WORD>(minute);
-    return t;
+    return broadcast_sim::JstTime(year, month, day, hour, minute);
 }
 
 inline timer_core::ReserveEntry Entry(const std::wstring& title, const platform::SYSTEMTIME& start,
@@ -43,6 +40,17 @@ inline timer_core::ReserveEntry HandedOver(int n) {
     entry.channelValue = 0x4010;
     entry.serviceId = 0x0410;
     return entry;
+}
+
+// One of two versions of a long reservation list (all numbered), for saves that are cut short.
+inline void FillVersion(timer_core::ReserveList& store, int version) {
+    store.Clear();
+    for (int n = 0; n < 2000; ++n) {
+        const timer_core::ReserveEntry entry =
+            Entry(L"版" + std::to_wstring(version) + L"の番組" + std::to_wstring(n),
+                  At(2090, 1 + n / 28 % 12, 1 + n % 28, n % 24, 0), static_cast<std::uint16_t>(n));
+        store.Add(&entry, 0);
+    }
 }
 
 inline std::string Sjis(std::wstring_view text) {

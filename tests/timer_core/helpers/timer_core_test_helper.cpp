@@ -3,6 +3,8 @@
 // hands over `count` reservations one at a time as a second instance does (load the file into a
 // store of its own, add the reservation unnumbered, save), printing "appended <n>" after each
 // and "done" at the end.
+//   timer_core_test_helper save-forever <Program.txt>
+// saves two versions of a long list by turns until it is killed.
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -25,9 +27,22 @@ int Append(const std::wstring& path, int first, int count) {
     return 0;
 }
 
+// Saves the two versions of a long list by turns until it is killed; "saved" after the first.
+int SaveForever(const std::wstring& path) {
+    timer_core::ReserveList store;
+    for (int round = 0;; ++round) {
+        reservation_samples::FillVersion(store, round % 2);
+        if (!store.SaveProgramFile(path)) return 1;
+        if (round == 0) std::cout << "saved" << std::endl;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5 || std::string(argv[1]) != "append") return 2;
-    return Append(platform::Utf8ToWide(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    const std::string mode = argc > 2 ? argv[1] : "";
+    if (mode == "append" && argc == 5)
+        return Append(platform::Utf8ToWide(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    if (mode == "save-forever" && argc == 3) return SaveForever(platform::Utf8ToWide(argv[2]));
+    return 2;
 }
