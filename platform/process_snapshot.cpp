@@ -1,6 +1,7 @@
 #include "platform/process_snapshot.h"
 
 #include <dirent.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <sstream>
 
 #include "platform/paths.h"
+#include "platform/runtime_folder.h"
 #include "platform/text_case.h"
 
 namespace platform {
@@ -50,6 +52,19 @@ std::wstring ImageNameOf(const std::string& procDir, const std::string& shortNam
     return FromNativePath(exe.substr(exe.rfind('/') + 1));
 }
 
+// The namespace a process was started in: ORVANDEL_NAMESPACE of its environment. A process whose
+// environment cannot be read (another user's) is in no namespace, as is one without the variable.
+std::string NamespaceOfProcess(const std::string& procDir) {
+    std::ifstream in(procDir + "/environ", std::ios::binary);
+    constexpr std::string_view kVariable = "ORVANDEL_NAMESPACE=";
+    for (std::string entry; std::getline(in, entry, '\0');) {
+        if (entry.starts_with(kVariable)) {
+            return NamespaceFromValue(std::string_view(entry).substr(kVariable.size()));
+        }
+    }
+    return {};
+}
+
 std::wstring_view WithoutExe(std::wstring_view name) {
     return EndsWithNoCase(name, kExe) ? name.substr(0, name.size() - kExe.size()) : name;
 }
@@ -57,6 +72,9 @@ std::wstring_view WithoutExe(std::wstring_view name) {
 }  // namespace
 
 std::vector<ProcessEntry> TakeProcessSnapshot() {
+    // The calling process may have set its namespace after it started: it always belongs.
+    const std::string ownNamespace = CurrentNamespace();
+    const unsigned long self = static_cast<unsigned long>(::getpid());
     std::vector<ProcessEntry> entries;
     DIR* proc = ::opendir("/proc");
     if (proc == nullptr) return entries;
@@ -67,6 +85,7 @@ std::vector<ProcessEntry> TakeProcessSnapshot() {
         const std::string dir = std::string("/proc/") + entry->d_name;
         const auto stat = ReadStat(dir);
         if (!stat || stat->state == 'Z' || stat->state == 'X') continue;
+        if (pid != self && NamespaceOfProcess(dir) != ownNamespace) continue;
         entries.push_back(
             ProcessEntry{static_cast<DWORD>(pid), stat->parent, ImageNameOf(dir, stat->shortName)});
     }

@@ -17,8 +17,11 @@ struct ProcessEntry {
     std::wstring imageName;
 };
 
-// Every live process in ascending id order. Processes that have ended but are not reaped yet
-// (zombies) are left out: to the system they no longer exist.
+// Every live process of the caller's ORVANDEL_NAMESPACE in ascending id order: as with windows and
+// named objects, the processes that another namespace started (a test world beside this one) are
+// not seen, and a program without a namespace sees those started without one. The caller itself
+// is always in. Processes that have ended but are not reaped yet (zombies) are left out: to the
+// system they no longer exist.
 std::vector<ProcessEntry> TakeProcessSnapshot();
 
 // Image names compare without regard to case and without a trailing ".exe", so the system's

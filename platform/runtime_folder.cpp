@@ -9,19 +9,6 @@
 namespace platform {
 namespace {
 
-// Keeps only characters that are safe in a file name, so a namespace can never leave the folder.
-std::string SanitizedNamespace(const char* raw) {
-    std::string out;
-    for (const char* p = raw; *p != '\0'; ++p) {
-        const char c = *p;
-        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                          (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
-        out.push_back(safe ? c : '_');
-    }
-    if (out == "." || out == "..") out = "_";
-    return out;
-}
-
 void MakePrivateFolder(const std::filesystem::path& path) {
     std::error_code ec;
     std::filesystem::create_directories(path, ec);
@@ -30,9 +17,21 @@ void MakePrivateFolder(const std::filesystem::path& path) {
 
 }  // namespace
 
+// Keeps only characters that are safe in a file name, so a namespace can never leave the folder.
+std::string NamespaceFromValue(std::string_view value) {
+    std::string out;
+    for (const char c : value) {
+        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
+        out.push_back(safe ? c : '_');
+    }
+    if (out == "." || out == "..") out = "_";
+    return out;
+}
+
 std::string CurrentNamespace() {
     const char* ns = std::getenv("ORVANDEL_NAMESPACE");
-    return ns == nullptr ? std::string() : SanitizedNamespace(ns);
+    return ns == nullptr ? std::string() : NamespaceFromValue(ns);
 }
 
 std::filesystem::path RuntimeFolder() {

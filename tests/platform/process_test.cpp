@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -131,6 +132,24 @@ TEST_F(ProcessTest, SnapshotsNameProcessesAndCompareImagesWithoutCaseOrExe) {
     }
     EXPECT_TRUE(self);
     EXPECT_EQ(WaitForProcess(0x7FFFFFF0, 0), WAIT_OBJECT_0);  // no such process
+}
+
+TEST_F(ProcessTest, SnapshotsSeeOnlyTheProcessesOfTheirOwnNamespace) {
+    const DWORD mine = test_support::StartServicesHelper(L"sleep 20000");
+    const std::string own = std::getenv("ORVANDEL_NAMESPACE");
+    ::setenv("ORVANDEL_NAMESPACE", (own + "-beside").c_str(), 1);
+    const DWORD beside = test_support::StartServicesHelper(L"sleep 20000");
+    ::setenv("ORVANDEL_NAMESPACE", own.c_str(), 1);
+    ASSERT_NE(mine, 0u);
+    ASSERT_NE(beside, 0u);
+    EXPECT_TRUE(InSnapshot(mine));
+    EXPECT_FALSE(InSnapshot(beside));
+    // This process started without the namespace it has set since.
+    EXPECT_TRUE(InSnapshot(GetCurrentProcessId()));
+    for (const DWORD pid : {mine, beside}) {
+        EXPECT_TRUE(TerminateProcess(pid, 1));
+        EXPECT_EQ(WaitForProcess(pid, 10000), WAIT_OBJECT_0);
+    }
 }
 
 TEST_F(ProcessTest, ShellOpenRunsExecutablesAndHandsDocumentsToXdgOpen) {
