@@ -24,7 +24,7 @@
 #include "platform/paths.h"
 #include "platform/utf8.h"
 #include "shared/ch_set2_file.h"
-#include "shared/window_message_ids.h"
+#include "shared/plugin_posts.h"
 
 namespace {
 
@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "viewer %d did not start its plug-in\n", device);
             return 1;
         }
-        session.PostToPlugin(shared::WM_CAPTURE_START);
+        shared::PostPluginStartCapture(session.Pid());
     }
     std::printf("Collecting EPG data on the simulated clock (%.0fx) ...\n", rate);
     const bool finished = WaitForCollections(sessions);

@@ -1,6 +1,7 @@
 // One FriioView process driven from outside as the timer drives it: started on a device, its
-// plug-in window found through the plug-in's PostHwnd object, messages posted to that window,
-// the capture Status read, and the viewer closed again.
+// plug-in window found through the plug-in's PostHwnd object, the capture Status read, and the
+// viewer closed again. Messages to the plug-in go through the timer's own posting operations
+// (shared/plugin_posts.h) with Pid().
 #pragma once
 
 #include <cstdint>
@@ -24,8 +25,6 @@ class ViewerSession {
 
     // Waits (real milliseconds) until the plug-in has published its window; 0 on time-out.
     platform::HWND WaitForPluginWindow(int timeoutMs);
-    bool PostToPlugin(platform::UINT message, platform::WPARAM wParam = 0,
-                      platform::LPARAM lParam = 0);
     // The viewer's own main window ("Friio HDTV Player" of this process); 0 when not found.
     platform::HWND ViewerWindow() const;
     bool PostToViewer(platform::UINT message, platform::WPARAM wParam = 0,
@@ -41,7 +40,6 @@ class ViewerSession {
     bool HasEnded() const;
 
     platform::DWORD pid_ = 0;
-    platform::HWND plugin_ = 0;
 };
 
 }  // namespace capture_tools

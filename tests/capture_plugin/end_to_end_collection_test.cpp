@@ -20,6 +20,7 @@
 #include "capture_plugin/tools/viewer_session.h"
 #include "platform/code_page.h"
 #include "platform/paths.h"
+#include "shared/plugin_posts.h"
 #include "shared/window_message_ids.h"
 #include "tests/capture_plugin/plugin_test_support.h"
 
@@ -151,7 +152,7 @@ class EndToEndCollectionTest : public ::testing::Test {
 };
 
 TEST_F(EndToEndCollectionTest, CollectsEveryChannelAndARecordingEndsTheNextCollection) {
-    session_.PostToPlugin(shared::WM_CAPTURE_START);
+    ASSERT_EQ(shared::PostPluginStartCapture(session_.Pid()), 1);
     const auto statuses = StatusesUntil(3, 60000);
     // 0 from the worker's start may still be seen first.
     std::vector<std::int32_t> collection = statuses;
@@ -173,7 +174,7 @@ TEST_F(EndToEndCollectionTest, CollectsEveryChannelAndARecordingEndsTheNextColle
                                        L"局24a\t24\t1040\t32560\r\n"));
 
     // A second collection; the viewer starts recording in the middle of it.
-    session_.PostToPlugin(shared::WM_CAPTURE_START);
+    ASSERT_EQ(shared::PostPluginStartCapture(session_.Pid()), 1);
     ASSERT_EQ(StatusesUntil(1, 20000).back(), 1);
     ASSERT_TRUE(session_.PostToViewer(shared::WM_HOST_REC_START, shared::kHostRecStartFlag | 30));
     EXPECT_EQ(StatusesUntil(0, 20000).back(), 0);

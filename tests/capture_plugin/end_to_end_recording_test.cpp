@@ -23,10 +23,10 @@
 #include "platform/paths.h"
 #include "platform/private_profile.h"
 #include "platform/registry.h"
+#include "shared/plugin_posts.h"
 #include "shared/shared_memory_block.h"
 #include "shared/shared_memory_names.h"
 #include "shared/shared_memory_readers.h"
-#include "shared/window_message_ids.h"
 #include "tests/capture_plugin/plugin_test_support.h"
 #include "tests/capture_plugin/window_parts_environment.h"
 
@@ -200,8 +200,8 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
     // A one-minute recording with a margin of 5 s, its programme text, then 2 minutes.
     const std::wstring name = L"夜の番組 19時.ts";
     Publish(name, 1, 5);
-    ASSERT_TRUE(session_.PostToPlugin(shared::WM_PLUGIN_REC_START, kChannel, kService));
-    ASSERT_TRUE(session_.PostToPlugin(shared::WM_PLUGIN_WRITE_PROGRAM_TEXT));
+    ASSERT_EQ(shared::PostPluginStartRec(session_.Pid(), kChannel, kService), 1);
+    ASSERT_EQ(shared::PostPluginRequestProgramText(session_.Pid()), 1);
     const fs::path recording = recordings_ / platform::ToNativePath(name);
     const fs::path log = recordings_ / platform::ToNativePath(name + L".err");
     const fs::path program = recordings_ / platform::ToNativePath(name + L".program.txt");
@@ -214,7 +214,7 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
                   0),
               0u);
     ASSERT_TRUE(plugin_test::WaitUntil([&] { return SizeOf(log) > 0; }, RealMs(30) + 5000));
-    ASSERT_TRUE(session_.PostToPlugin(shared::WM_PLUGIN_REC_LENGTH, 2, 5));
+    ASSERT_EQ(shared::PostPluginUpdateRecLength(session_.Pid(), 2, 5), 1);
 
     // Still recording past the first minute; stopped by the viewer after two.
     const int stoppedAt = WaitUntilStopped(recording, 10, RealMs(200) + 10000);
@@ -223,7 +223,7 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
     EXPECT_LE(stoppedAt - started, 135);
 
     // The error log: the first line at once, then one line per tick as the counts change.
-    ASSERT_TRUE(session_.PostToPlugin(shared::WM_PLUGIN_REC_STOP));
+    ASSERT_EQ(shared::PostPluginStopRec(session_.Pid()), 1);
     const int logged = ViewerMinuteSecond() - started;
     std::this_thread::sleep_for(std::chrono::milliseconds(RealMs(20)));
     const std::string lines = plugin_test::ReadFile(log);
@@ -237,10 +237,10 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
     // A name with characters file names cannot hold: recorded under the sanitised name; its
     // side files would need the name as it is and are left out. 0x43E stops it.
     Publish(L"録画: 試験/2?.ts", 30, 5);
-    ASSERT_TRUE(session_.PostToPlugin(shared::WM_PLUGIN_REC_START, kChannel, kService));
+    ASSERT_EQ(shared::PostPluginStartRec(session_.Pid(), kChannel, kService), 1);
     const fs::path sanitised = recordings_ / platform::ToNativePath(L"録画： 試験／2？.ts");
     ASSERT_TRUE(plugin_test::WaitUntil([&] { return SizeOf(sanitised) > 0; }, 5000));
-    ASSERT_TRUE(session_.PostToPlugin(shared::WM_PLUGIN_REC_STOP));
+    ASSERT_EQ(shared::PostPluginStopRec(session_.Pid()), 1);
     EXPECT_GE(WaitUntilStopped(sanitised, 5, 10000), 0);
     EXPECT_EQ(std::distance(fs::directory_iterator(recordings_), fs::directory_iterator()), 4);
 
