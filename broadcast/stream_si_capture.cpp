@@ -2,13 +2,12 @@
 
 #include "broadcast/eit_event_records.h"
 #include "broadcast/si_tables.h"
-#include "platform/system_time.h"
 
 namespace broadcast {
 namespace {
 
-constexpr int kPidPat = 0x00, kPidNit = 0x10, kPidSdt = 0x11, kPidEit = 0x12, kPidTot = 0x14;
-constexpr std::uint8_t kTagTsInformation = 0xCD, kTagService = 0x48;
+constexpr int kPidNit = 0x10;
+constexpr std::uint8_t kTagTsInformation = 0xCD;
 
 // The first TS information descriptor of an entry whose name decodes to text.
 std::wstring TsNameOf(const NitTransportStreamEntry& entry) {
@@ -21,57 +20,26 @@ std::wstring TsNameOf(const NitTransportStreamEntry& entry) {
     return {};
 }
 
-// Type and name from the service descriptors: the first one whose name decodes ends the walk.
-void FillServiceRecord(const SdtServiceEntry& entry, ServiceRecord& record) {
-    for (const auto& d : entry.descriptors) {
-        if (!d || d->descriptor_tag != kTagService || !d->service) continue;
-        const ServiceDesc& service = *d->service;
-        record.serviceType = service.service_type;
-        std::wstring name =
-            DecodeAribField(service.service_name.get(), service.service_name_length);
-        if (!name.empty()) {
-            record.serviceName = std::move(name);
-            return;
-        }
-    }
+std::size_t SegmentsReceived(const EitTableMap& tables) {
+    std::size_t n = 0;
+    for (const auto& [id, table] : tables)
+        n += table->segments.size();
+    return n;
 }
 
 }  // namespace
 
-StreamSiCapture::~StreamSiCapture() {
-    // The tracking records go first; the assemblers and the TS name follow as members.
-    trackingMap_.clear();
-}
-
 void StreamSiCapture::Clear() {
-    trackingMap_.clear();
+    ClearTracking();
 }
 
-int StreamSiCapture::AddPacket(const std::uint8_t* packet) {
-    if (packet == nullptr) return 0;
-    struct Route {
-        int pid;
-        SectionAssembler StreamSiCapture::*assembler;
-        int (StreamSiCapture::*handler)();
-    };
-    static constexpr Route kRoutes[] = {
-        {kPidEit, &StreamSiCapture::eitAssembler_, &StreamSiCapture::OnEit},
-        {kPidSdt, &StreamSiCapture::sdtAssembler_, &StreamSiCapture::OnSdt},
-        {kPidTot, &StreamSiCapture::totAssembler_, &StreamSiCapture::OnTot},
-        {kPidPat, &StreamSiCapture::patAssembler_, &StreamSiCapture::OnPat},
-        {kPidNit, &StreamSiCapture::nitAssembler_, &StreamSiCapture::OnNit},
-    };
-    const int pid = ((packet[1] << 8) & 0x1FFF) | packet[2];
-    for (const Route& route : kRoutes) {
-        if (route.pid != pid) continue;
-        const int result = (this->*route.assembler).AddPacket(packet);
-        return result == 1 ? (this->*route.handler)() : result;
-    }
-    return 1;
+int StreamSiCapture::AddPacketOfOtherPid(int pid, const std::uint8_t* packet) {
+    if (pid != kPidNit) return 1;
+    return Assemble(nitAssembler_, packet, [this] { return OnNit(); });
 }
 
 int StreamSiCapture::OnPat() {
-    for (const auto& section : patAssembler_.published_sections()) {
+    for (const auto& section : PatSections()) {
         if (!section || !section->pat) continue;
         const PatSection& pat = *section->pat;
         if (pat.transport_stream_id == transportStreamId) continue;
@@ -95,43 +63,14 @@ int StreamSiCapture::OnNit() {
     return 1;
 }
 
-int StreamSiCapture::OnSdt() {
-    for (const auto& section : sdtAssembler_.published_sections()) {
-        if (!section || !section->sdt) continue;
-        const SdtSection& sdt = *section->sdt;
-        if (sdt.transport_stream_id != transportStreamId && otherTsMode == 0) continue;
-        for (const auto& entry : sdt.services) {
-            ServiceRecord record;
-            record.transportStreamId = sdt.transport_stream_id;
-            record.originalNetworkId = sdt.original_network_id;
-            record.serviceId = entry.service_id;
-            FillServiceRecord(entry, record);
-            if (store != nullptr) store->PutService(&record);
-        }
-    }
-    return 1;
-}
-
-int StreamSiCapture::OnTot() {
-    for (const auto& section : totAssembler_.published_sections()) {
-        if (!section) continue;
-        platform::SYSTEMTIME st;
-        if (section->tdt) {
-            const TdtSection& t = *section->tdt;
-            st = {t.year, t.month, 0, t.day, t.hour, t.minute, t.second, 0};
-        } else if (section->tot) {
-            const TotSection& t = *section->tot;
-            st = {t.year, t.month, 0, t.day, t.hour, t.minute, t.second, 0};
-        } else {
-            continue;
-        }
-        // A time that is no valid date keeps the previous one.
-        platform::FILETIME ft;
-        if (!platform::SystemTimeToFileTime(&st, &ft)) continue;
-        broadcastTime = platform::FileTimeToU64(ft);
-        broadcastHour = st.wHour;
-    }
-    return 1;
+// Every tracked service must have received, summed over the tables of each class, the segments
+// from the one on air to the end of the eight days: 64 less one per three hours gone today.
+int StreamSiCapture::OnEit() {
+    DispatchEitSections();
+    if (scheduleCollectionOff == 1 || broadcastTime == 0) return kScheduleIncomplete;
+    const std::size_t target = 64 - broadcastHour / 3;
+    return ScheduleVerdict(
+        [target](const EitTableMap& tables) { return SegmentsReceived(tables) == target; });
 }
 
 }  // namespace broadcast

@@ -10,9 +10,11 @@
 
 #include "broadcast/descriptor_record.h"
 #include "broadcast/section_list.h"
+#include "broadcast/si_capture_context.h"
 #include "broadcast/si_tables.h"
 #include "broadcast_sim/byte_writer.h"
 #include "broadcast_sim/section_builder.h"
+#include "broadcast_sim/si_packet_stream.h"
 
 namespace broadcast::test {
 
@@ -72,6 +74,20 @@ inline Bytes Concat(std::initializer_list<Bytes> parts) {
 inline std::string Text(const std::uint8_t* bytes, int count) {
     return bytes == nullptr ? std::string()
                             : std::string(reinterpret_cast<const char*>(bytes), count);
+}
+
+// Feeds the capture context what the stream holds so far; the result of every packet.
+inline std::vector<int> Feed(SiCaptureContext& capture, broadcast_sim::SiPacketStream& stream) {
+    std::vector<int> results;
+    for (const auto& packet : stream.Take())
+        results.push_back(capture.AddPacket(packet.data()));
+    return results;
+}
+
+// The result of the last packet fed; -1 when the stream held none.
+inline int FeedLast(SiCaptureContext& capture, broadcast_sim::SiPacketStream& stream) {
+    const auto results = Feed(capture, stream);
+    return results.empty() ? -1 : results.back();
 }
 
 }  // namespace broadcast::test

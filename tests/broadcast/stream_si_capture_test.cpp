@@ -29,17 +29,8 @@ class StreamSiCaptureTest : public ::testing::Test {
   protected:
     void SetUp() override { capture.store = &store; }
 
-    // Feeds what the stream holds so far; returns the result of every packet.
-    std::vector<int> Send() {
-        std::vector<int> results;
-        for (const auto& packet : stream.Take())
-            results.push_back(capture.AddPacket(packet.data()));
-        return results;
-    }
-    int SendLast() {
-        const auto results = Send();
-        return results.empty() ? -1 : results.back();
-    }
+    std::vector<int> Send() { return test::Feed(capture, stream); }
+    int SendLast() { return test::FeedLast(capture, stream); }
 
     void AddPat(std::uint16_t tsid, std::vector<sim::PatProgram> programs) {
         stream.Add(sim::kPidPat, sim::BuildPat({tsid, 0, true, 0x10, std::move(programs)}));

@@ -1,8 +1,8 @@
-// The EIT side of StreamSiCapture: present/following and schedule sections into the store, the
-// per-table and per-segment bookkeeping, and the completeness verdict.
+// The EIT side of both capture contexts: present/following and schedule sections into the store,
+// the per-table and per-segment bookkeeping, and the shape of the completeness verdict.
 #include "broadcast/eit_event_records.h"
 #include "broadcast/section_record.h"
-#include "broadcast/stream_si_capture.h"
+#include "broadcast/si_capture_context.h"
 
 namespace broadcast {
 namespace {
@@ -12,13 +12,6 @@ constexpr std::uint8_t kServiceTypeTv = 0x01, kServiceTypeBookmarkTv = 0xA5;
 
 bool IsBasicScheduleId(std::uint8_t id) {
     return (id >= 0x50 && id <= 0x57) || (id >= 0x60 && id <= 0x67);
-}
-
-std::size_t SegmentsReceived(const EitTableMap& tables) {
-    std::size_t n = 0;
-    for (const auto& [id, table] : tables)
-        n += table->segments.size();
-    return n;
 }
 
 ServiceScheduleRecord& FindOrCreate(
@@ -31,7 +24,7 @@ ServiceScheduleRecord& FindOrCreate(
 
 }  // namespace
 
-int StreamSiCapture::OnEit() {
+void SiCaptureContext::DispatchEitSections() {
     for (const auto& section : eitAssembler_.published_sections()) {
         if (!section || !section->eit) continue;
         const std::uint8_t id = section->table_id;
@@ -47,26 +40,19 @@ int StreamSiCapture::OnEit() {
             }
         }
     }
-    if (scheduleCollectionOff == 1 || broadcastTime == 0) return kScheduleIncomplete;
-    return ScheduleVerdict();
 }
 
-// Every tracked service must have received `target` segments of each class. A service without
-// an extended table counts as extended-complete when it has a basic table and the basic verdict
-// so far (this service included) holds.
-int StreamSiCapture::ScheduleVerdict() const {
-    const std::size_t target = 64 - broadcastHour / 3;
+int SiCaptureContext::ScheduleVerdict(
+    const std::function<bool(const EitTableMap&)>& complete) const {
     bool basic = !trackingMap_.empty();
     bool extended = basic;
     for (const auto& [key, record] : trackingMap_) {
-        if (basic &&
-            (record->basicTables.empty() || SegmentsReceived(record->basicTables) != target)) {
+        if (basic && (record->basicTables.empty() || !complete(record->basicTables))) {
             basic = false;
         }
         if (extended) {
-            extended = record->extendedTables.empty()
-                           ? !record->basicTables.empty() && basic
-                           : SegmentsReceived(record->extendedTables) == target;
+            extended = record->extendedTables.empty() ? !record->basicTables.empty() && basic
+                                                      : complete(record->extendedTables);
         }
     }
     if (basic && extended) return kScheduleComplete;
@@ -75,7 +61,7 @@ int StreamSiCapture::ScheduleVerdict() const {
     return kScheduleIncomplete;
 }
 
-int StreamSiCapture::OnEitPresentFollowing(std::uint8_t tableId, const EitSection* eit) {
+int SiCaptureContext::OnEitPresentFollowing(std::uint8_t tableId, const EitSection* eit) {
     if (eit == nullptr || store == nullptr || (tableId != kPfActual && tableId != kPfOther)) {
         return 0;
     }
@@ -88,21 +74,22 @@ int StreamSiCapture::OnEitPresentFollowing(std::uint8_t tableId, const EitSectio
     return 1;
 }
 
-int StreamSiCapture::OnEitScheduleBasic(std::uint8_t tableId, const EitSection* eit) {
+int SiCaptureContext::OnEitScheduleBasic(std::uint8_t tableId, const EitSection* eit) {
     return OnEitSchedule(tableId, eit, ScheduleClass::kBasic);
 }
 
-int StreamSiCapture::OnEitScheduleExtended(std::uint8_t tableId, const EitSection* eit) {
+int SiCaptureContext::OnEitScheduleExtended(std::uint8_t tableId, const EitSection* eit) {
     return OnEitSchedule(tableId, eit, ScheduleClass::kExtended);
 }
 
-bool StreamSiCapture::InScheduleWindow(std::uint8_t tableId, ScheduleClass cls) const {
+bool SiCaptureContext::InScheduleWindow(std::uint8_t tableId, ScheduleClass cls) const {
     const std::uint8_t first = cls == ScheduleClass::kBasic ? 0x50 : 0x58;
     if (tableId >= first && tableId <= first + 7) return true;
     return otherTsMode == 1 && tableId >= first + 0x10 && tableId <= first + 0x17;
 }
 
-int StreamSiCapture::OnEitSchedule(std::uint8_t tableId, const EitSection* eit, ScheduleClass cls) {
+int SiCaptureContext::OnEitSchedule(std::uint8_t tableId, const EitSection* eit,
+                                    ScheduleClass cls) {
     if (eit == nullptr || store == nullptr || scheduleCollectionOff == 1) return 0;
     if (!InScheduleWindow(tableId, cls)) return 0;
     const std::uint32_t key = ServiceKey(eit->transport_stream_id, eit->service_id);
@@ -130,8 +117,8 @@ int StreamSiCapture::OnEitSchedule(std::uint8_t tableId, const EitSection* eit, 
 
 // Table and segment bookkeeping of one section. A version change of any table of the class drops
 // every table of that class with the events (basic) or extended texts (extended) of the service.
-void StreamSiCapture::RecordSection(ServiceScheduleRecord& record, std::uint8_t tableId,
-                                    const EitSection& eit, ScheduleClass cls) const {
+void SiCaptureContext::RecordSection(ServiceScheduleRecord& record, std::uint8_t tableId,
+                                     const EitSection& eit, ScheduleClass cls) const {
     EitTableMap& tables = cls == ScheduleClass::kBasic ? record.basicTables : record.extendedTables;
     const auto found = tables.find(tableId);
     if (found != tables.end() && found->second->versionNumber == eit.version_number) {
@@ -158,7 +145,7 @@ void StreamSiCapture::RecordSection(ServiceScheduleRecord& record, std::uint8_t 
     tables[tableId] = std::move(table);
 }
 
-void StreamSiCapture::AddSegment(EitTableRecord& table, const EitSection& eit) const {
+void SiCaptureContext::AddSegment(EitTableRecord& table, const EitSection& eit) const {
     SegmentSpan span;
     GetEitFirstEventStart(&eit, &span.start);
     GetEitLastEventEnd(&eit, &span.end);
