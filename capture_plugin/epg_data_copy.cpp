@@ -5,16 +5,13 @@
 #include "platform/paths.h"
 #include "platform/text_case.h"
 #include "platform/whole_file.h"
+#include "shared/epg_data_folder.h"
 
 namespace capture_plugin {
 
-std::wstring EpgDataFolder(std::wstring_view documentsFolder) {
-    return platform::JoinPath(platform::JoinPath(documentsFolder, L"Orvandel"), L"EpgData");
-}
-
 bool CopyToEpgData(std::wstring_view sourcePath, std::wstring_view documentsFolder,
                    std::wstring_view fileName) {
-    const std::wstring folder = EpgDataFolder(documentsFolder);
+    const std::wstring folder = shared::EpgDataFolder(documentsFolder);
     const std::wstring destination = platform::JoinPath(folder, fileName);
     if (platform::EqualsNoCase(destination, sourcePath)) return true;
     std::string bytes;

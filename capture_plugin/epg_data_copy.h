@@ -7,9 +7,6 @@
 
 namespace capture_plugin {
 
-// <documents>/Orvandel/EpgData
-std::wstring EpgDataFolder(std::wstring_view documentsFolder);
-
 // Replaces <EpgData>/<fileName> whole with the source file, creating the EpgData folder when it
 // is missing. Nothing is copied when the source is that file itself (names compared without
 // case). Failures are not reported; the result tells whether the copy is in place.

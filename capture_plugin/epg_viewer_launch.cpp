@@ -1,12 +1,12 @@
 #include "capture_plugin/epg_viewer_launch.h"
 
-#include "capture_plugin/epg_data_copy.h"
 #include "platform/file_search.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/shell_execute.h"
 #include "platform/text_case.h"
 #include "platform/window_messages.h"
+#include "shared/epg_data_folder.h"
 
 namespace capture_plugin {
 
@@ -24,7 +24,7 @@ int IsDatFileName(std::wstring_view fileName) {
 }
 
 std::vector<std::wstring> ListEpgDataFiles(std::wstring_view documentsFolder) {
-    const std::wstring folder = EpgDataFolder(documentsFolder);
+    const std::wstring folder = shared::EpgDataFolder(documentsFolder);
     std::vector<std::wstring> files;
     for (const platform::FindData& found : platform::FindFiles(folder + L"/*_epg.dat")) {
         if (!found.IsDirectory() && IsDatFileName(found.fileName)) {

@@ -1,0 +1,13 @@
+// The timer's EPG data folder, <Documents>/Orvandel/EpgData: the capture plug-in copies each
+// collected ch<channel>_epg.dat there and the timer loads them from it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace shared {
+
+// <documentsFolder>/Orvandel/EpgData
+std::wstring EpgDataFolder(std::wstring_view documentsFolder);
+
+}  // namespace shared
