@@ -11,6 +11,7 @@
 #include "broadcast_sim/default_broadcast.h"
 #include "broadcast_sim/sim_time.h"
 #include "broadcast_sim/time_builder.h"
+#include "tests/support/broadcast_expectations.h"
 
 namespace broadcast_sim {
 namespace {
@@ -49,71 +50,15 @@ LiveChannelStream FixedStream(const ChannelBroadcast& channel,
     return LiveChannelStream([channel](std::uint64_t) { return channel; }, std::move(changes), {});
 }
 
-std::wstring ExpectedExtendedText(const EventDescription& e) {
-    std::wstring text;
-    for (const ExtendedItem& item : e.extended_items) {
-        if (!item.description.empty()) {
-            if (!text.empty()) text += L"\r\n";
-            text += item.description + L"\r\n";
-        }
-        text += item.text;
-    }
-    return text;
-}
-
-void ExpectEvent(const EventDescription& want, const broadcast::EpgEventRecord& got) {
-    SCOPED_TRACE(want.event_id);
-    EXPECT_EQ(got.name, want.name);
-    EXPECT_EQ(got.text, want.text);
-    EXPECT_EQ(got.startYear, want.start.wYear);
-    EXPECT_EQ(got.startMonth, want.start.wMonth);
-    EXPECT_EQ(got.startDay, want.start.wDay);
-    EXPECT_EQ(got.startHour, want.start.wHour);
-    EXPECT_EQ(got.startMinute, want.start.wMinute);
-    EXPECT_EQ(got.startSecond, want.start.wSecond);
-    EXPECT_EQ(got.durationHours * 3600 + got.durationMinutes * 60 + got.durationSeconds,
-              static_cast<int>(want.duration_seconds));
-    ASSERT_EQ(got.contentEntries.size(), want.genres.size());
-    for (std::size_t i = 0; i < want.genres.size(); ++i) {
-        EXPECT_EQ(got.contentEntries[i].contentNibbleLevel1, want.genres[i].level1);
-        EXPECT_EQ(got.contentEntries[i].contentNibbleLevel2, want.genres[i].level2);
-    }
-    if (want.component) {
-        EXPECT_EQ(got.componentType, want.component->component_type);
-        EXPECT_EQ(got.componentText, want.component->text);
-    }
-    if (want.audio) {
-        EXPECT_EQ(got.audioComponent.componentType, want.audio->component_type);
-        EXPECT_EQ(got.audioComponent.samplingRate, want.audio->sampling_rate);
-        EXPECT_EQ(got.audioText, want.audio->text);
-    }
-}
+using test_support::ExpectedExtendedText;
+using test_support::ExpectEvent;
 
 // Every event that starts between the current three-hour segment and the end of the eighth day
 // is in the store's schedule, as described; nothing else is.
 void ExpectSchedules(const Receiver& r, const ChannelBroadcast& channel) {
     const std::uint64_t from = r.now - (r.now - StartOfDay(r.now)) % kThreeHours;
     const std::uint64_t to = StartOfDay(r.now) + 8 * platform::kFileTimePerDay;
-    for (const ServiceSchedule& service : channel.services) {
-        const auto key = broadcast::ServiceKey(channel.transport_stream_id, service.service_id);
-        ASSERT_TRUE(r.store.schedules.contains(key)) << service.service_id;
-        const broadcast::ServiceScheduleRecord& got = *r.store.schedules.at(key);
-        std::set<std::uint16_t> expected;
-        for (const EventDescription& e : service.events) {
-            const std::uint64_t start = ToTimeValue(e.start);
-            if (start < from || start >= to) continue;
-            expected.insert(e.event_id);
-            ASSERT_TRUE(got.events.contains(e.event_id)) << e.event_id;
-            ExpectEvent(e, *got.events.at(e.event_id));
-            if (!e.extended_items.empty()) {
-                EXPECT_EQ(got.extendedTexts.at(e.event_id), ExpectedExtendedText(e));
-            }
-        }
-        std::set<std::uint16_t> received;
-        for (const auto& [id, event] : got.events)
-            received.insert(id);
-        EXPECT_EQ(received, expected);
-    }
+    test_support::ExpectSchedules(r.store, channel, from, to);
 }
 
 TEST(LiveChannelStreamTest, DecodesToTheDefaultBroadcastAndCompletesWithinACycle) {
