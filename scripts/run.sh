@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The system's main job on the synthetic broadcast: an EPG collection. Builds what is missing,
 # starts FriioView with the capture plug-in (one viewer per tuner kind) in a private folder,
-# lets both plug-ins collect the sample channels on a simulated clock and prints, per channel,
-# the services and the number of events read back from the collected EPG data files.
+# lets both plug-ins collect the sample channels on a simulated clock, lists the collected files
+# and prints what the timer's EPG load finds in them: the services and their numbers of events.
 # Usage: scripts/run.sh [build-dir] [clock rate]
 set -euo pipefail
 cd "$(dirname "$0")/.."

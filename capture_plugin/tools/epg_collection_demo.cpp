@@ -1,7 +1,8 @@
 // The EPG collection as the system runs it, on the synthetic broadcast: starts one FriioView per
 // tuner kind with the capture plug-in in a private folder, asks each plug-in to collect (message
-// 0x432, as the timer does), waits for the finished Status and prints, per collected channel,
-// the services and the number of events read back from the EPG data files.
+// 0x432, as the timer does), waits for the finished Status, lists the collected files and prints
+// what the timer's EPG load finds in its data folder: per transport stream the services and the
+// number of their events.
 //
 // Usage: epg_collection_demo <empty private folder> [clock rate]
 #include <stdlib.h>
@@ -18,13 +19,13 @@
 #include <vector>
 
 #include "capture_plugin/tools/collection_world.h"
-#include "capture_plugin/tools/epg_data_reading.h"
 #include "capture_plugin/tools/viewer_session.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
 #include "platform/utf8.h"
 #include "shared/ch_set2_file.h"
 #include "shared/plugin_posts.h"
+#include "timer_core/epg/load_epg_data_files.h"
 
 namespace {
 
@@ -68,23 +69,7 @@ bool WaitForCollections(std::vector<capture_tools::ViewerSession>& sessions) {
     return false;
 }
 
-void PrintChannel(const std::filesystem::path& file, std::uint32_t channel) {
-    broadcast::EpgStore store;
-    const auto read =
-        capture_tools::ReadEpgDataFile(platform::FromNativePath(file.native()), &store);
-    std::printf("channel %u (0x%08X)  %s, %llu bytes, transport_stream_id 0x%04X\n", channel,
-                channel, file.filename().c_str(), static_cast<unsigned long long>(read.bytes),
-                static_cast<unsigned>(read.transportStreamId));
-    for (const auto& [key, service] : store.services) {
-        const auto schedule = store.schedules.find(key);
-        const std::size_t events =
-            schedule == store.schedules.end() ? 0 : schedule->second->events.size();
-        std::printf("  service 0x%04X type 0x%02X  %-24s %4zu events\n", service->serviceId,
-                    service->serviceType, Utf8(service->serviceName).c_str(), events);
-    }
-}
-
-void PrintCollected(const capture_tools::CollectionWorld& world) {
+void PrintFiles(const capture_tools::CollectionWorld& world) {
     std::map<std::uint32_t, std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(world.CaptureFolder())) {
         const std::string name = entry.path().filename().string();
@@ -92,10 +77,39 @@ void PrintCollected(const capture_tools::CollectionWorld& world) {
         if (std::sscanf(name.c_str(), "ch%lu_epg.dat", &channel) == 1)
             files[static_cast<std::uint32_t>(channel)] = entry.path();
     }
-    std::printf("\nCollected %zu channels into %s (copies in %s)\n\n", files.size(),
+    std::printf("\nCollected %zu channels into %s (copies in %s)\n", files.size(),
                 world.CaptureFolder().c_str(), (world.DataFolder() / "EpgData").c_str());
-    for (const auto& [channel, file] : files)
-        PrintChannel(file, channel);
+    for (const auto& [channel, file] : files) {
+        std::printf("  channel %u (0x%08X)  %s, %llu bytes\n", channel, channel,
+                    file.filename().c_str(),
+                    static_cast<unsigned long long>(std::filesystem::file_size(file)));
+    }
+}
+
+// What the timer's EPG reload finds in its data folder.
+void PrintTimerLoad(const capture_tools::CollectionWorld& world) {
+    const std::filesystem::path folder = world.DataFolder() / "EpgData";
+    broadcast::EpgStore store;
+    const int loaded =
+        timer_core::LoadEpgDataFiles(platform::FromNativePath(folder.native()), store);
+    std::printf("\nThe timer loads %s: %s\n", folder.c_str(), loaded ? "read" : "failed");
+    int transportStreamId = -1;
+    for (const auto& [key, service] : store.services) {
+        if (service->transportStreamId != transportStreamId) {
+            transportStreamId = service->transportStreamId;
+            std::printf("  transport_stream_id 0x%04X\n", static_cast<unsigned>(transportStreamId));
+        }
+        const auto schedule = store.schedules.find(key);
+        const std::size_t events =
+            schedule == store.schedules.end() ? 0 : schedule->second->events.size();
+        std::printf("    service 0x%04X type 0x%02X  %-24s %4zu events\n", service->serviceId,
+                    service->serviceType, Utf8(service->serviceName).c_str(), events);
+    }
+}
+
+void PrintCollected(const capture_tools::CollectionWorld& world) {
+    PrintFiles(world);
+    PrintTimerLoad(world);
     shared::ChSet2File chSet2;
     chSet2.Load(platform::FromNativePath((world.DataFolder() / "ChSet2.txt").native()));
     std::printf("\nChSet2.txt: %zu TV services\n", chSet2.entries().size());

@@ -1,7 +1,7 @@
 // The real FriioView with the real plug-in library on a synthetic broadcast, driven from outside
 // as the timer drives it: message 0x432 to the plug-in window found through PostHwnd, the
-// Status object polled, the collected files read back and compared with the broadcast, and a
-// recording started in the viewer ending a second collection.
+// Status object polled, the timer's data folder loaded as the timer loads it and compared with
+// the broadcast, and a recording started in the viewer ending a second collection.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -16,13 +16,13 @@
 #include "broadcast_sim/sim_time.h"
 #include "broadcast_sim/time_builder.h"
 #include "capture_plugin/tools/collection_world.h"
-#include "capture_plugin/tools/epg_data_reading.h"
 #include "capture_plugin/tools/viewer_session.h"
 #include "platform/code_page.h"
 #include "platform/paths.h"
 #include "shared/plugin_posts.h"
 #include "shared/window_message_ids.h"
 #include "tests/capture_plugin/plugin_test_support.h"
+#include "timer_core/epg/load_epg_data_files.h"
 
 namespace capture_plugin {
 namespace {
@@ -73,18 +73,14 @@ platform::SYSTEMTIME EventStart(const broadcast::EpgEventRecord& e) {
                                   e.startSecond);
 }
 
-// The file holds the channel's services and, for its TV services, the programmes of the
-// broadcast from the segment on air at the time of the collection on for seven days.
-void ExpectFileHoldsChannel(const std::filesystem::path& file,
-                            const broadcast_sim::ChannelBroadcast& channel) {
-    broadcast::EpgStore store;
-    const auto read =
-        capture_tools::ReadEpgDataFile(platform::FromNativePath(file.native()), &store);
-    ASSERT_TRUE(read.read) << file;
-    ASSERT_NE(read.broadcastTime, 0u);
-    const std::uint64_t segment =
-        read.broadcastTime - read.broadcastTime % (3 * 3600 * 10'000'000ULL);
-    const std::uint64_t horizon = read.broadcastTime + 7 * platform::kFileTimePerDay;
+// The store holds the channel's services and, for its TV services, the programmes of the
+// broadcast from the three-hour segment on air at `collected` (a time of the collection) on for
+// seven days; nothing that is not in the broadcast.
+void ExpectStoreHoldsChannel(const broadcast::EpgStore& store,
+                             const broadcast_sim::ChannelBroadcast& channel,
+                             std::uint64_t collected) {
+    const std::uint64_t segment = collected - collected % (3 * 3600 * 10'000'000ULL);
+    const std::uint64_t horizon = collected + 7 * platform::kFileTimePerDay;
     for (const broadcast_sim::ServiceSchedule& expected : channel.services) {
         const std::uint32_t key =
             broadcast::ServiceKey(channel.transport_stream_id, expected.service_id);
@@ -165,7 +161,16 @@ TEST_F(EndToEndCollectionTest, CollectsEveryChannelAndARecordingEndsTheNextColle
         const std::string bytes = plugin_test::ReadFile(world_.CaptureFolder() / name);
         EXPECT_FALSE(bytes.empty());
         EXPECT_EQ(plugin_test::ReadFile(world_.DataFolder() / "EpgData" / name), bytes);
-        ExpectFileHoldsChannel(world_.CaptureFolder() / name, channel);
+    }
+    // The collection ends within the minute of real time waited above, 20 minutes of the clock
+    // from 19:30: the 18:00 segment was on air throughout.
+    broadcast::EpgStore store;
+    ASSERT_EQ(timer_core::LoadEpgDataFiles(
+                  platform::FromNativePath((world_.DataFolder() / "EpgData").native()), store),
+              1);
+    for (const broadcast_sim::ChannelBroadcast& channel : description_.channels) {
+        SCOPED_TRACE(channel.channel);
+        ExpectStoreHoldsChannel(store, channel, broadcast_sim::ToTimeValue(start_));
     }
     EXPECT_EQ(plugin_test::ReadFile(world_.DataFolder() / "ChSet.txt"),
               platform::WideToShiftJis(L"局21a=21\r\n局21b=21\r\n局24a=24\r\n"));
