@@ -11,17 +11,11 @@
 #include <cstring>
 
 #include "broadcast/stream_si_capture.h"
-#include "broadcast_sim/pat_builder.h"
-#include "broadcast_sim/sdt_builder.h"
-#include "broadcast_sim/si_packet_stream.h"
-#include "broadcast_sim/time_builder.h"
+#include "fuzz/fuzz_si_records.h"
 
 namespace {
 
 namespace sim = broadcast_sim;
-
-constexpr std::uint16_t kPids[] = {sim::kPidPat, sim::kPidNit, sim::kPidSdt, sim::kPidEit,
-                                   sim::kPidTot};
 
 void FeedPackets(broadcast::StreamSiCapture& capture, const std::vector<sim::TsPacket>& packets) {
     for (const auto& p : packets)
@@ -37,36 +31,6 @@ void FeedRaw(broadcast::StreamSiCapture& capture, const std::uint8_t* data, std:
     }
 }
 
-void FeedSections(broadcast::StreamSiCapture& capture, const std::uint8_t* data, std::size_t size) {
-    sim::SiPacketStream stream;
-    stream.Add(sim::kPidPat, sim::BuildPat({0x4010, 0, true, 0x10, {{1, 0x1F0}, {2, 0x1F1}}}));
-    sim::SdtDescription sdt{0x42, 0x4010, 4, 0, {}};
-    for (std::uint16_t sid = 1; sid <= 4; ++sid) {
-        sdt.services.push_back({});
-        sdt.services.back().service_id = sid;
-        sdt.services.back().service_name = L"fuzz";
-    }
-    stream.Add(sim::kPidSdt, sim::BuildSdt(sdt));
-    stream.Add(sim::kPidTot, sim::BuildTot(sim::JstTime(2024, 5, 1, 12)));
-    std::size_t pos = 0;
-    while (pos + 3 <= size) {
-        const std::uint16_t pid = kPids[data[pos] % 5];
-        const std::size_t length = std::min<std::size_t>(
-            {static_cast<std::size_t>(data[pos + 1] | (data[pos + 2] << 8)), size - pos - 3, 4096});
-        pos += 3;
-        if (length >= 3) {
-            sim::Section section(data + pos, data + pos + length);
-            const std::size_t sectionLength = length - 3;
-            section[1] = static_cast<std::uint8_t>((section[1] & 0xF0) | (sectionLength >> 8));
-            section[2] = static_cast<std::uint8_t>(sectionLength);
-            if (section[0] != 0x70) sim::RefreshCrc(section);
-            stream.Add(pid, section);
-        }
-        pos += length;
-    }
-    FeedPackets(capture, stream.Take());
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -78,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     capture.otherTsMode = (mode >> 1) & 0x03;
     capture.scheduleCollectionOff = (mode >> 3) & 0x01;
     if (mode & 0x10) {
-        FeedSections(capture, data + 1, size - 1);
+        FeedPackets(capture, SiRecordPackets(data + 1, size - 1));
     } else {
         FeedRaw(capture, data + 1, size - 1);
     }
