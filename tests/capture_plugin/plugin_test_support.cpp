@@ -251,7 +251,8 @@ PluginWorld::PluginWorld() {
     ::setenv("HOME", (root_ / "home").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
     SetPluginSetting(L"SavePath", platform::FromNativePath(CaptureFolder().native()));
-    // Modal boxes answer at once.
+    // Modal boxes answer at once; each test sees only the boxes of its own world.
+    MessageBoxes().clear();
     ui::SetMessageBoxAnswer([](const ui::MessageBoxRequest& request) {
         MessageBoxes().push_back(request);
         return ui::IDOK;
