@@ -70,9 +70,10 @@ int ParseWholeRun(std::uint8_t tag, std::unique_ptr<Desc> Record::*slot,
 }
 
 // Walks a loop of descriptors: each is handed to the parser of its tag (from `parsers`); when
-// there is none or it refuses, a tag-only record is kept and the walk steps over
-// descriptor_length + 2 bytes. A consumed count of 0 ends the walk, and so does reaching
-// `limit` records. Returns 0 when count is null.
+// there is none or it refuses, a tag-only record is kept. Either way the walk goes on at the
+// next descriptor boundary, descriptor_length + 2 bytes on: broadcasters append bytes that a
+// parser does not read, and fixed-size parsers report their usual size, so what a parser
+// consumed never moves the walk. Reaching `limit` records ends it. Returns 0 when count is null.
 template <typename Record, typename Count>
 int WalkDescriptorLoop(const std::uint8_t* bytes, int length,
                        const std::array<DescParser<Record>, 256>& parsers, std::size_t limit,
@@ -89,11 +90,9 @@ int WalkDescriptorLoop(const std::uint8_t* bytes, int length,
         if (parser == nullptr || parser(left, desc, &used, &record) != 1) {
             record = std::make_unique<Record>();
             record->descriptor_tag = desc[0];
-            used = (left >= 2 ? desc[1] : 0) + 2;
         }
         list.push_back(std::move(record));
-        if (used <= 0) break;
-        pos += used;
+        pos += (left >= 2 ? desc[1] : 0) + 2;
     }
     *count = static_cast<Count>(list.size());
     if (!list.empty() && records != nullptr) *records = std::move(list);

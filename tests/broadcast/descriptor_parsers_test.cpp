@@ -61,6 +61,69 @@ TEST(DescriptorLoopTest, ADescriptorLongerThanTheLoopReadsOnlyTheLoop) {
     }
 }
 
+// Broadcasters append bytes the parser does not read; the walk still finds the next descriptor
+// at the current one's own length.
+TEST(DescriptorLoopTest, TrailingBytesDoNotHideTheNextDescriptor) {
+    const Bytes shortEvent = Descriptor(0x4D, {'j', 'p', 'n', 2, 'E', 'v', 1, 'T'});
+    const Bytes service = Descriptor(0x48, {0x01, 0, 2, 'S', 'v'});
+    const struct {
+        const char* what;
+        Bytes descriptor;
+    } cases[] = {
+        {"content of length 3", Descriptor(0x54, {0x40, 0xFF, 0x00})},
+        {"short event with one trailing byte", Descriptor(0x4D, {'j', 'p', 'n', 1, 'A', 0, 0})},
+        {"service with one trailing byte", Descriptor(0x48, {0x01, 0, 1, 'S', 0})},
+        {"satellite delivery of length 12", Descriptor(0x43, Bytes(12, 0x11))},
+        {"terrestrial delivery of odd length", Descriptor(0xFA, {0x5A, 0x35, 0x0E, 0x3C, 0})},
+        {"video decode control of length 2", Descriptor(0xC8, {0x80, 0})},
+        {"service list with a short entry", Descriptor(0x41, {0x04, 0x00, 0x01, 0x04, 0x08})},
+        {"stream identifier of length 2", Descriptor(0x52, {0x10, 0})},
+        {"hierarchical transmission of length 4", Descriptor(0xC0, {0x01, 0xE1, 0x11, 0})},
+        {"logo transmission type 2 of length 4", Descriptor(0xCF, {0x02, 0x00, 0x06, 0})},
+        {"partial reception of odd length", Descriptor(0xFB, {0x04, 0x08, 0})},
+        {"parental rating of length 5", Descriptor(0x55, {'J', 'P', 'N', 0, 0})},
+    };
+    for (const auto& c : cases) {
+        for (const Bytes& next : {shortEvent, service}) {
+            std::uint8_t count = 0;
+            DescriptorArray records = ParseLoop(Concat({c.descriptor, next}), &count);
+            EXPECT_EQ(count, 2) << c.what;
+            if (count != 2) continue;
+            EXPECT_EQ(records[0]->descriptor_tag, c.descriptor[0]) << c.what;
+            const DescriptorRecord& second = *records[1];
+            if (next[0] == 0x4D) {
+                EXPECT_TRUE(second.short_event &&
+                            Text(second.short_event->event_name.get(),
+                                 second.short_event->event_name_length) == "Ev")
+                    << c.what;
+            } else {
+                EXPECT_TRUE(second.service && Text(second.service->service_name.get(),
+                                                   second.service->service_name_length) == "Sv")
+                    << c.what;
+            }
+        }
+    }
+}
+
+// Whatever the body holds, every descriptor takes exactly its own length in the loop.
+TEST(DescriptorLoopTest, EveryTagStepsOverItsOwnLength) {
+    const Bytes marker = Descriptor(0x52, {0x5A});
+    for (int tag = 0; tag < 256; ++tag) {
+        for (std::uint8_t fill : {0x00, 0x01, 0x80, 0xFF}) {
+            for (std::size_t length = 0; length < 40; ++length) {
+                Bytes body(length, fill);
+                const Bytes loop =
+                    Concat({Descriptor(static_cast<std::uint8_t>(tag), body), marker});
+                std::uint8_t count = 0;
+                DescriptorArray records = ParseLoop(loop, &count);
+                ASSERT_EQ(count, 2) << tag << " " << length << " " << int{fill};
+                ASSERT_NE(records[1]->stream_identifier, nullptr) << tag << " " << length;
+                EXPECT_EQ(records[1]->stream_identifier->component_tag, 0x5A);
+            }
+        }
+    }
+}
+
 TEST(DescriptorParserTest, ServiceWithAnEmptyProviderName) {
     auto d = ParseDescriptor(Descriptor(0x48, {0x01, 0, 4, 'N', 'H', 'K', '1'}));
     ASSERT_NE(d->service, nullptr);

@@ -92,6 +92,42 @@ TEST(ModuleDescriptorTest, ParsersStayInsideTheLoop) {
     }
 }
 
+// Fixed-size descriptors sent with extra bytes still leave the walk at the next descriptor.
+TEST(ModuleDescriptorTest, TrailingBytesDoNotHideTheNextDescriptor) {
+    const Bytes name = Descriptor(0x02, {'m', 'o', 'd'});
+    const Bytes cases[] = {
+        Descriptor(0x05, {0xDE, 0xAD, 0xBE, 0xEF, 0}),  // CRC32 of length 5
+        Descriptor(0x04, {1, 0, 7, 0}),                 // Module_link of length 4
+        Descriptor(0x07, {0, 0, 0, 9, 0, 0}),           // Est_download_time of length 6
+        Descriptor(0x71, {1, 2, 3}),                    // Caching_priority of length 3
+        Descriptor(0xC0, Bytes(8, 0x20)),               // Expire of length 8
+        Descriptor(0xC2, {1, 0, 0, 1, 0, 0}),           // CompressionType of length 6
+        Descriptor(0xF0, {0x80, 0}),                    // descriptor 0xF0 of length 2
+    };
+    for (const Bytes& c : cases) {
+        std::uint8_t count = 0;
+        ModuleDescriptorArray records = ParseModuleLoop(Concat({c, name}), &count);
+        EXPECT_EQ(count, 2) << int{c[0]};
+        if (count != 2) continue;
+        EXPECT_EQ(records[0]->descriptor_tag, c[0]);
+        const ModuleDescriptorRecord& second = *records[1];
+        EXPECT_TRUE(second.name && Text(second.name->text.get(), second.name->text_length) == "mod")
+            << int{c[0]};
+    }
+    for (int tag = 0; tag < 256; ++tag) {
+        for (std::uint8_t fill : {0x00, 0x80, 0xFF}) {
+            for (std::size_t length = 0; length < 24; ++length) {
+                const Bytes loop =
+                    Concat({Descriptor(static_cast<std::uint8_t>(tag), Bytes(length, fill)), name});
+                std::uint8_t count = 0;
+                ModuleDescriptorArray records = ParseModuleLoop(loop, &count);
+                ASSERT_EQ(count, 2) << tag << " " << length;
+                ASSERT_NE(records[1]->name, nullptr) << tag << " " << length;
+            }
+        }
+    }
+}
+
 TEST(ModuleDescriptorTest, ClearingEmptiesEverySlot) {
     std::uint8_t count = 0;
     ModuleDescriptorArray records = ParseModuleLoop(Descriptor(0xC5, {0x80, '/', 'a'}), &count);
