@@ -94,6 +94,18 @@ TEST(AribDecoderTest, AdditionalSymbolTableIsCompleteAndSorted) {
     EXPECT_EQ(AdditionalSymbolIndex(0x7A4C), -1);
 }
 
+TEST(AribDecoderTest, FractionsFollowTheirCodes) {
+    const wchar_t* const fractions[] = {L"1/2", L"0/3", L"1/3", L"2/3", L"1/4", L"3/4",
+                                        L"1/5", L"2/5", L"3/5", L"4/5", L"1/6", L"5/6",
+                                        L"1/7", L"1/8", L"1/9", L"1/10"};
+    for (std::uint8_t cell = 0x50; cell <= 0x5F; ++cell) {
+        EXPECT_EQ(Decode({0x7D, cell}), fractions[cell - 0x50]) << std::hex << int{cell};
+    }
+    // The runs after the fractions keep their places.
+    EXPECT_EQ(Decode({0x7D, 0x4F}), L"・");
+    EXPECT_EQ(Decode({0x7D, 0x6E}), L"!!");
+}
+
 TEST(AribDecoderTest, ReplacementBracketShowsOnlyAfterAMissingSymbol) {
     const Bytes bracket = {0x9B, 0x30, 0x20, 0x66, 0x30, 0x21, 0x9B, 0x31, 0x20, 0x66};
     EXPECT_EQ(Decode(bracket), L"");
