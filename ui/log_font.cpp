@@ -13,6 +13,12 @@ namespace ui {
 namespace {
 
 constexpr int kDefaultPixelSize = 12;
+// Heights come from hand-editable settings; beyond this no screen shows a character whole.
+constexpr int kLargestPixelSize = 2048;
+
+int ClampPixelSize(double pixels) {
+    return static_cast<int>(std::lround(std::clamp(pixels, 1.0, double{kLargestPixelSize})));
+}
 
 QString FindJapaneseFamily() {
     const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
@@ -34,8 +40,8 @@ int PixelSizeForCellHeight(const QFont& font, LONG cellHeight) {
     probe.setPixelSize(100);
     const QFontMetricsF metrics(probe);
     const double line = metrics.ascent() + metrics.descent();
-    if (line <= 0) return static_cast<int>(cellHeight);
-    return std::max(1, static_cast<int>(std::lround(cellHeight * 100.0 / line)));
+    if (line <= 0) return ClampPixelSize(static_cast<double>(cellHeight));
+    return ClampPixelSize(static_cast<double>(cellHeight) * 100.0 / line);
 }
 
 }  // namespace
@@ -59,7 +65,7 @@ QFont FontFromLogFont(const LOGFONTW& logFont) {
     families << JapaneseFallbackFamily();
     font.setFamilies(families);
     if (logFont.lfHeight < 0) {
-        font.setPixelSize(static_cast<int>(-logFont.lfHeight));
+        font.setPixelSize(ClampPixelSize(-static_cast<double>(logFont.lfHeight)));
     } else if (logFont.lfHeight > 0) {
         font.setPixelSize(PixelSizeForCellHeight(font, logFont.lfHeight));
     } else {

@@ -111,6 +111,15 @@ TEST_F(WindowViewsTest, HalfAPositionIsNoPositionAndABsCsAreaIsNoLastArea) {
     EXPECT_EQ(Setting(L"PosH"), L"468");
 }
 
+TEST_F(WindowViewsTest, AFontOfTheIniBeyondEveryRangeStillOpensTheWindow) {
+    world_.SetPluginSetting(L"Font_1", L"-2147483648,0,0,0,-2147483648");
+    CQuorvantelDlg& dlg = Open();
+    EXPECT_EQ(dlg.InfoLogFont().lfHeight, -2147483647 - 1);
+    EXPECT_EQ(dlg.GetDlgItem(IDC_PRESENT_TEXT)->font().pixelSize(), 2048);
+    Close();
+    EXPECT_EQ(Setting(L"Font_1"), L"-2147483648,0,0,0,-2147483648");
+}
+
 TEST_F(WindowViewsTest, CompactViewFollowsTheWindowSizeAndTheNextProgrammeToggle) {
     CQuorvantelDlg& dlg = Open();
     dlg.CheckDlgButton(IDC_VIEW_ONLY, 1);

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QTimer>
+#include <limits>
 
 #include "tests/ui/table_dialog.h"
 #include "tests/ui/ui_test_support.h"
@@ -144,6 +145,29 @@ TEST(FontTest, AMissingFaceFallsBackToAJapaneseFontAndKeepsItsName) {
     // A face name longer than a LOGFONT holds is cut to 31 characters.
     ui::SetFaceName(bold, std::wstring(40, L'x'));
     EXPECT_EQ(std::wstring(bold.lfFaceName).size(), 31u);
+}
+
+// A hand-edited ini can hold any 32-bit number; the font stays drawable and nothing overflows.
+TEST(FontTest, HeightsAndWeightsOutOfRangeAreClamped) {
+    const struct {
+        ui::LONG height;
+        ui::LONG weight;
+        int pixels;
+    } cases[] = {
+        {std::numeric_limits<ui::LONG>::min(), std::numeric_limits<ui::LONG>::min(), 2048},
+        {std::numeric_limits<ui::LONG>::max(), std::numeric_limits<ui::LONG>::max(), 2048},
+        {-5000, 400, 2048},
+        {-1, -1, 1},
+    };
+    for (const auto& c : cases) {
+        ui::LOGFONTW stored;
+        stored.lfHeight = c.height;
+        stored.lfWeight = c.weight;
+        const QFont font = ui::FontFromLogFont(stored);
+        EXPECT_EQ(font.pixelSize(), c.pixels) << c.height;
+        EXPECT_GE(font.weight(), 1) << c.weight;
+        EXPECT_LE(font.weight(), 1000) << c.weight;
+    }
 }
 
 TEST(FontTest, ColoursMapBothWays) {
