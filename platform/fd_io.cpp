@@ -7,13 +7,19 @@
 
 namespace platform {
 
-bool ReadAllFromFd(int fd, std::string* out) {
+bool ReadAllFromFd(int fd, std::string* out, std::size_t maxBytes) {
     char buffer[65536];
+    std::size_t appended = 0;
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return false;
         if (n == 0) return true;
+        appended += static_cast<std::size_t>(n);
+        if (appended > maxBytes) {
+            errno = EFBIG;
+            return false;
+        }
         out->append(buffer, static_cast<std::size_t>(n));
     }
 }

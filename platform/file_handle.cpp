@@ -113,6 +113,15 @@ std::optional<std::uint64_t> FileHandle::Size() const {
     return static_cast<std::uint64_t>(st.st_size);
 }
 
+bool FileHandle::SetEndOfFile() {
+    const off_t at = ::lseek(fd_, 0, SEEK_CUR);
+    if (at < 0 || ::ftruncate(fd_, at) != 0) {
+        SetLastError(ErrorFromErrno(errno));
+        return false;
+    }
+    return true;
+}
+
 bool FileHandle::IsRegularFile() const {
     struct stat st {};
     return ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);

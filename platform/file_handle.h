@@ -56,6 +56,8 @@ class FileHandle {
     // The new position, or nullopt.
     std::optional<std::uint64_t> SetPointer(std::int64_t distance, DWORD moveMethod);
     std::optional<std::uint64_t> Size() const;
+    // Cuts (or extends) the file at the current position.
+    bool SetEndOfFile();
     // False for devices, FIFOs and sockets, whose size says nothing about what a read gives.
     bool IsRegularFile() const;
     bool Flush();

@@ -30,6 +30,8 @@ DWORD ErrorFromErrno(int errnoValue) {
         case ENOSPC:
         case EDQUOT:
             return ERROR_DISK_FULL;
+        case EFBIG:
+            return ERROR_FILE_TOO_LARGE;
         case ENOMEM:
             return ERROR_NOT_ENOUGH_MEMORY;
         case EINVAL:

@@ -1,12 +1,19 @@
 // Reads a file whole, by path (the counterpart of WriteFileAtomically for small text files).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace platform {
 
-// False (last error set) when the file cannot be opened or read.
-bool ReadWholeFile(std::wstring_view path, std::string* out);
+// Far above any settings, channel table, broadcast description or EPG data file of the system.
+inline constexpr std::size_t kMaxWholeFileBytes = 64u << 20;
+
+// False (last error set) when the file cannot be opened or read. Only regular files are read: a
+// pipe, device or folder fails with ERROR_ACCESS_DENIED without waiting for a writer, and a file
+// of more than maxBytes fails with ERROR_FILE_TOO_LARGE; *out is empty after a failure.
+bool ReadWholeFile(std::wstring_view path, std::string* out,
+                   std::size_t maxBytes = kMaxWholeFileBytes);
 
 }  // namespace platform

@@ -12,6 +12,8 @@
 #include "platform/file_operations.h"
 #include "platform/file_search.h"
 #include "platform/last_error.h"
+#include "platform/paths.h"
+#include "platform/whole_file.h"
 #include "tests/platform/services_helper.h"
 #include "tests/platform/test_sandbox.h"
 
@@ -60,6 +62,29 @@ TEST_F(FileServicesTest, OpenModesCreateTruncateAndRefuseAsWindowsDoes) {
     FileHandle again = CreateFileW(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
     EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
     EXPECT_EQ(again.Size(), 0u);
+}
+
+// Settings and tables are read whole; a pipe, a device or a huge file must neither hang the
+// reader nor fill its memory.
+TEST_F(FileServicesTest, WholeFileReadsTakeOnlyRegularFilesUpToTheirBound) {
+    Make("small.ini", "[a]\r\nb=1\r\n");
+    std::string bytes = "old";
+    EXPECT_TRUE(ReadWholeFile(sandbox.Wide("small.ini"), &bytes));
+    EXPECT_EQ(bytes, "[a]\r\nb=1\r\n");
+    EXPECT_TRUE(ReadWholeFile(sandbox.Wide("small.ini"), &bytes, 10));
+    EXPECT_FALSE(ReadWholeFile(sandbox.Wide("small.ini"), &bytes, 9));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_TOO_LARGE);
+    EXPECT_EQ(bytes, "");
+
+    ASSERT_EQ(::mkfifo(sandbox.Native("pipe.ini").c_str(), 0600), 0);
+    for (const std::wstring& path :
+         {sandbox.Wide("pipe.ini"), std::wstring(L"/dev/zero"), sandbox.Wide("")}) {
+        EXPECT_FALSE(ReadWholeFile(path, &bytes)) << platform::ToNativePath(path);
+        EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(bytes, "");
+    }
+    EXPECT_FALSE(ReadWholeFile(sandbox.Wide("missing.ini"), &bytes));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(FileServicesTest, ShareModesHoldBetweenOpens) {
