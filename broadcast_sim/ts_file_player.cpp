@@ -15,7 +15,7 @@ std::unique_ptr<TsFilePlayer> TsFilePlayer::Open(const std::wstring& folder,
     platform::FileHandle file = platform::CreateFileW(
         TsFilePath(folder, channel), platform::GENERIC_READ,
         platform::FILE_SHARE_READ | platform::FILE_SHARE_WRITE, platform::OPEN_EXISTING);
-    if (!file.IsValid()) return nullptr;
+    if (!file.IsValid() || !file.IsRegularFile()) return nullptr;
     const std::uint64_t packets = file.Size().value_or(0) / sizeof(TsPacket);
     if (packets == 0) return nullptr;
     return std::unique_ptr<TsFilePlayer>(new TsFilePlayer(std::move(file), packets));

@@ -13,7 +13,8 @@ namespace broadcast_sim {
 
 class TsFilePlayer : public PacketSource {
   public:
-    // Null when the folder has no readable file of the channel with at least one packet.
+    // Null when the folder has no readable regular file of the channel with at least one packet
+    // (a pipe or a device is refused).
     static std::unique_ptr<TsFilePlayer> Open(const std::wstring& folder, std::uint32_t channel);
 
     // Exactly `budget` packets, the file looped as often as needed. A trailing part of a

@@ -2,6 +2,7 @@
 #include "broadcast_sim/stream_pacer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -94,6 +95,14 @@ TEST(TsFilePlayerTest, PlaysTheChannelsFileLoopedAndSkipsAPartialPacket) {
     ASSERT_EQ(out.size(), 7u);
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(out[static_cast<std::size_t>(i)][4], i % 3);
+
+    // Only regular files play: a pipe nobody writes and a device are refused at once.
+    ASSERT_EQ(::mkfifo((folder / "28.ts").c_str(), 0600), 0);
+    EXPECT_EQ(TsFilePlayer::Open(wide, 28), nullptr);
+    std::filesystem::create_symlink("/dev/zero", folder / "29.ts");
+    EXPECT_EQ(TsFilePlayer::Open(wide, 29), nullptr);
+    std::filesystem::create_symlink(folder / "27.ts", folder / "30.ts");
+    EXPECT_NE(TsFilePlayer::Open(wide, 30), nullptr);
     std::filesystem::remove_all(folder);
 }
 
