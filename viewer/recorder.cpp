@@ -4,6 +4,8 @@
 #include <limits>
 
 #include "platform/clock.h"
+#include "platform/debug_output.h"
+#include "platform/last_error.h"
 
 namespace viewer {
 namespace {
@@ -31,8 +33,10 @@ bool Recorder::Start(const std::wstring& path, std::optional<std::int64_t> plann
                                                           std::numeric_limits<std::int32_t>::max());
     planned_ = static_cast<std::int32_t>(planned);
     startTick_ = platform::GetTickCount64();
+    bytes_ = 0;
     packets_ = 0;
     scrambled_ = 0;
+    writeError_ = 0;
     recording_ = true;
     return true;
 }
@@ -40,10 +44,36 @@ bool Recorder::Start(const std::wstring& path, std::optional<std::int64_t> plann
 void Recorder::Write(const std::uint8_t* data, std::size_t size) {
     std::lock_guard lock(mutex_);
     if (!recording_) return;
-    file_.Write(data, static_cast<platform::DWORD>(size), nullptr);
-    packets_ += size / kPacketSize;
-    scrambled_ += CountScrambled(data, size);
+    const std::size_t whole = size / kPacketSize * kPacketSize;
+    if (!file_.WriteAll(std::string_view(reinterpret_cast<const char*>(data), whole))) {
+        const std::wstring report = KeepWholePacketsLocked(data, platform::GetLastError());
+        CloseLocked();
+        platform::OutputDebugStringW(report);
+        return;
+    }
+    bytes_ += whole;
+    CountLocked(data, whole / kPacketSize);
     if (DueLocked()) CloseLocked();
+}
+
+// After a failed write the file may end inside a packet: what part of the chunk did reach the
+// file is kept as far as its packets are whole, and the rest is cut off. Returns the report.
+std::wstring Recorder::KeepWholePacketsLocked(const std::uint8_t* data, platform::DWORD error) {
+    const std::uint64_t reached = file_.SetPointer(0, platform::FILE_CURRENT).value_or(bytes_);
+    const std::uint64_t kept = reached / kPacketSize * kPacketSize;
+    const bool cut = file_.SetPointer(static_cast<std::int64_t>(kept), platform::FILE_BEGIN) &&
+                     file_.SetEndOfFile();
+    if (kept > bytes_) CountLocked(data, static_cast<std::size_t>((kept - bytes_) / kPacketSize));
+    bytes_ = kept;
+    writeError_ = error != 0 ? error : platform::ERROR_DISK_FULL;
+    return L"FriioView: cannot write the recording " + path_ + L" (error " +
+           std::to_wstring(writeError_.load()) + L"); it ends after " + std::to_wstring(packets_) +
+           L" whole packets" + (cut ? L"" : L", but a part of a packet could not be cut off");
+}
+
+void Recorder::CountLocked(const std::uint8_t* data, std::size_t packets) {
+    packets_ += packets;
+    scrambled_ += CountScrambled(data, packets * kPacketSize);
 }
 
 void Recorder::Adjust(std::int32_t seconds) {

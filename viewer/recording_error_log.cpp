@@ -33,7 +33,7 @@ std::string Stamp() {
 }  // namespace
 
 RecordingErrorLog::RecordingErrorLog(std::wstring recordingPath)
-    : path_(std::move(recordingPath) + L".err") {}
+    : path_(std::move(recordingPath) + std::wstring(kErrorLogSuffix)) {}
 
 void RecordingErrorLog::Started(std::uint32_t channel, std::uint16_t service,
                                 const ReceptionCounts& counts) {
@@ -53,6 +53,10 @@ void RecordingErrorLog::Update(const ReceptionCounts& counts) {
     }
     Append(Stamp() + " " + CountsText(counts));
     logged_ = counts;
+}
+
+void RecordingErrorLog::WriteFailed(std::uint32_t error, const ReceptionCounts& counts) {
+    Append(Stamp() + " Write Error:" + std::to_string(error) + " " + CountsText(counts));
 }
 
 void RecordingErrorLog::Stopped(const ReceptionCounts& counts) {

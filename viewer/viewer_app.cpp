@@ -150,7 +150,10 @@ void ViewerApp::StopRecording() {
 // The log ends with the recording, however the recording ended.
 void ViewerApp::FinishRecording() {
     recorder_.Stop();
-    if (errorLog_) errorLog_->Stopped(Counts());
+    if (errorLog_) {
+        if (recorder_.WriteError() != 0) errorLog_->WriteFailed(recorder_.WriteError(), Counts());
+        errorLog_->Stopped(Counts());
+    }
     errorLog_.reset();
 }
 

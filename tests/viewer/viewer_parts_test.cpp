@@ -1,10 +1,14 @@
 // Parts of the viewer on their own: the command line, the channel lists and the recording.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
 
 #include "platform/code_page.h"
+#include "platform/last_error.h"
 #include "platform/paths.h"
 #include "platform/utf16.h"
 #include "tests/platform/test_sandbox.h"
@@ -91,15 +95,21 @@ TEST(ChannelListTest, ReadsShiftJisAndUtf16FilesBySectionWithoutCase) {
     EXPECT_TRUE(LoadChannelList(sandbox.Wide("missing.ini"), L"東京").empty());
 }
 
-TEST(RecorderTest, WritesWhileRecordingAndStopsWhenItsTimeIsUp) {
-    test_support::Sandbox sandbox;
-    Recorder recorder;
+// Four packets, the second one scrambled.
+std::vector<std::uint8_t> FourPackets() {
     std::vector<std::uint8_t> chunk(188 * 4, 0xFF);
     for (std::size_t i = 0; i < chunk.size(); i += 188) {
         chunk[i] = 0x47;
         chunk[i + 3] = 0x10;
     }
-    chunk[188 + 3] = 0xC0;                       // one scrambled packet
+    chunk[188 + 3] = 0xC0;
+    return chunk;
+}
+
+TEST(RecorderTest, WritesWhileRecordingAndStopsWhenItsTimeIsUp) {
+    test_support::Sandbox sandbox;
+    Recorder recorder;
+    const std::vector<std::uint8_t> chunk = FourPackets();
     recorder.Write(chunk.data(), chunk.size());  // not recording: nothing
     ASSERT_TRUE(recorder.Start(sandbox.Wide("a.ts"), 120));
     EXPECT_FALSE(recorder.Start(sandbox.Wide("b.ts"), 120));
@@ -121,6 +131,53 @@ TEST(RecorderTest, WritesWhileRecordingAndStopsWhenItsTimeIsUp) {
     EXPECT_TRUE(recorder.Stop());
     EXPECT_FALSE(recorder.Stop());
     EXPECT_FALSE(recorder.Start(sandbox.Wide("missing/a.ts"), 60));
+}
+
+// Lowers this process's file size limit for one scope: writes past it fail (EFBIG) part-way,
+// as on a full disk, instead of ending the process.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    rlimit saved_{};
+    void (*previous_)(int) = SIG_DFL;
+};
+
+TEST(RecorderTest, AFailedWriteKeepsTheWholePacketsAndEndsTheRecording) {
+    test_support::Sandbox sandbox;
+    Recorder recorder;
+    const std::vector<std::uint8_t> chunk = FourPackets();
+    ASSERT_TRUE(recorder.Start(sandbox.Wide("full.ts"), std::nullopt));
+    {
+        // Room for ten packets and 64 bytes of the eleventh.
+        const FileSizeLimit limit(188 * 10 + 64);
+        for (int i = 0; i < 4; ++i)
+            recorder.Write(chunk.data(), chunk.size());
+    }
+    EXPECT_FALSE(recorder.IsRecording());
+    EXPECT_EQ(recorder.WriteError(), platform::ERROR_FILE_TOO_LARGE);
+    EXPECT_EQ(recorder.Packets(), 10u);
+    EXPECT_EQ(recorder.ScrambledPackets(), 3u);
+    EXPECT_EQ(std::filesystem::file_size(sandbox.Native("full.ts")), 188u * 10);
+    // The next recording starts without the old failure.
+    ASSERT_TRUE(recorder.Start(sandbox.Wide("next.ts"), std::nullopt));
+    EXPECT_EQ(recorder.WriteError(), 0u);
+    recorder.Write(chunk.data(), chunk.size());
+    EXPECT_TRUE(recorder.Stop());
+    EXPECT_EQ(std::filesystem::file_size(sandbox.Native("next.ts")), chunk.size());
 }
 
 }  // namespace
