@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/clock.h"
+#include "platform/file_name_length.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
 #include "platform/utf8.h"
@@ -128,7 +129,12 @@ void ViewerApp::StartRecordingOnRequest(int minutes) {
 bool ViewerApp::BeginRecording(const std::wstring& name, std::optional<std::int64_t> seconds,
                                bool errorLog) {
     if (recorder_.IsRecording()) return false;
-    const std::wstring path = RecordingPath(name);
+    // A name longer than the file system takes is shortened rather than not recorded; with an
+    // error log, the log's name must fit too.
+    const std::wstring wanted = RecordingPath(name);
+    const std::wstring path =
+        platform::FitFileName(wanted, errorLog ? platform::WideToUtf8(kErrorLogSuffix).size() : 0);
+    if (path != wanted) Warn(L"the name is too long for the file system; recording to " + path);
     if (!recorder_.Start(path, seconds)) {
         Warn(L"cannot record to " + path);
         Refresh();

@@ -4,10 +4,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/file_name_length.h"
 #include "platform/known_folders.h"
 #include "platform/last_error.h"
 #include "platform/paths.h"
 #include "platform/text_case.h"
+#include "platform/utf8.h"
 #include "tests/platform/test_sandbox.h"
 
 namespace platform {
@@ -33,6 +35,40 @@ TEST(PathsTest, SplitsLikeWindowsAndJoinsWithOneSeparator) {
     EXPECT_EQ(JoinPath(L"/docs/", L"Orvandel"), L"/docs/Orvandel");
     EXPECT_EQ(JoinPath(L"", L"x"), L"x");
     EXPECT_EQ(FromNativePath(ToNativePath(L"/録画/ＮＨＫ.ts")), L"/録画/ＮＨＫ.ts");
+}
+
+// Names are limited in bytes of their UTF-8 form: 86 kanji are already too long.
+TEST(PathsTest, FileNamesTooLongForTheFileSystemAreCutKeepingTheExtension) {
+    test_support::Sandbox sandbox;
+    const std::wstring folder = sandbox.Wide("");
+    EXPECT_EQ(MaxFileNameBytes(JoinPath(folder, L"x.ts")), 255u);
+    EXPECT_EQ(MaxFileNameBytes(L"/no/such/folder/x.ts"), 255u);
+    const auto bytes = [](const std::wstring& path) {
+        return WideToUtf8(SplitPath(path).fname + SplitPath(path).ext).size();
+    };
+
+    const std::wstring fits = JoinPath(folder, std::wstring(252, L'a') + L".ts");
+    EXPECT_EQ(FitFileName(fits), fits);
+    EXPECT_EQ(FitFileName(fits, 4), JoinPath(folder, std::wstring(248, L'a') + L".ts"));
+
+    const std::wstring ascii = FitFileName(JoinPath(folder, std::wstring(300, L'a') + L".ts"));
+    EXPECT_EQ(ascii, fits);
+
+    std::wstring kanji;
+    for (int i = 0; i < 86; ++i)
+        kanji += i % 2 == 0 ? L"番" : L"組";
+    const std::wstring cut = FitFileName(JoinPath(folder, kanji + L".ts"));
+    EXPECT_EQ(cut, JoinPath(folder, kanji.substr(0, 84) + L".ts"));
+    EXPECT_EQ(bytes(cut), 255u);
+    // Cut between characters, never inside one: one ASCII letter shifts the cut.
+    const std::wstring mixed = FitFileName(JoinPath(folder, L"a" + kanji + L".ts"));
+    EXPECT_EQ(mixed, JoinPath(folder, L"a" + kanji.substr(0, 83) + L".ts"));
+    EXPECT_EQ(bytes(mixed), 253u);
+    // An extension that leaves no room goes with the rest; the folder is never touched.
+    const std::wstring longExt = L"a." + std::wstring(300, L'x');
+    EXPECT_EQ(FitFileName(JoinPath(folder, longExt)), JoinPath(folder, longExt.substr(0, 255)));
+    EXPECT_EQ(FitFileName(L"/no/such/" + std::wstring(256, L'b')),
+              L"/no/such/" + std::wstring(255, L'b'));
 }
 
 TEST(TextCaseTest, FoldsTheLettersWindowsFolds) {
