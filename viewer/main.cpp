@@ -5,6 +5,7 @@
 // broadcast description is missing; 2 for a malformed command line.
 #include <QApplication>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::wstring folder = platform::FolderOf(platform::HostExecutablePath());
-    viewer::ViewerSettings settings = viewer::LoadViewerSettings(viewer::ViewerIniPath(folder));
-    if (line->device >= settings.devices) {
+    viewer::SettingsProblems problems;
+    viewer::ViewerSettings settings =
+        viewer::LoadViewerSettings(viewer::ViewerIniPath(folder), &problems);
+    std::optional<viewer::DeviceSettings> device;
+    if (line->device < settings.devices)
+        device = viewer::LoadDeviceSettings(settings.iniPath, line->device, &problems);
+    for (const std::wstring& problem : problems)
+        Fail(problem);
+    if (!device) {
         Fail(L"no tuner device " + std::to_wstring(line->device));
         return 1;
     }
@@ -48,7 +56,7 @@ int main(int argc, char** argv) {
     }
 
     QApplication application(argc, argv);
-    viewer::ViewerApp app(*line, std::move(settings), std::move(*catalog), folder);
+    viewer::ViewerApp app(*line, std::move(settings), *device, std::move(*catalog), folder);
     viewer::TerminationSignals terminationSignals([] { QCoreApplication::exit(0); });
     if (!app.Start()) {
         Fail(L"cannot open the main window");

@@ -1,12 +1,20 @@
 #include "viewer/tuner.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <limits>
 
 #include "broadcast_sim/stream_pacer.h"
 #include "platform/clock.h"
 
 namespace viewer {
+namespace {
+
+// The error count saturates here (the status block holds it in 32 bits).
+constexpr double kMostErrors = static_cast<double>(std::numeric_limits<std::int32_t>::max());
+
+}  // namespace
 
 Tuner::Tuner(const DeviceSettings& device, std::size_t chunkPackets, ChunkSink sink)
     : device_(device), chunkPackets_(chunkPackets), sink_(std::move(sink)) {}
@@ -24,8 +32,8 @@ void Tuner::Start() {
 void Tuner::Stop() {
     if (!thread_) return;
     platform::SetEvent(stop_);
-    // A round ends within the plug-ins' own bound (500 ms a chunk); wait for it whatever it
-    // takes, since the thread uses this object.
+    // Once stop is set a round hands over at most the chunk it is in (the plug-ins bound that
+    // to 500 ms); wait for it whatever it takes, since the thread uses this object.
     thread_->Wait(platform::INFINITE);
     thread_.reset();
 }
@@ -46,14 +54,17 @@ bool Tuner::TakePendingSource() {
     return true;
 }
 
+// The errors that fell due since the last round, counted at once: the work of a round does not
+// grow with the error rate. One break per round is as many as the stream shows.
 void Tuner::SimulateErrors(std::uint64_t tickMs) {
-    if (device_.errorsPerMinute <= 0) return;
+    if (!(device_.errorsPerMinute > 0)) return;
     const double minutes = static_cast<double>(tickMs - errorsStartTick_) / 60000.0;
-    const auto due = static_cast<std::uint64_t>(std::floor(minutes * device_.errorsPerMinute));
-    for (; errorsMade_ < due; ++errorsMade_) {
-        ++errors_;
-        if (source_) source_->BreakContinuity();
-    }
+    const double due = std::min(std::floor(minutes * device_.errorsPerMinute), kMostErrors);
+    if (!(due > static_cast<double>(errorsMade_))) return;
+    errorsMade_ = static_cast<std::uint64_t>(due);
+    errors_ = static_cast<std::int32_t>(
+        std::min<std::uint64_t>(errorsMade_, std::numeric_limits<std::int32_t>::max()));
+    if (source_) source_->BreakContinuity();
 }
 
 platform::DWORD Tuner::Run() {
@@ -63,13 +74,19 @@ platform::DWORD Tuner::Run() {
     const double rate = clock.Rate();
     const auto waitMs = static_cast<platform::DWORD>(std::max(
         1.0, std::chrono::duration<double, std::milli>(pacer.RoundInterval()).count() * rate));
+    // A round can hold many chunks; once Stop is asked for, the rest are dropped, so that a stop
+    // waits for one chunk at most.
+    const broadcast_sim::StreamPacer::Sink deliver = [this](const std::uint8_t* data,
+                                                            std::size_t size) {
+        if (platform::WaitForSingleObject(stop_, 0) == platform::WAIT_TIMEOUT) sink_(data, size);
+    };
     pacer.Restart(std::chrono::steady_clock::now());
     do {
         if (TakePendingSource()) pacer.Restart(std::chrono::steady_clock::now());
         SimulateErrors(clock.TickMs());
         if (source_) {
             pacer.Round(*source_, std::chrono::steady_clock::now(), clock.NowLocal(),
-                        clock.TickMs(), sink_);
+                        clock.TickMs(), deliver);
         }
     } while (platform::WaitForSingleObject(stop_, waitMs) == platform::WAIT_TIMEOUT);
     return 0;

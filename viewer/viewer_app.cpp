@@ -37,11 +37,11 @@ void Warn(const std::wstring& text) {
 
 }  // namespace
 
-ViewerApp::ViewerApp(ViewerCommandLine line, ViewerSettings settings, BroadcastCatalog catalog,
-                     std::wstring viewerFolder)
+ViewerApp::ViewerApp(ViewerCommandLine line, ViewerSettings settings, DeviceSettings device,
+                     BroadcastCatalog catalog, std::wstring viewerFolder)
     : line_(std::move(line)),
       settings_(std::move(settings)),
-      device_(LoadDeviceSettings(settings_.iniPath, line_.device)),
+      device_(device),
       catalog_(std::move(catalog)),
       folder_(std::move(viewerFolder)),
       tuner_(device_, settings_.chunkPackets,

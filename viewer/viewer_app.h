@@ -23,8 +23,8 @@ namespace viewer {
 
 class ViewerApp : public ViewerCommands {
   public:
-    ViewerApp(ViewerCommandLine line, ViewerSettings settings, BroadcastCatalog catalog,
-              std::wstring viewerFolder);
+    ViewerApp(ViewerCommandLine line, ViewerSettings settings, DeviceSettings device,
+              BroadcastCatalog catalog, std::wstring viewerFolder);
     ~ViewerApp() override;
 
     // Opens the main window, starts the plug-ins, tunes, starts the tuner and, with -x, the
