@@ -45,10 +45,12 @@ class ViewerProcessTest : public ::testing::Test {
         clock = platform::FormatSimClockSetting({2026, 12, 3, 9, 10, 20, 0, 0}, 60.0);
     }
 
-    // Starts the viewer with the arguments; the extra environment is "NAME=value" entries.
+    // Starts the viewer with the arguments (through `launcher` when it is set); the extra
+    // environment is "NAME=value" entries.
     void Start(const std::vector<std::string>& args, std::vector<std::string> env = {}) {
-        std::vector<std::string> shellArgs{"-c", "exec \"$0\" \"$@\" 2>&1",
-                                           (folder / "FriioView").string()};
+        std::vector<std::string> shellArgs{"-c", "exec \"$0\" \"$@\" 2>&1"};
+        shellArgs.insert(shellArgs.end(), launcher.begin(), launcher.end());
+        shellArgs.push_back((folder / "FriioView").string());
         shellArgs.insert(shellArgs.end(), args.begin(), args.end());
         env.push_back("QT_QPA_PLATFORM=offscreen");
         env.push_back("ORVANDEL_SIM_CLOCK=" + clock);
@@ -112,6 +114,7 @@ class ViewerProcessTest : public ::testing::Test {
     test_support::Sandbox sandbox;
     fs::path folder;
     std::string clock;
+    std::vector<std::string> launcher;  // program and arguments that run the viewer
     std::unique_ptr<test_support::HelperProcess> process;
     platform::HWND host = 0;
     platform::HWND own = 0;

@@ -1,6 +1,7 @@
 // The real FriioView process with the recording test plug-in: the plug-in interface in order,
 // the main window and its messages, host calls, recordings, the command line and the registry.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <sstream>
@@ -182,6 +183,107 @@ TEST_F(ViewerProcessTest, CommandLineRecordingsKeepEveryPacketWhenTheyEndOrOnSig
     EXPECT_EQ(ExitStatus(), 0);
     EXPECT_GT(LoggedPackets(fs::path(endless.string() + ".err")), 0u);
     EXPECT_EQ(LoggedPackets(fs::path(endless.string() + ".err")) * 188, fs::file_size(endless));
+}
+
+// The recordings folder is a small disk of its own. Once it is full the recording ends after
+// its last whole packet, says so in the debug output and in its error log, and the viewer runs
+// on.
+TEST_F(ViewerProcessTest, AFullDiskEndsTheRecordingAfterItsLastWholePacket) {
+    const fs::path saveFolder = sandbox.Native("small");
+    fs::create_directories(saveFolder);
+    FriioKey().SetString(L"SavePath", Wide(saveFolder));
+    launcher = {SMALL_DISK_PATH, saveFolder.string(), "1048576"};
+    Start({"-n", "-c", "21", "-x", "-f", "full.ts", "-e", "-o", "0"});
+    AwaitPlugin();
+    const std::string report = Expect("FriioView: cannot write the recording ");
+    EXPECT_EQ(Status(), "card=0 errors=0 recording=0 seconds=0");
+    // The disk as the viewer sees it; the log's last lines follow at its next tick.
+    const fs::path seen =
+        fs::path("/proc/" + std::to_string(process->Pid()) + "/root") / saveFolder.relative_path();
+    const fs::path log = seen / "full.ts.err";
+    for (int i = 0; i < 100 && LoggedPackets(log) == 0; ++i)
+        std::this_thread::sleep_for(100ms);
+    const std::uint64_t packets = LoggedPackets(log);
+    EXPECT_GT(packets, 1000u);
+    EXPECT_EQ(packets * 188, fs::file_size(seen / "full.ts"));
+    ExpectWholePackets(seen / "full.ts");
+    EXPECT_NE(ReadFile(log).find(" Write Error:"), std::string::npos);
+    EXPECT_NE(report.find("; it ends after " + std::to_string(packets) + " whole packets"),
+              std::string::npos)
+        << report;
+    Post(platform::WM_CLOSE, 0, 0, host);
+    EXPECT_EQ(ExitStatus(), 0);
+}
+
+// 86 kanji are 258 bytes of UTF-8: more than a file name may have here.
+TEST_F(ViewerProcessTest, ANameTooLongForTheFileSystemIsShortenedAndRecorded) {
+    const fs::path saveFolder = sandbox.Native("recordings");
+    fs::create_directories(saveFolder);
+    FriioKey().SetString(L"SavePath", Wide(saveFolder));
+    std::string kanji;
+    for (int i = 0; i < 86; ++i)
+        kanji += i % 2 == 0 ? "番" : "組";
+    Start({"-n", "-c", "21", "-o", "0"},
+          {"VIEWER_TEST_PLUGIN_RECNAME=" + (saveFolder / (kanji + ".ts")).string()});
+    AwaitPlugin();
+    Expect("StreamData");
+    Post(0xFB8, 0x50000 | 3, 0, host);
+    const fs::path shortened = saveFolder / (kanji.substr(0, 84 * 3) + ".ts");
+    EXPECT_EQ(Expect("FriioView: the name is too long for the file system; recording to "),
+              shortened.string());
+    EXPECT_EQ(Status(), "card=0 errors=0 recording=1 seconds=180");
+    std::error_code error;
+    for (int i = 0; i < 100 && fs::file_size(shortened, error) == 0; ++i)
+        std::this_thread::sleep_for(50ms);  // the first chunk
+    Post(0xFB9, 0, 0, host);
+    EXPECT_EQ(Status(), "card=0 errors=0 recording=0 seconds=0");
+    ExpectWholePackets(shortened);
+    Post(platform::WM_CLOSE, 0, 0, host);
+    EXPECT_EQ(ExitStatus(), 0);
+
+    // With an error log, the log's name beside it must fit as well.
+    Start({"-n", "-c", "21", "-r", "1", "-x", "-f", std::string(300, 'a') + ".ts", "-e"});
+    AwaitPlugin();
+    const fs::path file = saveFolder / (std::string(248, 'a') + ".ts");
+    EXPECT_EQ(Expect("FriioView: the name is too long for the file system; recording to "),
+              file.string());
+    const fs::path log = file.string() + ".err";
+    for (int i = 0; i < 100 && LoggedPackets(log) == 0; ++i)
+        std::this_thread::sleep_for(100ms);  // one clock minute is one real second
+    EXPECT_EQ(LoggedPackets(log) * 188, fs::file_size(file));
+    Post(platform::WM_CLOSE, 0, 0, host);
+    EXPECT_EQ(ExitStatus(), 0);
+}
+
+// Hand-edited settings: numbers no tuner could play and files that never end are refused with a
+// message, and SIGTERM still ends the viewer at once.
+TEST_F(ViewerProcessTest, BadNumbersAndSpecialFilesNeitherHangItNorStopSigterm) {
+    std::ofstream(folder / "FriioView.ini")
+        << "[Device0]\r\nErrorsPerMinute=1e12\r\nBitrate=nan\r\n";
+    fs::remove(folder / "channels.ini");
+    ASSERT_EQ(::mkfifo((folder / "channels.ini").c_str(), 0600), 0);
+    Start({"-n", "-c", "21"});
+    Expect(
+        "FriioView: FriioView.ini: [Device0] ErrorsPerMinute=1e12 is not a number from 0 to "
+        "60000; 0 is used");
+    Next(
+        "FriioView: FriioView.ini: [Device0] Bitrate=nan is not a number from 0 to 100000000; "
+        "8000000 is used");
+    AwaitPlugin();
+    Expect("StreamData");
+    const auto signalled = std::chrono::steady_clock::now();
+    ::kill(process->Pid(), SIGTERM);
+    EXPECT_EQ(ExitStatus(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, 3s);
+
+    // A broadcast description that is a pipe nobody writes is refused at once.
+    ASSERT_EQ(::mkfifo((folder / "broadcast.txt").c_str(), 0600), 0);
+    std::ofstream(folder / "FriioView.ini") << "[FriioView]\r\nBroadcast=broadcast.txt\r\n";
+    Start({"-n"});
+    EXPECT_EQ(process->ReadLine().value_or("").rfind(
+                  "FriioView: cannot read the broadcast description ", 0),
+              0u);
+    EXPECT_EQ(ExitStatus(), 1);
 }
 
 TEST_F(ViewerProcessTest, MalformedCommandLinesEndWithStatusTwo) {
