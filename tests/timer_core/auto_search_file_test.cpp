@@ -1,0 +1,318 @@
+#include "timer_core/epg/auto_search_file.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/code_page.h"
+#include "platform/paths.h"
+#include "tests/platform/test_sandbox.h"
+
+namespace timer_core {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Shift-JIS bytes of a wide text, so that the tests read as the file's text.
+std::string Sjis(std::wstring_view text) {
+    return platform::WideToShiftJis(text);
+}
+
+class AutoSearchFileTest : public ::testing::Test {
+  protected:
+    fs::path FilePath() const { return platform::ToNativePath(file.filePath()); }
+
+    void Write(const std::string& bytes) const {
+        fs::create_directories(FilePath().parent_path());
+        std::ofstream(FilePath(), std::ios::binary | std::ios::trunc) << bytes;
+    }
+    std::string Read() const {
+        std::ifstream in(FilePath(), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    }
+    // Writes the bytes, loads them and returns what a save writes back.
+    std::string LoadAndSave(const std::string& bytes) {
+        Write(bytes);
+        file.Load();
+        EXPECT_EQ(file.Save(), 1);
+        return Read();
+    }
+
+    test_support::Sandbox sandbox;
+    AutoSearchFile file;
+};
+
+AutoSearchCondition MakeCondition(const std::wstring& andWords, int priority) {
+    AutoSearchCondition c;
+    c.andWords = andWords;
+    c.genre = -1;
+    c.startHour = 19;
+    c.endHour = 23;
+    c.endMinute = 30;
+    c.weekdays = {1, 0, 1, 0, 1, 0, 0};
+    c.serviceKeys = {0x7FE00400, 1024};
+    c.priority = priority;
+    c.follow = 1;
+    return c;
+}
+
+TEST_F(AutoSearchFileTest, PathIsInTheOrvandelFolderOfDocuments) {
+    EXPECT_EQ(file.filePath(),
+              platform::JoinPath(platform::JoinPath(file.documentsFolder(), L"Orvandel"),
+                                 L"AutoSearch.txt"));
+}
+
+TEST_F(AutoSearchFileTest, WrittenLineHasTheNineColumnsInShiftJis) {
+    std::string line;
+    EXPECT_EQ(AutoSearchFile::FormatLine(&line, MakeCondition(L"風の記憶 再放送", 3)), 1);
+    EXPECT_EQ(line,
+              Sjis(L"風の記憶 再放送\t\t0\t-1\t19:00～23:30\t月水金\t3\t1\t2145387520 1024 \r\n"));
+    // The tilde is FULLWIDTH TILDE, 0x81 0x60; the weekday letters are their code page bytes.
+    EXPECT_NE(line.find("\x81\x60"), std::string::npos);
+    EXPECT_NE(line.find("\x8C\x8E\x90\x85\x8B\xE0"), std::string::npos);  // 月水金
+
+    AutoSearchCondition none;
+    line.clear();
+    AutoSearchFile::FormatLine(&line, none);
+    EXPECT_EQ(line, Sjis(L"\t\t0\t0\t00:00～00:00\t\t0\t0\t\r\n"));
+}
+
+TEST_F(AutoSearchFileTest, FileRoundTripsByteForByte) {
+    const std::string bytes = Sjis(
+        L"さくら\tＮＨＫ 再\t1\t6\t23:00～02:00\t月火水木金土日\t5\t0\t1 -2147483648 2147483647 "
+        L"\r\n"
+        L"\t\t0\t-1\t-1:00～00:00\t\t1\t1\t\r\n"
+        L"みなと総合 ﾆｭｰｽ\t\t0\t0\t07:05～07:05\t日\t3\t1\t65535 \r\n");
+    EXPECT_EQ(LoadAndSave(bytes), bytes);
+    ASSERT_EQ(file.conditions.size(), 3u);
+    const AutoSearchCondition& first = file.conditions.at(0);
+    EXPECT_EQ(first.andWords, L"さくら");
+    EXPECT_EQ(first.notWords, L"ＮＨＫ 再");
+    EXPECT_EQ(first.titleOnly, 1);
+    EXPECT_EQ(first.genre, 6);
+    EXPECT_EQ(first.startHour, 23);
+    EXPECT_EQ(first.startMinute, 0);
+    EXPECT_EQ(first.endHour, 2);
+    EXPECT_EQ(first.endMinute, 0);
+    EXPECT_EQ(first.weekdays, (std::array<int, 7>{1, 1, 1, 1, 1, 1, 1}));
+    EXPECT_EQ(first.priority, 5);
+    EXPECT_EQ(first.follow, 0);
+    EXPECT_EQ(first.serviceKeys, (std::vector<int>{1, INT_MIN, INT_MAX}));
+    EXPECT_EQ(file.conditions.at(1).genre, -1);
+    EXPECT_EQ(file.conditions.at(1).startHour, -1);
+    EXPECT_EQ(file.conditions.at(2).weekdays, (std::array<int, 7>{0, 0, 0, 0, 0, 0, 1}));
+
+    // The saved map loads back to the same records.
+    AutoSearchFile again;
+    again.Load();
+    ASSERT_EQ(again.conditions.size(), 3u);
+    EXPECT_EQ(again.conditions.at(0).serviceKeys, first.serviceKeys);
+    EXPECT_EQ(again.conditions.at(2).andWords, L"みなと総合 ﾆｭｰｽ");
+}
+
+TEST_F(AutoSearchFileTest, LenientColumnsAreWrittenInTheirFixedForm) {
+    // Hours and minutes without leading zeros, weekdays out of order or repeated, numbers with
+    // trailing text: read as atoi reads them and written in the fixed form.
+    EXPECT_EQ(LoadAndSave(Sjis(L"a\tb\t1x\t 6\t7:5～23:0\t日月日\t3\t1\t") + "\r\n"),
+              Sjis(L"a\tb\t1\t6\t07:05～23:00\t月日\t3\t1\t\r\n"));
+    // Text that is not a number gives 0.
+    EXPECT_EQ(LoadAndSave(Sjis(L"a\t\tx\tジャンル\tx:y～z:w\t\tx\tx\tx y \r\n")),
+              Sjis(L"a\t\t0\t0\t00:00～00:00\t\t0\t0\t0 0 \r\n"));
+}
+
+TEST_F(AutoSearchFileTest, ServiceKeysNeedTheSpaceAfterThem) {
+    const std::string head = Sjis(L"a\t\t0\t-1\t00:00～00:00\t\t3\t1\t");
+    AutoSearchCondition c;
+    ASSERT_EQ(AutoSearchFile::ParseLine(head + "100 200", &c), 1);
+    EXPECT_EQ(c.serviceKeys, std::vector<int>{100});
+    c = {};
+    ASSERT_EQ(AutoSearchFile::ParseLine(head + "100 200 ", &c), 1);
+    EXPECT_EQ(c.serviceKeys, (std::vector<int>{100, 200}));
+    c = {};
+    ASSERT_EQ(AutoSearchFile::ParseLine(head, &c), 1);
+    EXPECT_TRUE(c.serviceKeys.empty());
+}
+
+TEST_F(AutoSearchFileTest, MalformedLinesAreDroppedAndTheRestRenumbered) {
+    const std::string good = Sjis(L"\t\t0\t-1\t00:00～00:00\t\t3\t1\t\r\n");
+    const std::string bytes =
+        good + Sjis(L"a\tb\t0\t-1\t00:00～00:00\t\t3\t1\r\n")  // seven TABs
+        + Sjis(L"a\tb\t0\t-1\t0000～00:00\t\t3\t1\t\r\n")      // no ":"
+        + Sjis(L"a\tb\t0\t-1\t00:00~00:00\t\t3\t1\t\r\n")      // half-width tilde
+        + Sjis(L"a\tb\t0\t-1\t00:00～0000\t\t3\t1\t\r\n")      // no ":" after the tilde
+        + Sjis(L"a\tb\t0\t-1\t00～00:00\t\t3\t1\t\r\n")        // tilde before the ":"
+        + "\r\n" + "\xFF\x81\t\x82\r\n" + good;
+    Write(bytes);
+    file.Load();
+    ASSERT_EQ(file.conditions.size(), 2u);
+    EXPECT_EQ(file.conditions.begin()->first, 0);
+    EXPECT_EQ(file.conditions.rbegin()->first, 1);
+    EXPECT_EQ(AutoSearchFile::ParseLine("", &file.conditions[0]), 0);
+}
+
+TEST_F(AutoSearchFileTest, CommentsAreSkippedAndGoneAfterASave) {
+    const std::string condition = Sjis(L"x;y\t;z\t0\t-1\t00:00～00:00\t\t3\t1\t\r\n");
+    Write(Sjis(L";コメント\t\t0\t-1\t00:00～00:00\t\t3\t1\t\r\n") + condition);
+    file.Load();
+    ASSERT_EQ(file.conditions.size(), 1u);
+    EXPECT_EQ(file.conditions.at(0).andWords, L"x;y");
+    EXPECT_EQ(file.conditions.at(0).notWords, L";z");
+    ASSERT_EQ(file.Save(), 1);
+    EXPECT_EQ(Read(), condition);
+}
+
+TEST_F(AutoSearchFileTest, FinalLineEndAndBareLineFeedsLoadTheSame) {
+    const std::string a = Sjis(L"a\t\t0\t-1\t00:00～00:00\t\t3\t1\t1 ");
+    const std::string b = Sjis(L"b\t\t0\t-1\t00:00～00:00\t\t4\t0\t2 ");
+    for (const std::string& bytes :
+         {a + "\r\n" + b + "\r\n", a + "\r\n" + b, a + "\n" + b + "\n"}) {
+        EXPECT_EQ(LoadAndSave(bytes), a + "\r\n" + b + "\r\n");
+        EXPECT_EQ(file.conditions.size(), 2u);
+    }
+}
+
+TEST_F(AutoSearchFileTest, EditsSaveInKeyOrderAndReloadWithoutGaps) {
+    for (int i = 0; i < 3; ++i)
+        file.conditions[i] = MakeCondition(L"番組" + std::to_wstring(i), i + 1);
+    ASSERT_EQ(file.Save(), 1);
+    file.conditions.erase(1);
+    ASSERT_EQ(file.Save(), 1);
+    AutoSearchFile reread;
+    reread.Load();
+    ASSERT_EQ(reread.conditions.size(), 2u);
+    EXPECT_EQ(reread.conditions.at(0).andWords, L"番組0");
+    EXPECT_EQ(reread.conditions.at(1).andWords, L"番組2");
+    EXPECT_EQ(reread.conditions.at(1).priority, 3);
+
+    reread.conditions.clear();
+    ASSERT_EQ(reread.Save(), 1);
+    EXPECT_TRUE(fs::exists(FilePath()));
+    EXPECT_EQ(fs::file_size(FilePath()), 0u);
+}
+
+TEST_F(AutoSearchFileTest, MissingFileAndFolderAreCreated) {
+    ASSERT_FALSE(fs::exists(FilePath().parent_path()));
+    file.conditions[0] = MakeCondition(L"x", 1);
+    file.Load();
+    EXPECT_TRUE(file.conditions.empty());
+    ASSERT_TRUE(fs::exists(FilePath()));
+    EXPECT_EQ(fs::file_size(FilePath()), 0u);
+
+    fs::remove_all(FilePath().parent_path());
+    file.conditions[0] = MakeCondition(L"x", 1);
+    ASSERT_EQ(file.Save(), 1);
+    file.Load();
+    EXPECT_EQ(file.conditions.size(), 1u);
+}
+
+TEST_F(AutoSearchFileTest, TabsAndLineEndsInKeywordsBecomeSpaces) {
+    AutoSearchCondition c = MakeCondition(L"朝の\t光\r\n第１回\n", 2);
+    c.notWords = L"再\r放送";
+    file.conditions[0] = c;
+    file.conditions[1] = MakeCondition(L"次", 4);
+    ASSERT_EQ(file.Save(), 1);
+    file.Load();
+    ASSERT_EQ(file.conditions.size(), 2u);
+    EXPECT_EQ(file.conditions.at(0).andWords, L"朝の 光  第１回 ");
+    EXPECT_EQ(file.conditions.at(0).notWords, L"再 放送");
+    EXPECT_EQ(file.conditions.at(0).serviceKeys, c.serviceKeys);
+    EXPECT_EQ(file.conditions.at(1).priority, 4);
+    EXPECT_EQ(KeywordsForFile(L"a\tb\r\nc"), L"a b  c");
+}
+
+TEST_F(AutoSearchFileTest, KeywordsThatBeginWithASemicolonSurviveAReload) {
+    file.conditions[0] = MakeCondition(L";特集", 2);
+    ASSERT_EQ(file.Save(), 1);
+    EXPECT_EQ(Read().front(), ' ');
+    file.Load();
+    ASSERT_EQ(file.conditions.size(), 1u);
+    EXPECT_EQ(file.conditions.at(0).andWords, L" ;特集");
+}
+
+// A save that cannot write all of its bytes (the disk is full) leaves the old file and says
+// so. The file size limit stands in for the full disk, in a child so the limit stays there.
+TEST_F(AutoSearchFileTest, SaveOnAFullDiskKeepsTheOldFile) {
+    file.conditions[0] = MakeCondition(L"元の条件", 1);
+    ASSERT_EQ(file.Save(), 1);
+    const std::string old = Read();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        AutoSearchFile big;
+        for (int i = 0; i < 100; ++i)
+            big.conditions[i] = MakeCondition(L"長い条件" + std::to_wstring(i), 1);
+        ::_exit(big.Save() == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the save reported success";
+    EXPECT_EQ(Read(), old);
+}
+
+struct KilledAtScopeEnd {
+    pid_t pid;
+    ~KilledAtScopeEnd() {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+};
+
+// A writer killed at any instant of its saves leaves the old file or the new one; readers
+// never see anything else, neither while it writes nor after.
+TEST_F(AutoSearchFileTest, KilledSaveLeavesTheOldOrTheNewFile) {
+    AutoSearchFile a, b;
+    for (int i = 0; i < 400; ++i) {
+        a.conditions[i] = MakeCondition(L"旧" + std::to_wstring(i), 1);
+        b.conditions[i] = MakeCondition(L"新しい条件" + std::to_wstring(i), 2);
+    }
+    ASSERT_EQ(b.Save(), 1);
+    const std::string newBytes = Read();
+    ASSERT_EQ(a.Save(), 1);
+    const std::string oldBytes = Read();
+    for (int round = 0; round < 5; ++round) {
+        int started[2];
+        ASSERT_EQ(::pipe(started), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (bool first = true;; first = false) {
+                b.Save();
+                if (first) (void)!::write(started[1], "s", 1);
+                a.Save();
+            }
+        }
+        ::close(started[1]);  // a writer that dies before it signals ends the read below
+        {
+            // Ends the writer however the checks below end.
+            const KilledAtScopeEnd writer{child};
+            char signal = 0;
+            ASSERT_EQ(::read(started[0], &signal, 1), 1);
+            for (int i = 0; i < 20 * (round + 1); ++i) {
+                const std::string seen = Read();
+                ASSERT_TRUE(seen == oldBytes || seen == newBytes) << "size " << seen.size();
+            }
+        }
+        ::close(started[0]);
+        const std::string left = Read();
+        EXPECT_TRUE(left == oldBytes || left == newBytes) << "size " << left.size();
+        AutoSearchFile reread;
+        reread.Load();
+        EXPECT_EQ(reread.conditions.size(), 400u);
+    }
+}
+
+}  // namespace
+}  // namespace timer_core

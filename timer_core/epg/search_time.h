@@ -1,0 +1,32 @@
+// Time tests of the keyword search: the weekday and start-time window of a condition, and the
+// end of a programme from its start and length.
+#pragma once
+
+#include "broadcast/epg_records.h"
+#include "platform/system_time.h"
+#include "timer_core/epg/auto_search_condition.h"
+
+namespace timer_core {
+
+// The event's start (year to second, milliseconds and weekday 0).
+platform::SYSTEMTIME EventStartTime(const broadcast::EpgEventRecord& event);
+
+// 1 with *out = start + minutes (through FILETIME, so the weekday is filled); 0 when the start
+// is no valid time, *out then untouched.
+int AddMinutesToSystemTime(int minutes, const platform::SYSTEMTIME& start,
+                           platform::SYSTEMTIME* out);
+
+// The weekday of the date (0 = Sunday) derived through FILETIME; -1 when it is no valid time.
+int WeekdayOfStart(const platform::SYSTEMTIME& start);
+
+// 1 when the start's weekday is allowed and its hour:minute lies in the condition's window:
+// both ends included, a window whose start is after its end runs across midnight, a window
+// whose ends are equal passes every time. 0 when the start minute, end hour or end minute is
+// -1, and when not every weekday is allowed and the start is no valid date. Only the start is
+// tested, however long the programme runs.
+int MatchDayAndTime(const AutoSearchCondition& condition, const platform::SYSTEMTIME& start);
+
+// The same test with the weekday (0 = Sunday, -1 unknown) already derived.
+int MatchWeekdayAndTime(const AutoSearchCondition& condition, int weekday, int hour, int minute);
+
+}  // namespace timer_core
