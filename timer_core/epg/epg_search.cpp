@@ -1,6 +1,7 @@
 #include "timer_core/epg/epg_search.h"
 
 #include <algorithm>
+#include <array>
 #include <cwchar>
 #include <set>
 
@@ -10,15 +11,66 @@
 namespace timer_core {
 namespace {
 
-bool Contains(std::wstring_view text, const std::wstring& word) {
-    return text.find(word) != text.npos;
+// text.find(word) != npos, with the rest of the word compared in line after each occurrence of
+// its first character (words are short, a call per occurrence costs more than the compare).
+bool Contains(std::wstring_view text, std::wstring_view word) {
+    if (word.empty()) return true;
+    if (word.size() > text.size()) return false;
+    const wchar_t* p = text.data();
+    const wchar_t* const lastStart = text.data() + (text.size() - word.size());
+    while (p <= lastStart) {
+        p = std::wmemchr(p, word[0], static_cast<std::size_t>(lastStart - p) + 1);
+        if (p == nullptr) return false;
+        std::size_t i = 1;
+        while (i < word.size() && p[i] == word[i])
+            ++i;
+        if (i == word.size()) return true;
+        ++p;
+    }
+    return false;
 }
 
-bool HasGenre(const broadcast::EpgEventRecord& event, int genre) {
-    return std::any_of(event.contentEntries.begin(), event.contentEntries.end(),
-                       [genre](const broadcast::EpgContentEntry& entry) {
-                           return entry.contentNibbleLevel1 == genre;
-                       });
+// The current condition's words with the characters each needs. Matching gives what
+// MatchAllWords gives; a text's signature only spares looking for words it cannot contain.
+class SearchWords {
+  public:
+    explicit SearchWords(const EpgSearchContext& context) : context_(context) {
+        for (const std::wstring& word : context.andWords)
+            andSignatures_.emplace_back(word);
+        for (const std::wstring& word : context.notWords)
+            notSignatures_.emplace_back(word);
+    }
+
+    bool Empty() const { return context_.andWords.empty() && context_.notWords.empty(); }
+
+    // `signature` is the text's, or null when not at hand.
+    bool Match(std::wstring_view text, const CharacterSignature* signature) const {
+        if (text.empty()) return false;
+        for (std::size_t i = 0; i < andSignatures_.size(); ++i) {
+            if (signature != nullptr && !andSignatures_[i].MayOccurIn(*signature)) return false;
+            if (!Contains(text, context_.andWords[i])) return false;
+        }
+        for (std::size_t i = 0; i < notSignatures_.size(); ++i) {
+            if (signature != nullptr && !notSignatures_[i].MayOccurIn(*signature)) continue;
+            if (Contains(text, context_.notWords[i])) return false;
+        }
+        return true;
+    }
+
+  private:
+    const EpgSearchContext& context_;
+    std::vector<WordSignature> andSignatures_;
+    std::vector<WordSignature> notSignatures_;
+};
+
+// "%04X%04X" of service_id and event_id.
+std::array<wchar_t, 8> ResultKey(std::uint16_t serviceId, std::uint16_t eventId) {
+    constexpr std::wstring_view kDigits = L"0123456789ABCDEF";
+    const std::uint32_t value = (static_cast<std::uint32_t>(serviceId) << 16) | eventId;
+    std::array<wchar_t, 8> key;
+    for (int i = 0; i < 8; ++i)
+        key[static_cast<std::size_t>(i)] = kDigits[(value >> (28 - 4 * i)) & 0xF];
+    return key;
 }
 
 std::wstring ServiceName(const broadcast::EpgStore& store, const broadcast::EpgEventRecord& e) {
@@ -29,49 +81,73 @@ std::wstring ServiceName(const broadcast::EpgStore& store, const broadcast::EpgE
     return name;
 }
 
-// Adds the event unless its key is present. An event whose start is no valid time cannot
-// become a reservation and is left out.
-void AddHit(const broadcast::EpgStore& store, const broadcast::EpgEventRecord& e,
-            const AutoSearchCondition& condition, SearchResultMap* results) {
-    wchar_t key[12];
-    std::swprintf(key, 12, L"%04X%04X", e.serviceId, e.eventId);
-    if (results->find(std::wstring_view(key)) != results->end()) return;
+SearchResultEntry MakeEntry(const broadcast::EpgStore& store, const broadcast::EpgEventRecord& e,
+                            const AutoSearchCondition& condition) {
     SearchResultEntry entry;
     entry.transportStreamId = e.transportStreamId;
     entry.serviceId = e.serviceId;
     entry.eventId = e.eventId;
     entry.start = EventStartTime(e);
     entry.duration = e.durationHours * 60 + e.durationMinutes;
-    if (!AddMinutesToSystemTime(entry.duration, entry.start, &entry.end)) return;
     entry.title = e.name;
     entry.serviceName = ServiceName(store, e);
     entry.priority = condition.priority;
     entry.follow = condition.follow;
-    results->emplace(key, std::move(entry));
+    return entry;
 }
 
-bool Matches(const EpgSearchContext& context, const AutoSearchCondition& condition,
-             const FoldedSchedule& folded, const FoldedEvent& candidate) {
-    const broadcast::EpgEventRecord& e = *candidate.event;
-    if (!MatchWeekdayAndTime(condition, candidate.weekday, e.startHour, e.startMinute)) {
-        return false;
+// Adds the hits of one service to the map, each unless its key is present. The hits come in
+// ascending key order, so each is looked for a few steps on from where the one before went
+// before the map is searched.
+class ServiceHits {
+  public:
+    ServiceHits(const broadcast::EpgStore& store, const AutoSearchCondition& condition,
+                SearchResultMap* results)
+        : store_(store), condition_(condition), results_(results), next_(results->begin()) {}
+
+    void Add(const FoldedText& hit) {
+        const std::array<wchar_t, 8> digits = ResultKey(hit.serviceId, hit.eventId);
+        const std::wstring_view key(digits.data(), digits.size());
+        SeekTo(key);
+        if (next_ != results_->end() && next_->first == key) return;
+        SearchResultEntry entry = MakeEntry(store_, *hit.event, condition_);
+        // An event whose start is no valid time cannot become a reservation.
+        if (!AddMinutesToSystemTime(entry.duration, entry.start, &entry.end)) return;
+        next_ = std::next(results_->emplace_hint(next_, std::wstring(key), std::move(entry)));
     }
-    if (condition.genre != -1 && !HasGenre(e, condition.genre)) return false;
-    if (context.andWords.empty() && context.notWords.empty()) return true;
-    return MatchAllWords(folded.SearchText(candidate, condition.titleOnly == 1), context) == 1;
+
+  private:
+    // Moves next_ to the first entry not below the key; every entry before next_ is below it.
+    void SeekTo(std::wstring_view key) {
+        constexpr int kSteps = 8;
+        for (int step = 0; step < kSteps; ++step) {
+            if (next_ == results_->end() || !(next_->first < key)) return;
+            ++next_;
+        }
+        if (next_ != results_->end() && next_->first < key) next_ = results_->lower_bound(key);
+    }
+
+    const broadcast::EpgStore& store_;
+    const AutoSearchCondition& condition_;
+    SearchResultMap* results_;
+    SearchResultMap::iterator next_;
+};
+
+bool Matches(const SearchWords& words, const DayAndTimeWindow& window,
+             const AutoSearchCondition& condition, const FoldedSchedule& folded, std::size_t i) {
+    const EventFilterFields& f = folded.filters[i];
+    if (!window.Passes(f.weekday, f.hour, f.minute)) return false;
+    if (condition.genre != -1 && !folded.HasGenre(i, condition.genre)) return false;
+    if (words.Empty()) return true;
+    const bool titleOnly = condition.titleOnly == 1;
+    return words.Match(folded.SearchText(i, titleOnly),
+                       titleOnly ? nullptr : &folded.signatures[i]);
 }
 
 }  // namespace
 
 int MatchAllWords(std::wstring_view text, const EpgSearchContext& context) {
-    if (text.empty()) return 0;
-    for (const std::wstring& word : context.andWords) {
-        if (!Contains(text, word)) return 0;
-    }
-    for (const std::wstring& word : context.notWords) {
-        if (Contains(text, word)) return 0;
-    }
-    return 1;
+    return SearchWords(context).Match(text, nullptr) ? 1 : 0;
 }
 
 int SearchEpgByCondition(EpgSearchContext* context, const AutoSearchCondition* condition,
@@ -89,14 +165,15 @@ int SearchEpgByCondition(EpgSearchContext* context, const AutoSearchCondition* c
     context->andWords = SplitSearchWords(condition->andWords);
     context->notWords = SplitSearchWords(condition->notWords);
     if (condition->startHour == -1) return 1;
+    const SearchWords words(*context);
+    const DayAndTimeWindow window(*condition);
     for (std::uint32_t key : keys) {
         const auto schedule = store.schedules.find(key);
         if (schedule == store.schedules.end() || !schedule->second) continue;
         const FoldedSchedule& folded = context->Folded(key, *schedule->second);
-        for (const FoldedEvent& candidate : folded.events) {
-            if (Matches(*context, *condition, folded, candidate)) {
-                AddHit(store, *candidate.event, *condition, results);
-            }
+        ServiceHits hits(store, *condition, results);
+        for (std::size_t i = 0; i < folded.size(); ++i) {
+            if (Matches(words, window, *condition, folded, i)) hits.Add(folded.events[i]);
         }
     }
     return 1;

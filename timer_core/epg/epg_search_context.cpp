@@ -1,31 +1,81 @@
 #include "timer_core/epg/epg_search_context.h"
 
+#include <algorithm>
+
 #include "timer_core/epg/search_text.h"
 #include "timer_core/epg/search_time.h"
 
 namespace timer_core {
+namespace {
+
+EventFilterFields FilterFields(const broadcast::EpgEventRecord& record) {
+    EventFilterFields fields;
+    fields.weekday = static_cast<std::int8_t>(WeekdayOfStart(EventStartTime(record)));
+    fields.hour = record.startHour;
+    fields.minute = record.startMinute;
+    for (const broadcast::EpgContentEntry& entry : record.contentEntries) {
+        if (entry.contentNibbleLevel1 < 16) {
+            fields.genres |= static_cast<std::uint16_t>(1u << entry.contentNibbleLevel1);
+        } else {
+            fields.otherGenres = true;
+        }
+    }
+    return fields;
+}
+
+// Name, text and (after a space) the extended text, folded onto the end of `texts`.
+FoldedText FoldText(const broadcast::EpgEventRecord& record, const std::wstring* extended,
+                    std::wstring& texts) {
+    FoldedText text;
+    text.event = &record;
+    text.serviceId = record.serviceId;
+    text.eventId = record.eventId;
+    text.offset = texts.size();
+    AppendFoldedText(record.name, &texts);
+    text.nameLength = texts.size() - text.offset;
+    AppendFoldedText(record.text, &texts);
+    if (extended != nullptr) {
+        texts += L' ';
+        AppendFoldedText(*extended, &texts);
+    }
+    text.length = texts.size() - text.offset;
+    return text;
+}
+
+}  // namespace
+
+bool FoldedSchedule::HasGenre(std::size_t i, int genre) const {
+    if (filters[i].otherGenres) {
+        const auto& entries = events[i].event->contentEntries;
+        return std::any_of(entries.begin(), entries.end(),
+                           [genre](const broadcast::EpgContentEntry& entry) {
+                               return entry.contentNibbleLevel1 == genre;
+                           });
+    }
+    return genre >= 0 && genre < 16 && (filters[i].genres >> genre & 1u) != 0;
+}
 
 FoldedSchedule FoldSchedule(const broadcast::ServiceScheduleRecord& schedule) {
     FoldedSchedule folded;
     folded.source = &schedule;
     folded.sourceEvents = schedule.events.size();
+    std::size_t length = 0;
+    for (const auto& [eventId, record] : schedule.events)
+        length += record ? record->name.size() + record->text.size() + 1 : 0;
+    for (const auto& [eventId, text] : schedule.extendedTexts)
+        length += text.size();
+    folded.texts.reserve(length);
     folded.events.reserve(schedule.events.size());
+    folded.signatures.reserve(schedule.events.size());
+    folded.filters.reserve(schedule.events.size());
     for (const auto& [eventId, record] : schedule.events) {
         if (!record) continue;
-        FoldedEvent event;
-        event.event = record.get();
-        event.offset = folded.texts.size();
-        AppendFoldedText(record->name, &folded.texts);
-        event.nameLength = folded.texts.size() - event.offset;
-        AppendFoldedText(record->text, &folded.texts);
         const auto extended = schedule.extendedTexts.find(eventId);
-        if (extended != schedule.extendedTexts.end()) {
-            folded.texts += L' ';
-            AppendFoldedText(extended->second, &folded.texts);
-        }
-        event.length = folded.texts.size() - event.offset;
-        event.weekday = WeekdayOfStart(EventStartTime(*record));
-        folded.events.push_back(event);
+        folded.events.push_back(FoldText(
+            *record, extended != schedule.extendedTexts.end() ? &extended->second : nullptr,
+            folded.texts));
+        folded.signatures.emplace_back().Add(folded.SearchText(folded.size() - 1, false));
+        folded.filters.push_back(FilterFields(*record));
     }
     return folded;
 }

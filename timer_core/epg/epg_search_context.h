@@ -17,30 +17,50 @@
 #include <vector>
 
 #include "broadcast/epg_store.h"
+#include "timer_core/epg/character_signature.h"
 
 namespace timer_core {
 
-// The folded search text of one schedule event and what the window test needs of its start.
-struct FoldedEvent {
-    const broadcast::EpgEventRecord* event = nullptr;
-    std::size_t offset = 0;      // into FoldedSchedule::texts
-    std::size_t nameLength = 0;  // the folded name comes first
-    std::size_t length = 0;      // name, text, and " " + extended text when there is one
-    int weekday = -1;            // 0 = Sunday; -1 when the start is no valid date
+// What the window and genre tests need of one schedule event, small so that a search reads
+// the event record only for its hits.
+struct EventFilterFields {
+    std::int8_t weekday = -1;  // 0 = Sunday; -1 when the start is no valid date
+    std::uint8_t hour = 0;
+    std::uint8_t minute = 0;
+    bool otherGenres = false;  // a content entry holds a level-1 value above 15
+    std::uint16_t genres = 0;  // bit n: a content entry has content_nibble_level_1 n
 };
 
-// The folded search texts of one service's schedule events, in event_id order.
+// Where the folded search text of one event lies in FoldedSchedule::texts.
+struct FoldedText {
+    const broadcast::EpgEventRecord* event = nullptr;
+    std::uint16_t serviceId = 0;
+    std::uint16_t eventId = 0;
+    std::size_t offset = 0;
+    std::size_t nameLength = 0;  // the folded name comes first
+    std::size_t length = 0;      // name, text, and " " + extended text when there is one
+};
+
+// The folded search texts of one service's schedule events, and what else the search tests of
+// them, each vector in event_id order.
 struct FoldedSchedule {
     const broadcast::ServiceScheduleRecord* source = nullptr;
     std::size_t sourceEvents = 0;
+    std::vector<EventFilterFields> filters;
+    std::vector<CharacterSignature> signatures;  // of the whole search texts
+    std::vector<FoldedText> events;
     std::wstring texts;
-    std::vector<FoldedEvent> events;
+
+    std::size_t size() const { return events.size(); }
 
     // The name alone, or name, text and extended text.
-    std::wstring_view SearchText(const FoldedEvent& event, bool titleOnly) const {
-        return std::wstring_view(texts).substr(event.offset,
-                                               titleOnly ? event.nameLength : event.length);
+    std::wstring_view SearchText(std::size_t i, bool titleOnly) const {
+        const FoldedText& e = events[i];
+        return std::wstring_view(texts).substr(e.offset, titleOnly ? e.nameLength : e.length);
     }
+
+    // Whether a content entry of event i has the content_nibble_level_1 (not -1).
+    bool HasGenre(std::size_t i, int genre) const;
 };
 
 FoldedSchedule FoldSchedule(const broadcast::ServiceScheduleRecord& schedule);

@@ -1,6 +1,5 @@
 #include "timer_core/epg/search_time.h"
 
-#include <algorithm>
 #include <cstdint>
 
 namespace timer_core {
@@ -8,30 +7,9 @@ namespace {
 
 constexpr std::uint64_t kFileTimePerMinute = 60 * platform::kFileTimePerSecond;
 
-bool AllWeekdays(const AutoSearchCondition& condition) {
-    return std::all_of(condition.weekdays.begin(), condition.weekdays.end(),
-                       [](int flag) { return flag == 1; });
-}
-
-// Sunday is the last flag, Monday to Saturday the first six.
-bool WeekdayAllowed(const AutoSearchCondition& condition, int weekday) {
-    if (weekday < 0 || weekday > 6) return false;
-    const int index = weekday == 0 ? kSunday : weekday - 1;
-    return condition.weekdays[index] == 1;
-}
-
 // hour * 100 + minute; wide enough for whatever numbers a hand-edited file holds.
 std::int64_t TimeOfDay(int hour, int minute) {
     return static_cast<std::int64_t>(hour) * 100 + minute;
-}
-
-bool InWindow(const AutoSearchCondition& condition, int hour, int minute) {
-    const std::int64_t s = TimeOfDay(condition.startHour, condition.startMinute);
-    const std::int64_t e = TimeOfDay(condition.endHour, condition.endMinute);
-    const std::int64_t t = TimeOfDay(hour, minute);
-    if (s == e) return true;
-    if (s < e) return s <= t && t <= e;
-    return t >= s || t <= e;
 }
 
 }  // namespace
@@ -68,16 +46,33 @@ int WeekdayOfStart(const platform::SYSTEMTIME& start) {
     return normalised.wDayOfWeek;
 }
 
-int MatchDayAndTime(const AutoSearchCondition& condition, const platform::SYSTEMTIME& start) {
-    return MatchWeekdayAndTime(condition, WeekdayOfStart(start), start.wHour, start.wMinute);
+DayAndTimeWindow::DayAndTimeWindow(const AutoSearchCondition& condition)
+    : never_(condition.startMinute == -1 || condition.endHour == -1 || condition.endMinute == -1),
+      start_(TimeOfDay(condition.startHour, condition.startMinute)),
+      end_(TimeOfDay(condition.endHour, condition.endMinute)) {
+    for (int day = 0; day < kWeekdayCount; ++day) {
+        if (condition.weekdays[day] != 1) continue;
+        // Bit 0 is Sunday, the last flag; Monday to Saturday are the first six.
+        dayMask_ |= 1u << (day == kSunday ? 0 : day + 1);
+    }
 }
 
-int MatchWeekdayAndTime(const AutoSearchCondition& condition, int weekday, int hour, int minute) {
-    if (condition.startMinute == -1 || condition.endHour == -1 || condition.endMinute == -1) {
-        return 0;
+bool DayAndTimeWindow::Passes(int weekday, int hour, int minute) const {
+    if (never_) return false;
+    constexpr unsigned kEveryDay = 0x7F;
+    if (dayMask_ != kEveryDay && (weekday < 0 || weekday > 6 || (dayMask_ >> weekday & 1u) == 0)) {
+        return false;
     }
-    if (!AllWeekdays(condition) && !WeekdayAllowed(condition, weekday)) return 0;
-    return InWindow(condition, hour, minute) ? 1 : 0;
+    const std::int64_t t = TimeOfDay(hour, minute);
+    if (start_ == end_) return true;
+    if (start_ < end_) return start_ <= t && t <= end_;
+    return t >= start_ || t <= end_;
+}
+
+int MatchDayAndTime(const AutoSearchCondition& condition, const platform::SYSTEMTIME& start) {
+    return DayAndTimeWindow(condition).Passes(WeekdayOfStart(start), start.wHour, start.wMinute)
+               ? 1
+               : 0;
 }
 
 }  // namespace timer_core

@@ -2,6 +2,8 @@
 // end of a programme from its start and length.
 #pragma once
 
+#include <cstdint>
+
 #include "broadcast/epg_records.h"
 #include "platform/system_time.h"
 #include "timer_core/epg/auto_search_condition.h"
@@ -26,7 +28,20 @@ int WeekdayOfStart(const platform::SYSTEMTIME& start);
 // tested, however long the programme runs.
 int MatchDayAndTime(const AutoSearchCondition& condition, const platform::SYSTEMTIME& start);
 
-// The same test with the weekday (0 = Sunday, -1 unknown) already derived.
-int MatchWeekdayAndTime(const AutoSearchCondition& condition, int weekday, int hour, int minute);
+// The weekday and window test of MatchDayAndTime, prepared once from the condition for the
+// many starts of a search.
+class DayAndTimeWindow {
+  public:
+    explicit DayAndTimeWindow(const AutoSearchCondition& condition);
+
+    // weekday: 0 = Sunday, -1 when the start is no valid date.
+    bool Passes(int weekday, int hour, int minute) const;
+
+  private:
+    bool never_;            // a -1 in the window
+    unsigned dayMask_ = 0;  // bit n: weekday n (0 = Sunday) allowed
+    std::int64_t start_;
+    std::int64_t end_;
+};
 
 }  // namespace timer_core
