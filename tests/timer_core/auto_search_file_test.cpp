@@ -1,10 +1,6 @@
 #include "timer_core/epg/auto_search_file.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <climits>
 #include <filesystem>
@@ -13,7 +9,10 @@
 
 #include "platform/code_page.h"
 #include "platform/paths.h"
+#include "tests/platform/helper_process.h"
 #include "tests/platform/test_sandbox.h"
+#include "tests/timer_core/auto_search_samples.h"
+#include "tests/timer_core/file_size_limit.h"
 
 namespace timer_core {
 namespace {
@@ -51,19 +50,7 @@ class AutoSearchFileTest : public ::testing::Test {
     AutoSearchFile file;
 };
 
-AutoSearchCondition MakeCondition(const std::wstring& andWords, int priority) {
-    AutoSearchCondition c;
-    c.andWords = andWords;
-    c.genre = -1;
-    c.startHour = 19;
-    c.endHour = 23;
-    c.endMinute = 30;
-    c.weekdays = {1, 0, 1, 0, 1, 0, 0};
-    c.serviceKeys = {0x7FE00400, 1024};
-    c.priority = priority;
-    c.follow = 1;
-    return c;
-}
+using auto_search_samples::Condition;
 
 TEST_F(AutoSearchFileTest, PathIsInTheOrvandelFolderOfDocuments) {
     EXPECT_EQ(file.filePath(),
@@ -73,7 +60,7 @@ TEST_F(AutoSearchFileTest, PathIsInTheOrvandelFolderOfDocuments) {
 
 TEST_F(AutoSearchFileTest, WrittenLineHasTheNineColumnsInShiftJis) {
     std::string line;
-    EXPECT_EQ(AutoSearchFile::FormatLine(&line, MakeCondition(L"風の記憶 再放送", 3)), 1);
+    EXPECT_EQ(AutoSearchFile::FormatLine(&line, Condition(L"風の記憶 再放送", 3)), 1);
     EXPECT_EQ(line,
               Sjis(L"風の記憶 再放送\t\t0\t-1\t19:00～23:30\t月水金\t3\t1\t2145387520 1024 \r\n"));
     // The tilde is FULLWIDTH TILDE, 0x81 0x60; the weekday letters are their code page bytes.
@@ -182,7 +169,7 @@ TEST_F(AutoSearchFileTest, FinalLineEndAndBareLineFeedsLoadTheSame) {
 
 TEST_F(AutoSearchFileTest, EditsSaveInKeyOrderAndReloadWithoutGaps) {
     for (int i = 0; i < 3; ++i)
-        file.conditions[i] = MakeCondition(L"番組" + std::to_wstring(i), i + 1);
+        file.conditions[i] = Condition(L"番組" + std::to_wstring(i), i + 1);
     ASSERT_EQ(file.Save(), 1);
     file.conditions.erase(1);
     ASSERT_EQ(file.Save(), 1);
@@ -201,24 +188,24 @@ TEST_F(AutoSearchFileTest, EditsSaveInKeyOrderAndReloadWithoutGaps) {
 
 TEST_F(AutoSearchFileTest, MissingFileAndFolderAreCreated) {
     ASSERT_FALSE(fs::exists(FilePath().parent_path()));
-    file.conditions[0] = MakeCondition(L"x", 1);
+    file.conditions[0] = Condition(L"x", 1);
     file.Load();
     EXPECT_TRUE(file.conditions.empty());
     ASSERT_TRUE(fs::exists(FilePath()));
     EXPECT_EQ(fs::file_size(FilePath()), 0u);
 
     fs::remove_all(FilePath().parent_path());
-    file.conditions[0] = MakeCondition(L"x", 1);
+    file.conditions[0] = Condition(L"x", 1);
     ASSERT_EQ(file.Save(), 1);
     file.Load();
     EXPECT_EQ(file.conditions.size(), 1u);
 }
 
 TEST_F(AutoSearchFileTest, TabsAndLineEndsInKeywordsBecomeSpaces) {
-    AutoSearchCondition c = MakeCondition(L"朝の\t光\r\n第１回\n", 2);
+    AutoSearchCondition c = Condition(L"朝の\t光\r\n第１回\n", 2);
     c.notWords = L"再\r放送";
     file.conditions[0] = c;
-    file.conditions[1] = MakeCondition(L"次", 4);
+    file.conditions[1] = Condition(L"次", 4);
     ASSERT_EQ(file.Save(), 1);
     file.Load();
     ASSERT_EQ(file.conditions.size(), 2u);
@@ -230,7 +217,7 @@ TEST_F(AutoSearchFileTest, TabsAndLineEndsInKeywordsBecomeSpaces) {
 }
 
 TEST_F(AutoSearchFileTest, KeywordsThatBeginWithASemicolonSurviveAReload) {
-    file.conditions[0] = MakeCondition(L";特集", 2);
+    file.conditions[0] = Condition(L";特集", 2);
     ASSERT_EQ(file.Save(), 1);
     EXPECT_EQ(Read().front(), ' ');
     file.Load();
@@ -238,76 +225,42 @@ TEST_F(AutoSearchFileTest, KeywordsThatBeginWithASemicolonSurviveAReload) {
     EXPECT_EQ(file.conditions.at(0).andWords, L" ;特集");
 }
 
-// A save that cannot write all of its bytes (the disk is full) leaves the old file and says
-// so. The file size limit stands in for the full disk, in a child so the limit stays there.
+// A save that cannot write all of its bytes (the disk is full) leaves the old file and says so.
 TEST_F(AutoSearchFileTest, SaveOnAFullDiskKeepsTheOldFile) {
-    file.conditions[0] = MakeCondition(L"元の条件", 1);
+    file.conditions[0] = Condition(L"元の条件", 1);
     ASSERT_EQ(file.Save(), 1);
     const std::string old = Read();
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{64, 64};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        AutoSearchFile big;
-        for (int i = 0; i < 100; ++i)
-            big.conditions[i] = MakeCondition(L"長い条件" + std::to_wstring(i), 1);
-        ::_exit(big.Save() == 0 ? 0 : 1);
+    auto_search_samples::FillVersion(file, 1);
+    {
+        const test_support::FileSizeLimit full(old.size());
+        EXPECT_EQ(file.Save(), 0);
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the save reported success";
     EXPECT_EQ(Read(), old);
+    EXPECT_EQ(file.conditions.size(), 400u);
 }
-
-struct KilledAtScopeEnd {
-    pid_t pid;
-    ~KilledAtScopeEnd() {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-    }
-};
 
 // A writer killed at any instant of its saves leaves the old file or the new one; readers
 // never see anything else, neither while it writes nor after.
 TEST_F(AutoSearchFileTest, KilledSaveLeavesTheOldOrTheNewFile) {
-    AutoSearchFile a, b;
-    for (int i = 0; i < 400; ++i) {
-        a.conditions[i] = MakeCondition(L"旧" + std::to_wstring(i), 1);
-        b.conditions[i] = MakeCondition(L"新しい条件" + std::to_wstring(i), 2);
+    std::string versions[2];
+    for (int version = 0; version < 2; ++version) {
+        auto_search_samples::FillVersion(file, version);
+        ASSERT_EQ(file.Save(), 1);
+        versions[version] = Read();
     }
-    ASSERT_EQ(b.Save(), 1);
-    const std::string newBytes = Read();
-    ASSERT_EQ(a.Save(), 1);
-    const std::string oldBytes = Read();
-    for (int round = 0; round < 5; ++round) {
-        int started[2];
-        ASSERT_EQ(::pipe(started), 0);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            for (bool first = true;; first = false) {
-                b.Save();
-                if (first) (void)!::write(started[1], "s", 1);
-                a.Save();
-            }
+    const auto whole = [&](const std::string& bytes) {
+        return bytes == versions[0] || bytes == versions[1];
+    };
+    for (int round = 0; round < 3; ++round) {
+        test_support::HelperProcess writer(TIMER_CORE_TEST_HELPER, {"save-conditions-forever"});
+        ASSERT_TRUE(writer.Expect("saved"));
+        for (int i = 0; i < 50 * (round + 1); ++i) {
+            const std::string seen = Read();
+            ASSERT_TRUE(whole(seen)) << seen.size() << " bytes";
         }
-        ::close(started[1]);  // a writer that dies before it signals ends the read below
-        {
-            // Ends the writer however the checks below end.
-            const KilledAtScopeEnd writer{child};
-            char signal = 0;
-            ASSERT_EQ(::read(started[0], &signal, 1), 1);
-            for (int i = 0; i < 20 * (round + 1); ++i) {
-                const std::string seen = Read();
-                ASSERT_TRUE(seen == oldBytes || seen == newBytes) << "size " << seen.size();
-            }
-        }
-        ::close(started[0]);
+        writer.Kill();
         const std::string left = Read();
-        EXPECT_TRUE(left == oldBytes || left == newBytes) << "size " << left.size();
+        EXPECT_TRUE(whole(left)) << left.size() << " bytes";
         AutoSearchFile reread;
         reread.Load();
         EXPECT_EQ(reread.conditions.size(), 400u);

@@ -2,13 +2,12 @@
 // were, and a reservation that a second program instance hands over (an ID-0 line) survives
 // every save of either instance until the running one has numbered it, once.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <filesystem>
 #include <string>
 
 #include "tests/platform/helper_process.h"
+#include "tests/timer_core/file_size_limit.h"
 #include "tests/timer_core/program_file_fixture.h"
 #include "tests/timer_core/reservation_samples.h"
 #include "timer_core/reservations/program_line.h"
@@ -21,29 +20,6 @@ using reservation_samples::At;
 using reservation_samples::Entry;
 using reservation_samples::HandedOver;
 using reservation_samples::Sjis;
-
-// Files of this process cannot grow beyond `bytes` while it lives: a full disk, as the writer
-// sees it (EFBIG instead of ENOSPC).
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limited = saved_;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-        previous_ = ::signal(SIGXFSZ, SIG_IGN);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        ::signal(SIGXFSZ, previous_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-  private:
-    rlimit saved_{};
-    sighandler_t previous_ = SIG_DFL;
-};
 
 class ProgramFileWritersTest : public reservation_samples::ProgramFileFixture {
   protected:
@@ -112,7 +88,7 @@ TEST_F(ProgramFileWritersTest, SaveThatCannotWriteLeavesFileAndStore) {
     const ReserveEntry more = Entry(L"深夜映画", At(2090, 5, 2, 1, 0), 2);
     store.Add(&more, 0);
     {
-        const FileSizeLimit full(old.size());
+        const test_support::FileSizeLimit full(old.size());
         EXPECT_EQ(store.SaveProgramFile(ProgramPath()), 0);
     }
     EXPECT_EQ(ReadProgram(), old);
@@ -149,7 +125,7 @@ TEST_F(ProgramFileWritersTest, HandOverThatFailsToWriteIsAppendedByTheNextSave) 
     const ReserveEntry entry = HandedOver(1);
     second.Add(&entry, 1);
     {
-        const FileSizeLimit full(1);
+        const test_support::FileSizeLimit full(1);
         EXPECT_EQ(second.SaveProgramFile(ProgramPath()), 0);
     }
     EXPECT_EQ(ReadProgram(), "");

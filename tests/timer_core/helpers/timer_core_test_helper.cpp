@@ -5,11 +5,14 @@
 // and "done" at the end.
 //   timer_core_test_helper save-forever <Program.txt>
 // saves two versions of a long list by turns until it is killed.
+//   timer_core_test_helper save-conditions-forever
+// does the same with the AutoSearch.txt of the Documents folder that the environment gives.
 #include <cstdlib>
 #include <iostream>
 #include <string>
 
 #include "platform/utf8.h"
+#include "tests/timer_core/auto_search_samples.h"
 #include "tests/timer_core/reservation_samples.h"
 #include "timer_core/reservations/reserve_list.h"
 
@@ -37,12 +40,22 @@ int SaveForever(const std::wstring& path) {
     }
 }
 
+int SaveConditionsForever() {
+    timer_core::AutoSearchFile file;
+    for (int round = 0;; ++round) {
+        auto_search_samples::FillVersion(file, round % 2);
+        if (!file.Save()) return 1;
+        if (round == 0) std::cout << "saved" << std::endl;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string mode = argc > 2 ? argv[1] : "";
+    const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "append" && argc == 5)
         return Append(platform::Utf8ToWide(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     if (mode == "save-forever" && argc == 3) return SaveForever(platform::Utf8ToWide(argv[2]));
+    if (mode == "save-conditions-forever" && argc == 2) return SaveConditionsForever();
     return 2;
 }
