@@ -331,9 +331,20 @@ TEST(AddMinutesTest, AddsThroughFileTime) {
     platform::SYSTEMTIME bad = JstTime(2024, 2, 28);
     bad.wHour = 25;
     EXPECT_EQ(AddMinutesToSystemTime(1, bad, &out), 0);
+    EXPECT_EQ(WeekdayOfStart(bad), -1);
+    // The weekday of the first and last day of every month of some years, leap years and
+    // century years among them, up to the last year FILETIME holds.
+    for (const int year : {1601, 1900, 2000, 2023, 2024, 2100, 30827}) {
+        for (int month = 1; month <= 12; ++month) {
+            for (const int day : {1, platform::DaysInMonth(year, month)}) {
+                EXPECT_EQ(WeekdayOfStart(JstTime(year, month, day)),
+                          platform::DayOfWeek(year, month, day));
+            }
+        }
+    }
 }
 
-// The Part's way, every text folded afresh for every condition, as the reference that the
+// The plain way, every text folded afresh for every condition: the reference that the
 // context's folded texts must reproduce exactly.
 void ReferenceSearch(const broadcast::EpgStore& store, const AutoSearchCondition& c,
                      SearchResultMap* results) {

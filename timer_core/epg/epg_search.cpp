@@ -109,7 +109,7 @@ class ServiceHits {
         const std::array<wchar_t, 8> digits = ResultKey(hit.serviceId, hit.eventId);
         const std::wstring_view key(digits.data(), digits.size());
         SeekTo(key);
-        if (next_ != results_->end() && next_->first == key) return;
+        if (next_ != results_->end() && !SearchKeyLess()(key, next_->first)) return;  // equal
         SearchResultEntry entry = MakeEntry(store_, *hit.event, condition_);
         // An event whose start is no valid time cannot become a reservation.
         if (!AddMinutesToSystemTime(entry.duration, entry.start, &entry.end)) return;
@@ -121,10 +121,12 @@ class ServiceHits {
     void SeekTo(std::wstring_view key) {
         constexpr int kSteps = 8;
         for (int step = 0; step < kSteps; ++step) {
-            if (next_ == results_->end() || !(next_->first < key)) return;
+            if (next_ == results_->end() || !SearchKeyLess()(next_->first, key)) return;
             ++next_;
         }
-        if (next_ != results_->end() && next_->first < key) next_ = results_->lower_bound(key);
+        if (next_ != results_->end() && SearchKeyLess()(next_->first, key)) {
+            next_ = results_->lower_bound(key);
+        }
     }
 
     const broadcast::EpgStore& store_;

@@ -38,12 +38,9 @@ int AddMinutesToSystemTime(int minutes, const platform::SYSTEMTIME& start,
 
 int WeekdayOfStart(const platform::SYSTEMTIME& start) {
     platform::FILETIME ft;
-    platform::SYSTEMTIME normalised;
-    if (!platform::SystemTimeToFileTime(&start, &ft) ||
-        !platform::FileTimeToSystemTime(&ft, &normalised)) {
-        return -1;
-    }
-    return normalised.wDayOfWeek;
+    if (!platform::SystemTimeToFileTime(&start, &ft)) return -1;
+    // Day 0 of FILETIME, 1601-01-01, was a Monday.
+    return static_cast<int>((platform::FileTimeToU64(ft) / platform::kFileTimePerDay + 1) % 7);
 }
 
 DayAndTimeWindow::DayAndTimeWindow(const AutoSearchCondition& condition)
