@@ -13,6 +13,7 @@
 #include "broadcast/epg_store.h"
 #include "broadcast_sim/sample_schedule.h"
 #include "broadcast_sim/time_builder.h"
+#include "tests/timer_core/epg_test_store.h"
 #include "timer_core/epg/epg_search.h"
 
 namespace {
@@ -34,24 +35,17 @@ std::wstring ExtendedText(const sim::EventDescription& e) {
     return text;
 }
 
-std::unique_ptr<broadcast::EpgEventRecord> MakeRecord(const sim::EventDescription& e,
-                                                      std::uint16_t tsid, std::uint16_t sid) {
-    auto r = std::make_unique<broadcast::EpgEventRecord>();
-    r->serviceId = sid;
-    r->transportStreamId = tsid;
-    r->eventId = e.event_id;
-    r->startYear = e.start.wYear;
-    r->startMonth = static_cast<std::uint8_t>(e.start.wMonth);
-    r->startDay = static_cast<std::uint8_t>(e.start.wDay);
-    r->startHour = static_cast<std::uint8_t>(e.start.wHour);
-    r->startMinute = static_cast<std::uint8_t>(e.start.wMinute);
-    r->durationHours = static_cast<std::uint8_t>(e.duration_seconds / 3600);
-    r->durationMinutes = static_cast<std::uint8_t>(e.duration_seconds / 60 % 60);
-    r->name = e.name;
-    r->text = e.text;
+test_support::StoreEvent StoreEventOf(const sim::EventDescription& e) {
+    test_support::StoreEvent event;
+    event.eventId = e.event_id;
+    event.start = e.start;
+    event.minutes = static_cast<int>(e.duration_seconds / 60);
+    event.name = e.name;
+    event.text = e.text;
+    event.extended = ExtendedText(e);
     for (const sim::EventGenre& g : e.genres)
-        r->contentEntries.push_back({g.level1, g.level2, g.user1, g.user2});
-    return r;
+        event.genres.push_back(g.level1);
+    return event;
 }
 
 // Services of 8 days of sample programmes each, until the store holds kEvents events.
@@ -74,14 +68,11 @@ const Store& SampleStore() {
             s->store.PutService(&service);
             const std::uint32_t key = broadcast::ServiceKey(tsid, sid);
             s->keys.push_back(static_cast<int>(key));
-            auto schedule = std::make_unique<broadcast::ServiceScheduleRecord>(sid);
             for (const auto& e : sim::MakeSampleEvents(sim::JstTime(2024, 5, 1), 8 * 24, 1, sid)) {
                 if (events == kEvents) break;
-                schedule->events[e.event_id] = MakeRecord(e, tsid, sid);
-                schedule->extendedTexts[e.event_id] = ExtendedText(e);
+                test_support::AddEvent(s->store, tsid, sid, StoreEventOf(e));
                 ++events;
             }
-            s->store.schedules[key] = std::move(schedule);
         }
         return s;
     }();

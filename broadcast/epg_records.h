@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/system_time.h"
+
 namespace broadcast {
 
 // (transport_stream_id << 16) | service_id: the key of every per-service map.
@@ -114,5 +116,17 @@ struct ServiceScheduleRecord {
     EventMap events;
     std::map<std::uint16_t, std::wstring> extendedTexts;  // by event_id
 };
+
+// The event's start as a SYSTEMTIME: year to second, milliseconds and wDayOfWeek 0.
+inline platform::SYSTEMTIME EventStart(const EpgEventRecord& event) {
+    platform::SYSTEMTIME start;
+    start.wYear = event.startYear;
+    start.wMonth = event.startMonth;
+    start.wDay = event.startDay;
+    start.wHour = event.startHour;
+    start.wMinute = event.startMinute;
+    start.wSecond = event.startSecond;
+    return start;
+}
 
 }  // namespace broadcast

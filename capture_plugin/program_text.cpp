@@ -9,17 +9,6 @@ namespace capture_plugin {
 
 using platform::SYSTEMTIME;
 
-SYSTEMTIME EventStart(const broadcast::EpgEventRecord& event) {
-    SYSTEMTIME start;
-    start.wYear = event.startYear;
-    start.wMonth = event.startMonth;
-    start.wDay = event.startDay;
-    start.wHour = event.startHour;
-    start.wMinute = event.startMinute;
-    start.wSecond = event.startSecond;
-    return start;
-}
-
 std::uint32_t EventDurationSeconds(const broadcast::EpgEventRecord& event) {
     return event.durationHours * 3600u + event.durationMinutes * 60u + event.durationSeconds;
 }

@@ -10,8 +10,7 @@
 
 namespace capture_plugin {
 
-// The event's start as a SYSTEMTIME (wDayOfWeek 0, milliseconds 0) and its duration in seconds.
-platform::SYSTEMTIME EventStart(const broadcast::EpgEventRecord& event);
+// The event's duration in seconds (its start: broadcast::EventStart).
 std::uint32_t EventDurationSeconds(const broadcast::EpgEventRecord& event);
 
 // The time range line, a blank line, the name, a blank line, the text, a blank line, the

@@ -68,11 +68,6 @@ std::string Description(const platform::SYSTEMTIME& start) {
     return text;
 }
 
-platform::SYSTEMTIME EventStart(const broadcast::EpgEventRecord& e) {
-    return broadcast_sim::JstTime(e.startYear, e.startMonth, e.startDay, e.startHour, e.startMinute,
-                                  e.startSecond);
-}
-
 // The store holds the channel's services and, for its TV services, the programmes of the
 // broadcast from the three-hour segment on air at `collected` (a time of the collection) on for
 // seven days; nothing that is not in the broadcast.

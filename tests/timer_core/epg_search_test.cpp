@@ -7,6 +7,7 @@
 #include <random>
 #include <set>
 
+#include "broadcast_sim/sim_time.h"
 #include "broadcast_sim/time_builder.h"
 #include "tests/timer_core/epg_test_store.h"
 #include "timer_core/epg/search_tables.h"
@@ -17,6 +18,7 @@ namespace timer_core {
 namespace {
 
 using broadcast_sim::JstTime;
+using broadcast_sim::ToTimeValue;
 using test_support::AddEvent;
 using test_support::StoreEvent;
 
@@ -246,16 +248,10 @@ TEST_F(EpgSearchTest, HitCarriesTheEventAndTheConditionsSettings) {
     EXPECT_EQ(hit.transportStreamId, kTsid);
     EXPECT_EQ(hit.serviceId, kSid);
     EXPECT_EQ(hit.eventId, 0x1A2B);
-    EXPECT_EQ(hit.start.wYear, 2024);
-    EXPECT_EQ(hit.start.wSecond, 15);
+    EXPECT_EQ(ToTimeValue(hit.start), ToTimeValue(JstTime(2024, 12, 31, 23, 30, 15)));
     EXPECT_EQ(hit.start.wMilliseconds, 0);
     EXPECT_EQ(hit.duration, 90);  // the seconds of the length are dropped
-    EXPECT_EQ(hit.end.wYear, 2025);
-    EXPECT_EQ(hit.end.wMonth, 1);
-    EXPECT_EQ(hit.end.wDay, 1);
-    EXPECT_EQ(hit.end.wHour, 1);
-    EXPECT_EQ(hit.end.wMinute, 0);
-    EXPECT_EQ(hit.end.wSecond, 15);
+    EXPECT_EQ(ToTimeValue(hit.end), ToTimeValue(JstTime(2025, 1, 1, 1, 0, 15)));
     EXPECT_EQ(hit.end.wDayOfWeek, 3);  // filled: a Wednesday
     EXPECT_EQ(hit.title, L"映画「遠い海」");
     EXPECT_EQ(hit.serviceName, L"みなと総合");
@@ -357,7 +353,7 @@ void ReferenceSearch(const broadcast::EpgStore& store, const AutoSearchCondition
     for (const auto& [key, schedule] : store.schedules) {
         if (!keys.contains(key)) continue;
         for (const auto& [id, e] : schedule->events) {
-            const platform::SYSTEMTIME start = EventStartTime(*e);
+            const platform::SYSTEMTIME start = broadcast::EventStart(*e);
             if (c.startHour == -1 || !MatchDayAndTime(c, start)) continue;
             if (c.genre != -1 && std::none_of(e->contentEntries.begin(), e->contentEntries.end(),
                                               [&](const auto& entry) {

@@ -87,7 +87,7 @@ SearchResultEntry MakeEntry(const broadcast::EpgStore& store, const broadcast::E
     entry.transportStreamId = e.transportStreamId;
     entry.serviceId = e.serviceId;
     entry.eventId = e.eventId;
-    entry.start = EventStartTime(e);
+    entry.start = broadcast::EventStart(e);
     entry.duration = e.durationHours * 60 + e.durationMinutes;
     entry.title = e.name;
     entry.serviceName = ServiceName(store, e);
@@ -103,7 +103,7 @@ class ServiceHits {
   public:
     ServiceHits(const broadcast::EpgStore& store, const AutoSearchCondition& condition,
                 SearchResultMap* results)
-        : store_(store), condition_(condition), results_(results), next_(results->begin()) {}
+        : store_(store), condition_(condition), results_(results), next_(results->end()) {}
 
     void Add(const FoldedText& hit) {
         const std::array<wchar_t, 8> digits = ResultKey(hit.serviceId, hit.eventId);
@@ -119,6 +119,11 @@ class ServiceHits {
   private:
     // Moves next_ to the first entry not below the key; every entry before next_ is below it.
     void SeekTo(std::wstring_view key) {
+        if (!positioned_) {
+            next_ = results_->lower_bound(key);
+            positioned_ = true;
+            return;
+        }
         constexpr int kSteps = 8;
         for (int step = 0; step < kSteps; ++step) {
             if (next_ == results_->end() || !SearchKeyLess()(next_->first, key)) return;
@@ -133,6 +138,7 @@ class ServiceHits {
     const AutoSearchCondition& condition_;
     SearchResultMap* results_;
     SearchResultMap::iterator next_;
+    bool positioned_ = false;  // next_ has been found for a first hit
 };
 
 bool Matches(const SearchWords& words, const DayAndTimeWindow& window,

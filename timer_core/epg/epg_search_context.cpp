@@ -10,7 +10,7 @@ namespace {
 
 EventFilterFields FilterFields(const broadcast::EpgEventRecord& record) {
     EventFilterFields fields;
-    fields.weekday = static_cast<std::int8_t>(WeekdayOfStart(EventStartTime(record)));
+    fields.weekday = static_cast<std::int8_t>(WeekdayOfStart(broadcast::EventStart(record)));
     fields.hour = record.startHour;
     fields.minute = record.startMinute;
     for (const broadcast::EpgContentEntry& entry : record.contentEntries) {

@@ -14,17 +14,6 @@ std::int64_t TimeOfDay(int hour, int minute) {
 
 }  // namespace
 
-platform::SYSTEMTIME EventStartTime(const broadcast::EpgEventRecord& event) {
-    platform::SYSTEMTIME start;
-    start.wYear = event.startYear;
-    start.wMonth = event.startMonth;
-    start.wDay = event.startDay;
-    start.wHour = event.startHour;
-    start.wMinute = event.startMinute;
-    start.wSecond = event.startSecond;
-    return start;
-}
-
 int AddMinutesToSystemTime(int minutes, const platform::SYSTEMTIME& start,
                            platform::SYSTEMTIME* out) {
     platform::FILETIME ft;

@@ -4,14 +4,10 @@
 
 #include <cstdint>
 
-#include "broadcast/epg_records.h"
 #include "platform/system_time.h"
 #include "timer_core/epg/auto_search_condition.h"
 
 namespace timer_core {
-
-// The event's start (year to second, milliseconds and weekday 0).
-platform::SYSTEMTIME EventStartTime(const broadcast::EpgEventRecord& event);
 
 // 1 with *out = start + minutes (through FILETIME, so the weekday is filled); 0 when the start
 // is no valid time, *out then untouched.
