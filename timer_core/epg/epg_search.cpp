@@ -47,11 +47,11 @@ class SearchWords {
     bool Match(std::wstring_view text, const CharacterSignature* signature) const {
         if (text.empty()) return false;
         for (std::size_t i = 0; i < andSignatures_.size(); ++i) {
-            if (signature != nullptr && !andSignatures_[i].MayOccurIn(*signature)) return false;
+            if (signature != nullptr && !signature->MayContain(andSignatures_[i])) return false;
             if (!Contains(text, context_.andWords[i])) return false;
         }
         for (std::size_t i = 0; i < notSignatures_.size(); ++i) {
-            if (signature != nullptr && !notSignatures_[i].MayOccurIn(*signature)) continue;
+            if (signature != nullptr && !signature->MayContain(notSignatures_[i])) continue;
             if (Contains(text, context_.notWords[i])) return false;
         }
         return true;
@@ -59,8 +59,8 @@ class SearchWords {
 
   private:
     const EpgSearchContext& context_;
-    std::vector<WordSignature> andSignatures_;
-    std::vector<WordSignature> notSignatures_;
+    std::vector<CharacterSignature> andSignatures_;
+    std::vector<CharacterSignature> notSignatures_;
 };
 
 // "%04X%04X" of service_id and event_id.
@@ -124,7 +124,7 @@ class ServiceHits {
             positioned_ = true;
             return;
         }
-        constexpr int kSteps = 8;
+        constexpr int kSteps = 4;
         for (int step = 0; step < kSteps; ++step) {
             if (next_ == results_->end() || !SearchKeyLess()(next_->first, key)) return;
             ++next_;
@@ -180,7 +180,8 @@ int SearchEpgByCondition(EpgSearchContext* context, const AutoSearchCondition* c
         if (schedule == store.schedules.end() || !schedule->second) continue;
         const FoldedSchedule& folded = context->Folded(key, *schedule->second);
         ServiceHits hits(store, *condition, results);
-        for (std::size_t i = 0; i < folded.size(); ++i) {
+        const std::size_t count = folded.size();
+        for (std::size_t i = 0; i < count; ++i) {
             if (Matches(words, window, *condition, folded, i)) hits.Add(folded.events[i]);
         }
     }

@@ -23,20 +23,22 @@ EventFilterFields FilterFields(const broadcast::EpgEventRecord& record) {
     return fields;
 }
 
-// Name, text and (after a space) the extended text, folded onto the end of `texts`.
+// Name, text and (after a space) the extended text, folded onto the end of `texts`, their
+// characters into the signature.
 FoldedText FoldText(const broadcast::EpgEventRecord& record, const std::wstring* extended,
-                    std::wstring& texts) {
+                    std::wstring& texts, CharacterSignature* signature) {
     FoldedText text;
     text.event = &record;
     text.serviceId = record.serviceId;
     text.eventId = record.eventId;
     text.offset = texts.size();
-    AppendFoldedText(record.name, &texts);
+    AppendFoldedText(record.name, &texts, signature);
     text.nameLength = texts.size() - text.offset;
-    AppendFoldedText(record.text, &texts);
+    AppendFoldedText(record.text, &texts, signature);
     if (extended != nullptr) {
         texts += L' ';
-        AppendFoldedText(*extended, &texts);
+        signature->Add(L' ');
+        AppendFoldedText(*extended, &texts, signature);
     }
     text.length = texts.size() - text.offset;
     return text;
@@ -73,8 +75,7 @@ FoldedSchedule FoldSchedule(const broadcast::ServiceScheduleRecord& schedule) {
         const auto extended = schedule.extendedTexts.find(eventId);
         folded.events.push_back(FoldText(
             *record, extended != schedule.extendedTexts.end() ? &extended->second : nullptr,
-            folded.texts));
-        folded.signatures.emplace_back().Add(folded.SearchText(folded.size() - 1, false));
+            folded.texts, &folded.signatures.emplace_back()));
         folded.filters.push_back(FilterFields(*record));
     }
     return folded;

@@ -32,13 +32,8 @@ constexpr std::array<wchar_t, 0x80> kAsciiFolding = MakeAsciiFolding();
 constexpr wchar_t kFullWidthSmallA = L'ａ';
 constexpr wchar_t kFullWidthSmallZ = L'ｚ';
 
-bool IsWordBreak(wchar_t c) {
-    return c == L' ' || c == L'\u3000';
-}
-
-}  // namespace
-
-wchar_t FoldSearchChar(wchar_t c) {
+// In line: every programme text passes through it character by character.
+inline wchar_t Fold(wchar_t c) {
     if (c >= 0 && c < 0x80) return kAsciiFolding[static_cast<std::size_t>(c)];
     if (c >= kFullWidthSmallA && c <= kFullWidthSmallZ) {
         return FullWidthLetterTable[static_cast<std::size_t>(c - kFullWidthSmallA)][0];
@@ -47,11 +42,32 @@ wchar_t FoldSearchChar(wchar_t c) {
     return c;
 }
 
+bool IsWordBreak(wchar_t c) {
+    return c == L' ' || c == L'\u3000';
+}
+
+}  // namespace
+
+wchar_t FoldSearchChar(wchar_t c) {
+    return Fold(c);
+}
+
 void AppendFoldedText(std::wstring_view text, std::wstring* out) {
     const std::size_t start = out->size();
     out->resize(start + text.size());
+    wchar_t* folded = out->data() + start;
     for (std::size_t i = 0; i < text.size(); ++i)
-        (*out)[start + i] = FoldSearchChar(text[i]);
+        folded[i] = Fold(text[i]);
+}
+
+void AppendFoldedText(std::wstring_view text, std::wstring* out, CharacterSignature* signature) {
+    const std::size_t start = out->size();
+    out->resize(start + text.size());
+    wchar_t* folded = out->data() + start;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        folded[i] = Fold(text[i]);
+        signature->Add(folded[i]);
+    }
 }
 
 int NormaliseSearchText(std::wstring_view text, std::wstring* out) {
@@ -66,7 +82,7 @@ std::vector<std::wstring> SplitSearchWords(std::wstring_view words) {
     std::wstring current;
     for (wchar_t c : words) {
         if (!IsWordBreak(c)) {
-            current += FoldSearchChar(c);
+            current += Fold(c);
         } else if (!current.empty()) {
             list.push_back(std::move(current));
             current.clear();

@@ -7,7 +7,6 @@ namespace {
 
 constexpr std::uint64_t kFileTimePerMinute = 60 * platform::kFileTimePerSecond;
 
-// hour * 100 + minute; wide enough for whatever numbers a hand-edited file holds.
 std::int64_t TimeOfDay(int hour, int minute) {
     return static_cast<std::int64_t>(hour) * 100 + minute;
 }
@@ -41,18 +40,6 @@ DayAndTimeWindow::DayAndTimeWindow(const AutoSearchCondition& condition)
         // Bit 0 is Sunday, the last flag; Monday to Saturday are the first six.
         dayMask_ |= 1u << (day == kSunday ? 0 : day + 1);
     }
-}
-
-bool DayAndTimeWindow::Passes(int weekday, int hour, int minute) const {
-    if (never_) return false;
-    constexpr unsigned kEveryDay = 0x7F;
-    if (dayMask_ != kEveryDay && (weekday < 0 || weekday > 6 || (dayMask_ >> weekday & 1u) == 0)) {
-        return false;
-    }
-    const std::int64_t t = TimeOfDay(hour, minute);
-    if (start_ == end_) return true;
-    if (start_ < end_) return start_ <= t && t <= end_;
-    return t >= start_ || t <= end_;
 }
 
 int MatchDayAndTime(const AutoSearchCondition& condition, const platform::SYSTEMTIME& start) {

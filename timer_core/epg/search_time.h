@@ -31,7 +31,18 @@ class DayAndTimeWindow {
     explicit DayAndTimeWindow(const AutoSearchCondition& condition);
 
     // weekday: 0 = Sunday, -1 when the start is no valid date.
-    bool Passes(int weekday, int hour, int minute) const;
+    bool Passes(int weekday, int hour, int minute) const {
+        if (never_) return false;
+        constexpr unsigned kEveryDay = 0x7F;
+        if (dayMask_ != kEveryDay &&
+            (weekday < 0 || weekday > 6 || (dayMask_ >> weekday & 1u) == 0)) {
+            return false;
+        }
+        const std::int64_t t = static_cast<std::int64_t>(hour) * 100 + minute;
+        if (start_ == end_) return true;
+        if (start_ < end_) return start_ <= t && t <= end_;
+        return t >= start_ || t <= end_;
+    }
 
   private:
     bool never_;            // a -1 in the window
