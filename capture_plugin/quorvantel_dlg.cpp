@@ -10,6 +10,7 @@
 #include "platform/file_operations.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
+#include "shared/epg_data_folder.h"
 
 namespace capture_plugin {
 namespace {
@@ -34,7 +35,7 @@ CQuorvantelDlg::CQuorvantelDlg(std::wstring hostFolder)
     view_ = ReadIniInt(iniPath_, L"View", 0);
 
     documentsFolder_ = platform::GetDocumentsFolder();
-    const std::wstring dataFolder = platform::JoinPath(documentsFolder_, L"Orvandel");
+    const std::wstring dataFolder = shared::TimerDataFolder(documentsFolder_);
     chSetPath_ = platform::JoinPath(dataFolder, L"ChSet.txt");
     chSet2Path_ = platform::JoinPath(dataFolder, L"ChSet2.txt");
     const platform::FileHandle chSet = platform::CreateFileW(

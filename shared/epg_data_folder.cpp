@@ -4,8 +4,12 @@
 
 namespace shared {
 
+std::wstring TimerDataFolder(std::wstring_view documentsFolder) {
+    return platform::JoinPath(documentsFolder, L"Orvandel");
+}
+
 std::wstring EpgDataFolder(std::wstring_view documentsFolder) {
-    return platform::JoinPath(platform::JoinPath(documentsFolder, L"Orvandel"), L"EpgData");
+    return platform::JoinPath(TimerDataFolder(documentsFolder), L"EpgData");
 }
 
 }  // namespace shared

@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "platform/whole_file.h"
 #include "shared/channel_table_text.h"
+#include "shared/epg_data_folder.h"
 #include "shared/text_lines.h"
 
 namespace timer_core {
@@ -18,10 +19,6 @@ namespace {
 constexpr wchar_t kTab = L'\t';
 constexpr wchar_t kTilde = L'\uFF5E';  // FULLWIDTH TILDE, 0x81 0x60 in the file
 constexpr std::wstring_view kWeekdayLetters = L"月火水木金土日";  // Monday to Sunday
-
-std::wstring DataFolder(const std::wstring& documents) {
-    return platform::JoinPath(documents, L"Orvandel");
-}
 
 // Reads one TAB-ended column off the front of `rest`; false when no TAB is left.
 bool TakeColumn(std::wstring_view& rest, std::wstring_view* column) {
@@ -69,7 +66,7 @@ void AppendNumber(std::wstring& line, const wchar_t* format, int value) {
 
 // The file's empty stand-in when it is missing; an existing file is never touched.
 void CreateEmptyFile(const std::wstring& documents, const std::wstring& path) {
-    platform::CreateDirectoryW(DataFolder(documents));
+    platform::CreateDirectoryW(shared::TimerDataFolder(documents));
     platform::CreateFileW(path, platform::GENERIC_READ | platform::GENERIC_WRITE,
                           platform::FILE_SHARE_READ, platform::CREATE_NEW);
 }
@@ -84,7 +81,8 @@ AutoSearchFile::AutoSearchFile() : documentsFolder_(platform::GetDocumentsFolder
     // Without a Documents folder the path would name a folder relative to wherever the program
     // runs; the file is then neither read nor written.
     if (!documentsFolder_.empty()) {
-        filePath_ = platform::JoinPath(DataFolder(documentsFolder_), L"AutoSearch.txt");
+        filePath_ =
+            platform::JoinPath(shared::TimerDataFolder(documentsFolder_), L"AutoSearch.txt");
     }
 }
 
@@ -111,7 +109,7 @@ int AutoSearchFile::Save() const {
     std::string bytes;
     for (const auto& [key, condition] : conditions)
         FormatLine(&bytes, condition);
-    platform::CreateDirectoryW(DataFolder(documentsFolder_));
+    platform::CreateDirectoryW(shared::TimerDataFolder(documentsFolder_));
     return platform::WriteFileAtomically(filePath_, bytes) ? 1 : 0;
 }
 

@@ -13,14 +13,15 @@
 #include "platform/paths.h"
 #include "platform/whole_file.h"
 #include "shared/ch_set_file.h"
+#include "shared/epg_data_folder.h"
 #include "timer_core/reservations/program_line.h"
 
 namespace timer_core {
 namespace {
 
 std::wstring ChSetPath() {
-    const std::wstring dataFolder = platform::JoinPath(platform::GetDocumentsFolder(), L"Orvandel");
-    return platform::JoinPath(dataFolder, L"ChSet.txt");
+    return platform::JoinPath(shared::TimerDataFolder(platform::GetDocumentsFolder()),
+                              L"ChSet.txt");
 }
 
 platform::SYSTEMTIME LocalNow() {
