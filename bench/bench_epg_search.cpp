@@ -13,6 +13,7 @@
 #include "broadcast/epg_store.h"
 #include "broadcast_sim/sample_schedule.h"
 #include "broadcast_sim/time_builder.h"
+#include "tests/support/expected_extended_text.h"
 #include "tests/timer_core/epg_test_store.h"
 #include "timer_core/epg/epg_search.h"
 
@@ -22,19 +23,6 @@ namespace sim = broadcast_sim;
 
 constexpr std::size_t kEvents = 20000;
 
-// The extended items joined as the capture joins them.
-std::wstring ExtendedText(const sim::EventDescription& e) {
-    std::wstring text;
-    for (const sim::ExtendedItem& item : e.extended_items) {
-        if (!item.description.empty()) {
-            if (!text.empty()) text += L"\r\n";
-            text += item.description + L"\r\n";
-        }
-        text += item.text;
-    }
-    return text;
-}
-
 test_support::StoreEvent StoreEventOf(const sim::EventDescription& e) {
     test_support::StoreEvent event;
     event.eventId = e.event_id;
@@ -42,7 +30,7 @@ test_support::StoreEvent StoreEventOf(const sim::EventDescription& e) {
     event.minutes = static_cast<int>(e.duration_seconds / 60);
     event.name = e.name;
     event.text = e.text;
-    event.extended = ExtendedText(e);
+    event.extended = test_support::ExpectedExtendedText(e);
     for (const sim::EventGenre& g : e.genres)
         event.genres.push_back(g.level1);
     return event;

@@ -11,21 +11,9 @@
 #include "broadcast/epg_store.h"
 #include "broadcast_sim/broadcast_description.h"
 #include "broadcast_sim/sim_time.h"
+#include "tests/support/expected_extended_text.h"
 
 namespace test_support {
-
-// The extended text the capture contexts build from the event's items.
-inline std::wstring ExpectedExtendedText(const broadcast_sim::EventDescription& e) {
-    std::wstring text;
-    for (const broadcast_sim::ExtendedItem& item : e.extended_items) {
-        if (!item.description.empty()) {
-            if (!text.empty()) text += L"\r\n";
-            text += item.description + L"\r\n";
-        }
-        text += item.text;
-    }
-    return text;
-}
 
 inline void ExpectEvent(const broadcast_sim::EventDescription& want,
                         const broadcast::EpgEventRecord& got) {
