@@ -173,7 +173,7 @@ int ReserveList::Add(const ReserveEntry* entry, int mode) {
         }
         return 1;
     }
-    auto added = std::make_unique<ReserveEntry>(*entry);
+    auto added = std::make_shared<ReserveEntry>(*entry);
     added->postponed = 0;
     added->assigned = 0;
     added->durationSeconds = 0;
@@ -214,7 +214,28 @@ ReserveEntry* ReserveList::FindById(std::int32_t id) const {
     return found == byId_.end() ? nullptr : found->second;
 }
 
-void ReserveList::Insert(std::unique_ptr<ReserveEntry> entry) {
+std::shared_ptr<ReserveEntry> ReserveList::ShareById(std::int32_t id) const {
+    const ReserveEntry* entry = FindById(id);
+    if (entry == nullptr) return nullptr;
+    const auto filed = FindRecord(byStart_, StartKey(entry->start), entry);
+    return filed != byStart_.end() ? filed->second : nullptr;
+}
+
+ReserveEntry* ReserveList::FirstAfter(std::wstring_view key) const {
+    const auto found = byStart_.upper_bound(key);
+    return found == byStart_.end() ? nullptr : found->second.get();
+}
+
+std::vector<std::shared_ptr<ReserveEntry>> ReserveList::FiledBetween(
+    std::wstring_view afterKey, std::wstring_view beforeKey) const {
+    std::vector<std::shared_ptr<ReserveEntry>> filed;
+    for (auto it = byStart_.upper_bound(afterKey); it != byStart_.end() && it->first < beforeKey;
+         ++it)
+        filed.push_back(it->second);
+    return filed;
+}
+
+void ReserveList::Insert(std::shared_ptr<ReserveEntry> entry) {
     ReserveEntry* record = entry.get();
     if (record->id != 0) byId_.emplace(record->id, record);
     byProgram_.emplace(record->ProgramKey(), record);

@@ -1,10 +1,12 @@
 // The reservation store: every ReserveEntry under three indexes, and Program.txt, the file it
 // lives in between runs.
-//   start index: start key -> record, equal keys in insertion order; owns the records and gives
+//   start index: start key -> record, equal keys in insertion order; holds the records and gives
 //                the order of the list window, of the scheduler's walk and of the file;
 //   ID index:    ID -> record, every record whose ID is not 0;
 //   programme index: (service id << 16) | event id -> record, the already-reserved test.
-// A plain single-threaded store: the TimerManager serialises every use of it.
+// A plain single-threaded store: the TimerManager serialises every use of it. The records are
+// shared: a record-thread slot keeps the reservation it holds (std::shared_ptr) until its thread
+// has ended, even when the record is removed from the store meanwhile.
 //
 // Program.txt is also how a second program instance hands a reservation to the running one: it
 // adds the reservation unnumbered (Add mode 1) and saves, which appends a line with ID 0; the
@@ -25,6 +27,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "timer_core/reservations/reserve_entry.h"
 
@@ -65,7 +68,7 @@ class ReserveList {
     // keeps its entry.
     int Add(const ReserveEntry* entry, int mode);
 
-    // Removes and deletes the record of that ID; 0 when unknown.
+    // Removes the record of that ID (it is freed once no slot holds it); 0 when unknown.
     int Remove(std::int32_t id);
 
     // Files the first record (in start order) that has this ID under the start key of its
@@ -79,6 +82,16 @@ class ReserveList {
 
     // The record with that ID, or null.
     ReserveEntry* FindById(std::int32_t id) const;
+    // The same, shared, for a holder that must keep it beyond its removal.
+    std::shared_ptr<ReserveEntry> ShareById(std::int32_t id) const;
+
+    // The first record in start order filed under a key greater than `key`, or null.
+    ReserveEntry* FirstAfter(std::wstring_view key) const;
+
+    // The records filed under keys greater than `afterKey` and less than `beforeKey`, in start
+    // order (the scheduler's planning window).
+    std::vector<std::shared_ptr<ReserveEntry>> FiledBetween(std::wstring_view afterKey,
+                                                            std::wstring_view beforeKey) const;
 
     // Whether a reservation of this programme ((service id << 16) | event id) is stored.
     bool ContainsProgramKey(std::uint32_t programKey) const {
@@ -91,9 +104,9 @@ class ReserveList {
     EntryRange Entries() const;
 
   private:
-    using StartIndex = std::multimap<std::wstring, std::unique_ptr<ReserveEntry>>;
+    using StartIndex = std::multimap<std::wstring, std::shared_ptr<ReserveEntry>, std::less<>>;
 
-    void Insert(std::unique_ptr<ReserveEntry> entry);
+    void Insert(std::shared_ptr<ReserveEntry> entry);
     std::int32_t NextId() const;
     void EraseFromProgramIndex(const ReserveEntry* entry, std::uint32_t programKey);
     int RewriteProgramFile(std::wstring_view path);
