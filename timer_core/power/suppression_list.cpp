@@ -1,0 +1,47 @@
+#include "timer_core/power/suppression_list.h"
+
+#include "platform/private_profile.h"
+#include "platform/process_snapshot.h"
+
+namespace timer_core {
+namespace {
+
+constexpr const wchar_t* kSection = L"NO_SUSPEND";
+constexpr platform::DWORD kTextBuffer = 512;
+
+}  // namespace
+
+void SuppressionList::LoadList() {
+    names_.clear();
+    const int count = static_cast<int>(
+        platform::GetPrivateProfileIntW(kSection, L"Count", 0, iniPath_.c_str()));
+    for (int n = 0; n < count; ++n) {
+        wchar_t buffer[kTextBuffer];
+        platform::GetPrivateProfileStringW(kSection, std::to_wstring(n).c_str(), L"", buffer,
+                                           kTextBuffer, iniPath_.c_str());
+        if (buffer[0] != L'\0') names_.emplace_back(buffer);
+    }
+}
+
+void SuppressionList::SaveList() const {
+    platform::WritePrivateProfileStringW(kSection, L"Count", std::to_wstring(names_.size()).c_str(),
+                                         iniPath_.c_str());
+    for (std::size_t n = 0; n < names_.size(); ++n) {
+        platform::WritePrivateProfileStringW(kSection, std::to_wstring(n).c_str(),
+                                             names_[n].c_str(), iniPath_.c_str());
+    }
+}
+
+int SuppressionList::IsBlockingProcessRunning() {
+    LoadList();
+    // Without names no process can match; the snapshot (a walk of every process) is spared.
+    if (names_.empty()) return 0;
+    for (const platform::ProcessEntry& process : platform::TakeProcessSnapshot()) {
+        for (const std::wstring& name : names_) {
+            if (platform::ImageNamesEqual(process.imageName, name)) return 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace timer_core

@@ -1,0 +1,59 @@
+#include "timer_core/power/wake_timer.h"
+
+#include <array>
+
+#include "platform/clock.h"
+
+namespace timer_core {
+namespace {
+
+constexpr std::int64_t kFileTimePerMinute = 60 * static_cast<std::int64_t>(platform::kFileTimePerSecond);
+constexpr std::int64_t kRefuseWithin = 7 * kFileTimePerMinute;
+constexpr std::int64_t kWakeEarly = 5 * kFileTimePerMinute;
+
+}  // namespace
+
+WakeTimer::~WakeTimer() {
+    Stop();
+}
+
+int WakeTimer::Set(const platform::SYSTEMTIME& eventTime) {
+    platform::FILETIME converted;
+    if (!platform::SystemTimeToFileTime(&eventTime, &converted)) return 0;
+    const auto event = static_cast<std::int64_t>(platform::FileTimeToU64(converted));
+    const auto now = static_cast<std::int64_t>(platform::Clock::Instance().NowLocal());
+    if (now > event - kRefuseWithin) return 0;
+    // Relative, as a negative count: the timer fires 5 minutes before the event.
+    const std::int64_t dueTime = now - event + kWakeEarly;
+
+    StopWaiter(kRearmWaitMs);
+    auto arming = std::make_shared<WakeArming>();
+    arming->timer = std::make_unique<platform::WaitableTimer>(L"FriioOrvandel");
+    const int armed = arming->timer->Set(dueTime, true) ? 1 : 0;
+    arming_ = arming;
+    waiter_ = std::make_unique<platform::Thread>(
+        [arming] { return WakeWaiterThreadProc(arming); }, true);
+    waiter_->Resume();
+    return armed;
+}
+
+int WakeTimer::Stop() {
+    StopWaiter(kStopWaitMs);
+    return 1;
+}
+
+void WakeTimer::StopWaiter(platform::DWORD milliseconds) {
+    if (waiter_) waiter_->Stop(arming_->stopEvent, milliseconds);
+    waiter_.reset();
+    arming_.reset();
+}
+
+platform::DWORD WakeWaiterThreadProc(const std::shared_ptr<WakeArming>& arming) {
+    const std::array<const platform::Event*, 2> events{&arming->stopEvent,
+                                                       &arming->timer->Signal()};
+    platform::WaitForMultipleObjects(events, platform::INFINITE);
+    arming->timer.reset();
+    return 0;
+}
+
+}  // namespace timer_core

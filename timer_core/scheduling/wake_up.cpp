@@ -1,0 +1,64 @@
+// TimerManager::SetNextWakeUp: when the PC may sleep, and when it must wake again.
+#include <mutex>
+#include <optional>
+
+#include "timer_core/power/suppression_list.h"
+#include "timer_core/scheduling/reserve_time.h"
+#include "timer_core/scheduling/timer_manager.h"
+#include "timer_core/scheduling/timer_manager_state.h"
+#include "timer_core/scheduling/tuner_group.h"
+
+namespace timer_core {
+namespace {
+
+constexpr std::uint64_t kStayAwake = 10 * kFileTimePerMinute;
+
+void TakeEarlier(std::optional<std::uint64_t>& earliest, std::uint64_t time) {
+    if (!earliest || time < *earliest) earliest = time;
+}
+
+}  // namespace
+
+int TimerManager::SetNextWakeUp() {
+    std::optional<std::uint64_t> nextStart;
+    std::optional<std::uint64_t> earliestSlotStart;
+    std::vector<std::shared_ptr<RecThreadSlot>> released;
+    {
+        const std::lock_guard lock(state_->dataLock);
+        if (const ReserveEntry* next = GetNextReserve()) {
+            if (const std::uint64_t start = LocalFileTime(next->start)) nextStart = start;
+        }
+        ReapEndedSlots(released);
+        for (int group : {kTerrestrialGroup, kSatelliteGroup}) {
+            if (state_->settings.TunerCountOf(group) <= 0) continue;
+            for (const auto& slot : GroupSlots(group)) {
+                if (!slot->currentReserve) continue;
+                if (const std::uint64_t start = LocalFileTime(slot->currentReserve->start)) {
+                    TakeEarlier(earliestSlotStart, start);
+                }
+            }
+        }
+    }
+    StopReleased(released);
+    // A recording runs or starts within ten minutes.
+    if (earliestSlotStart && *earliestSlotStart < LocalNowFileTime() + kStayAwake) return 0;
+
+    platform::SYSTEMTIME epgTime;
+    std::optional<std::uint64_t> epgStart;
+    if (GetNextEpgTime(&epgTime) == 1) epgStart = LocalFileTime(epgTime);
+
+    std::optional<std::uint64_t> wakeTime;
+    if (nextStart) {
+        wakeTime = nextStart;
+        if (earliestSlotStart) TakeEarlier(wakeTime, *earliestSlotStart);
+        if (epgStart) TakeEarlier(wakeTime, *epgStart);
+    } else {
+        if (!epgStart) return 1;  // nothing to wake for
+        wakeTime = epgStart;
+    }
+    const int armed = state_->wakeTimer.Set(LocalSystemTime(*wakeTime));
+    if (SuppressionList(state_->iniPath).IsBlockingProcessRunning()) return 0;
+    return armed;
+}
+
+}  // namespace timer_core
