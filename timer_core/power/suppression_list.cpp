@@ -13,8 +13,8 @@ constexpr platform::DWORD kTextBuffer = 512;
 
 void SuppressionList::LoadList() {
     names_.clear();
-    const int count = static_cast<int>(
-        platform::GetPrivateProfileIntW(kSection, L"Count", 0, iniPath_.c_str()));
+    const int count =
+        static_cast<int>(platform::GetPrivateProfileIntW(kSection, L"Count", 0, iniPath_.c_str()));
     for (int n = 0; n < count; ++n) {
         wchar_t buffer[kTextBuffer];
         platform::GetPrivateProfileStringW(kSection, std::to_wstring(n).c_str(), L"", buffer,

@@ -7,7 +7,8 @@
 namespace timer_core {
 namespace {
 
-constexpr std::int64_t kFileTimePerMinute = 60 * static_cast<std::int64_t>(platform::kFileTimePerSecond);
+constexpr std::int64_t kFileTimePerMinute =
+    60 * static_cast<std::int64_t>(platform::kFileTimePerSecond);
 constexpr std::int64_t kRefuseWithin = 7 * kFileTimePerMinute;
 constexpr std::int64_t kWakeEarly = 5 * kFileTimePerMinute;
 
@@ -21,18 +22,21 @@ int WakeTimer::Set(const platform::SYSTEMTIME& eventTime) {
     platform::FILETIME converted;
     if (!platform::SystemTimeToFileTime(&eventTime, &converted)) return 0;
     const auto event = static_cast<std::int64_t>(platform::FileTimeToU64(converted));
-    const auto now = static_cast<std::int64_t>(platform::Clock::Instance().NowLocal());
-    if (now > event - kRefuseWithin) return 0;
-    // Relative, as a negative count: the timer fires 5 minutes before the event.
-    const std::int64_t dueTime = now - event + kWakeEarly;
+    const auto now = [] {
+        return static_cast<std::int64_t>(platform::Clock::Instance().NowLocal());
+    };
+    if (now() > event - kRefuseWithin) return 0;
 
     StopWaiter(kRearmWaitMs);
     auto arming = std::make_shared<WakeArming>();
     arming->timer = std::make_unique<platform::WaitableTimer>(L"FriioOrvandel");
+    // Relative, as a negative count: the timer fires 5 minutes before the event. Taken after the
+    // old waiter has gone, so that however long that took, the wake-up time stays exact.
+    const std::int64_t dueTime = now() - event + kWakeEarly;
     const int armed = arming->timer->Set(dueTime, true) ? 1 : 0;
     arming_ = arming;
-    waiter_ = std::make_unique<platform::Thread>(
-        [arming] { return WakeWaiterThreadProc(arming); }, true);
+    waiter_ =
+        std::make_unique<platform::Thread>([arming] { return WakeWaiterThreadProc(arming); }, true);
     waiter_->Resume();
     return armed;
 }

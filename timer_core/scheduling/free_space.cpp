@@ -55,8 +55,9 @@ void TimerManager::AutoDeleteForSpace() {
             minutes += doubleRate ? 2 * needed : needed;
         }
     }
-    recordings.EnsureFreeSpace(static_cast<int>(std::clamp<std::int64_t>(
-        minutes, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max())));
+    recordings.EnsureFreeSpace(
+        static_cast<int>(std::clamp<std::int64_t>(minutes, std::numeric_limits<std::int32_t>::min(),
+                                                  std::numeric_limits<std::int32_t>::max())));
 }
 
 }  // namespace timer_core

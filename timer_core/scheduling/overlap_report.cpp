@@ -45,10 +45,11 @@ int TimerManager::CheckOverlaps(std::wstring* out) const {
     // The earliest start from each position on: the inner walk ends where nothing later can
     // begin before B ends (the index is in start order only to the minute and up to re-keyed
     // records, so the walk does not rely on it).
-    std::vector<std::uint64_t> earliestFrom(all.size() + 1, std::numeric_limits<std::uint64_t>::max());
+    std::vector<std::uint64_t> earliestFrom(all.size() + 1,
+                                            std::numeric_limits<std::uint64_t>::max());
     for (std::size_t i = all.size(); i-- > 0;) {
-        const std::uint64_t start = all[i].start == 0 ? std::numeric_limits<std::uint64_t>::max()
-                                                      : all[i].start;
+        const std::uint64_t start =
+            all[i].start == 0 ? std::numeric_limits<std::uint64_t>::max() : all[i].start;
         earliestFrom[i] = std::min(earliestFrom[i + 1], start);
     }
 

@@ -42,10 +42,10 @@ class RecThreadSlot {
 
     // Guarded by the owner's data lock (TimerManager::DataLock), read and written by the main
     // thread and by the slot's own record thread.
-    std::uint32_t viewerProcessId = 0;       // 0 = none
-    std::int32_t deviceIndex = kNoDevice;    // 255 = none
+    std::uint32_t viewerProcessId = 0;     // 0 = none
+    std::int32_t deviceIndex = kNoDevice;  // 255 = none
     std::shared_ptr<ReserveEntry> currentReserve;
-    std::int32_t chainedFlag = 0;            // 1 = chainedReserve is recorded next
+    std::int32_t chainedFlag = 0;  // 1 = chainedReserve is recorded next
     std::shared_ptr<ReserveEntry> chainedReserve;
 
     // The manager the slot belongs to: a handle on the same state as the main window's manager,

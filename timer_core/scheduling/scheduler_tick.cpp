@@ -109,7 +109,8 @@ int TimerManager::Tick(int mode) {
                     StartsAfter(*slot.chainedReserve, std::max(start, now))) {
                     DropChained(slot);
                 }
-                if (slot.currentReserve && StartsAfter(*slot.currentReserve, std::max(start, now))) {
+                if (slot.currentReserve &&
+                    StartsAfter(*slot.currentReserve, std::max(start, now))) {
                     released.push_back(ReleaseSlot(group, i));
                 }
             }

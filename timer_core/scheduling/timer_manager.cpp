@@ -39,7 +39,8 @@ TimerManager::TimerManager() : TimerManager(IniPathBesideExecutable()) {}
 TimerManager::TimerManager(std::wstring iniPath)
     : state_(std::make_shared<State>(std::move(iniPath))), owning_(true) {}
 
-TimerManager::TimerManager(std::shared_ptr<State> state) : state_(std::move(state)), owning_(false) {}
+TimerManager::TimerManager(std::shared_ptr<State> state)
+    : state_(std::move(state)), owning_(false) {}
 
 TimerManager::~TimerManager() {
     if (!owning_) return;

@@ -18,9 +18,10 @@
 //     slot member except `thread` and `stopEvent`, the settings, the main-window handle, the EPG
 //     delay and the EPG-time map. Whoever reads or writes any of them takes it, the main window's
 //     own code too (a ReserveEntry* from GetReserveAt or GetNextReserve is read under it).
-//   - It is held for short sections only: never while waiting for a thread, sleeping, starting,
-//     asking or ending a viewer, or writing files. The manager's operations take it themselves
-//     and release it before they wait; call them without holding it.
+//   - It is held for short sections only: never while waiting for a thread, sleeping, or
+//     starting, asking or ending a viewer (the store's own loads and saves of Program.txt are the
+//     longest sections). The manager's operations take it themselves and release it before they
+//     wait; call them without holding it.
 //   - The device lock (DeviceLock()) serialises the record threads' choice of viewer and device
 //     index and may be held across that whole choice. Lock order: the device lock first, then the
 //     data lock; never take the device lock while holding the data lock.
@@ -29,8 +30,9 @@
 //     lock, checks RecThreadSlot::StopRequested() before it writes anything shared (flags,
 //     reservation fields, slot members, the store) and leaves when it is set.
 //   - Record threads may call, with or without the data lock held (it is recursive):
-//     Settings(), MainWindow(), RekeyReserve, GetEffectiveDuration, AutoDeleteForSpace (without the
-//     data lock: it writes files), DumpSlots, SlotsOfGroup and Reservations() (under the lock).
+//     Settings(), MainWindow(), RekeyReserve, GetEffectiveDuration, AutoDeleteForSpace (better
+//     without the data lock: it deletes files), DumpSlots, SlotsOfGroup and Reservations() (under
+//     the lock). Everything else is the main window's.
 #pragma once
 
 #include <cstdint>

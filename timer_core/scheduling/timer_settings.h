@@ -14,8 +14,8 @@ struct TimerSettings {
     std::wstring EndSec;    // seconds after the end at which recording stops
     std::wstring TunerCount;
     std::wstring TunerCount2;
-    std::int32_t RecEnd = 0;  // after a recording: 0 nothing, 1 standby, 2 hibernate
-    std::int32_t AutoDel = 0;  // 1 = delete old recordings for space
+    std::int32_t RecEnd = 0;       // after a recording: 0 nothing, 1 standby, 2 hibernate
+    std::int32_t AutoDel = 0;      // 1 = delete old recordings for space
     std::int32_t RecPriority = 0;  // 1 = at equal priority the later programme wins an overlap
     std::int32_t NameManual = 0;   // 1 = recordings are named after the programme title
     std::int32_t NoErrLog = 0;     // 1 = the plug-in writes no error log

@@ -81,7 +81,8 @@ int CheckFollowLimit(std::wstring_view resultText, const platform::SYSTEMTIME& c
     const std::uint64_t plannedTime = LocalFileTime(planned);
     const std::uint64_t currentTime = LocalFileTime(currentStart);
     if (plannedTime == 0 || currentTime == 0) return 0;
-    const auto moved = static_cast<std::int64_t>(currentTime) - static_cast<std::int64_t>(plannedTime);
+    const auto moved =
+        static_cast<std::int64_t>(currentTime) - static_cast<std::int64_t>(plannedTime);
     return moved > kFollowLimit ? 1 : 0;
 }
 

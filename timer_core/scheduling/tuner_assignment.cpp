@@ -139,8 +139,8 @@ void TimerManager::PlaceWhenAllBusy(int group, const std::shared_ptr<ReserveEntr
             const std::shared_ptr<ReserveEntry> displaced = std::move(slot->currentReserve);
             // A postponed programme is looked for again two minutes later.
             if (displaced->postponed == 1) {
-                displaced->start = LocalSystemTime(LocalFileTime(displaced->start) +
-                                                   kPostponedComesBack);
+                displaced->start =
+                    LocalSystemTime(LocalFileTime(displaced->start) + kPostponedComesBack);
             }
             slot->currentReserve = reserve;
             reserve->assigned = 1;
