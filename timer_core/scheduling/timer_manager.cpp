@@ -90,17 +90,18 @@ void TimerManager::SetMainWindow(platform::HWND window) {
 }
 
 int TimerManager::LoadReserveFile(std::wstring_view path) {
-    if (path.empty()) return 0;
-    const std::lock_guard lock(state_->dataLock);
-    if (state_->reservations.LoadProgramFile(path) != 1) return 0;
-    state_->reservations.SaveProgramFile(path);
-    return 1;
+    return ReadReserveFile(path, &ReserveList::LoadProgramFile);
 }
 
 int TimerManager::MergeReserveFile(std::wstring_view path) {
+    return ReadReserveFile(path, &ReserveList::MergeNewFromProgramFile);
+}
+
+int TimerManager::ReadReserveFile(std::wstring_view path,
+                                  int (ReserveList::*read)(std::wstring_view)) {
     if (path.empty()) return 0;
     const std::lock_guard lock(state_->dataLock);
-    if (state_->reservations.MergeNewFromProgramFile(path) != 1) return 0;
+    if ((state_->reservations.*read)(path) != 1) return 0;
     state_->reservations.SaveProgramFile(path);
     return 1;
 }

@@ -157,6 +157,8 @@ class TimerManager {
 
     using SlotList = std::vector<std::shared_ptr<RecThreadSlot>>;
 
+    // Reads Program.txt into the store with `read` and, when that succeeded, saves it again.
+    int ReadReserveFile(std::wstring_view path, int (ReserveList::*read)(std::wstring_view));
     SlotList& GroupSlots(int group) const;
     // Under the data lock: erases the slot from its group, sets its stop event and drops its
     // reservations. The caller stops it with StopReleased.
