@@ -12,8 +12,8 @@
 
 #include "bench/bench_timing.h"
 #include "platform/window_messages.h"
-#include "tests/platform/helper_process.h"
-#include "tests/platform/private_runtime.h"
+#include "tests/support/helper_process.h"
+#include "tests/support/private_runtime.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "bench/bench_timing.h"
 #include "shared/shared_memory_block.h"
 #include "shared/shared_memory_readers.h"
-#include "tests/platform/helper_process.h"
-#include "tests/platform/private_runtime.h"
+#include "tests/support/helper_process.h"
+#include "tests/support/private_runtime.h"
 
 namespace {
 

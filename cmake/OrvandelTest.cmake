@@ -7,9 +7,11 @@ function(orvandel_add_test_program name)
     return()
   endif()
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
-  # Test programs include their own folder's helpers as "tests/<folder>/..." and whatever the
-  # libraries they link expose.
-  orvandel_expose_headers(${name} tests)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} test_support GTest::gtest GTest::gtest_main
+                                        GTest::gmock)
+  # Test programs include their own folder's helpers as "tests/<folder>/...", the shared ones as
+  # "tests/support/..." and whatever the libraries they link expose.
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  orvandel_expose_headers(${name} ${folder})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()

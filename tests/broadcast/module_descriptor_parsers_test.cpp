@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "broadcast/module_descriptor_record.h"
-#include "si_test_util.h"
+#include "tests/support/si_test_util.h"
 
 namespace broadcast::test {
 namespace {

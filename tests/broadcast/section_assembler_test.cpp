@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "broadcast_sim/packetizer.h"
-#include "si_test_util.h"
+#include "tests/support/si_test_util.h"
 
 namespace broadcast::test {
 namespace {

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "si_test_util.h"
+#include "tests/support/si_test_util.h"
 
 namespace broadcast::test {
 namespace {

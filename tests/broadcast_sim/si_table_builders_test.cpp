@@ -8,7 +8,7 @@
 #include "broadcast_sim/sample_schedule.h"
 #include "broadcast_sim/sdt_builder.h"
 #include "broadcast_sim/time_builder.h"
-#include "tests/broadcast/si_test_util.h"
+#include "tests/support/si_test_util.h"
 
 namespace broadcast_sim {
 namespace {

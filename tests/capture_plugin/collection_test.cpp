@@ -16,12 +16,13 @@
 #include "shared/shared_memory_readers.h"
 #include "shared/window_message_ids.h"
 #include "tests/capture_plugin/plugin_test_support.h"
+#include "tests/support/wait_until.h"
 
 namespace capture_plugin {
 namespace {
 
 using plugin_test::ReadFile;
-using plugin_test::WaitUntil;
+using test_support::WaitUntil;
 
 class CollectionTest : public ::testing::Test {
   protected:
@@ -79,7 +80,7 @@ TEST_F(CollectionTest, CollectsTheCheckedChannelsWithinTheirTimeRulesAndWritesTh
     // Channel 21 (tuned already): its schedule completes within a few carousel cycles, yet the
     // channel is kept until 60 s have passed.
     ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(Capture("ch21_epg.dat")); }));
-    plugin_test::ProcessEventsFor(1500);
+    test_support::RunFor(1500);
     EXPECT_TRUE(host_.Tunings().empty());
     plugin_test::AdvanceClock(60);
     ASSERT_TRUE(WaitUntil([&] { return !host_.Tunings().empty(); }));
@@ -88,7 +89,7 @@ TEST_F(CollectionTest, CollectsTheCheckedChannelsWithinTheirTimeRulesAndWritesTh
     // Channel 24 never completes: kept past 60 s, ended by the first SI packet after 420 s.
     ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(Capture("ch24_epg.dat")); }));
     plugin_test::AdvanceClock(100);
-    plugin_test::ProcessEventsFor(1000);
+    test_support::RunFor(1000);
     EXPECT_EQ(Dlg().LastPublishedStatus(), 1);
     plugin_test::AdvanceClock(330);
     ASSERT_TRUE(WaitForStatus(3));
@@ -139,7 +140,7 @@ TEST_F(CollectionTest, ACancelDuringTheSettleWaitStartsNoCollection) {
     Open();
     Post(shared::WM_CAPTURE_START);
     Post(shared::WM_CAPTURE_CANCEL);      // before the settle message Start posted
-    plugin_test::ProcessEventsFor(1500);  // 15 s of clock time: the settle wait is over
+    test_support::RunFor(1500);  // 15 s of clock time: the settle wait is over
     EXPECT_FALSE(Dlg().Capturing());
     EXPECT_EQ(Dlg().LastPublishedStatus(), 0);
     EXPECT_EQ(Dlg().StatusText(), kCancelledText);

@@ -29,6 +29,7 @@
 #include "shared/shared_memory_readers.h"
 #include "tests/capture_plugin/plugin_test_support.h"
 #include "tests/capture_plugin/window_parts_environment.h"
+#include "tests/support/wait_until.h"
 
 namespace capture_plugin {
 namespace {
@@ -134,7 +135,7 @@ class EndToEndRecordingTest : public ::testing::Test {
             return platform::ReadNamedMapping(
                 name, {reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()});
         };
-        if (!plugin_test::WaitUntil(read, 2000)) return {};
+        if (!test_support::WaitUntil(read, 2000)) return {};
         return bytes.substr(0, bytes.find('\0'));
     }
 
@@ -170,7 +171,7 @@ class EndToEndRecordingTest : public ::testing::Test {
 
 TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndStops) {
     // The programmes on air and next, as the plug-in publishes them.
-    ASSERT_TRUE(plugin_test::WaitUntil([&] { return Event().has_value(); }, 20000));
+    ASSERT_TRUE(test_support::WaitUntil([&] { return Event().has_value(); }, 20000));
     shared::PluginEventInfo info = *Event();
     platform::HWND pluginWindow = 0;
     ASSERT_EQ(shared::ReadPluginPostHwnd(session_.Pid(), &pluginWindow), 1);
@@ -187,7 +188,7 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
     // The station's name comes with the service table, which may follow the first events.
     const std::string station = "station: " + platform::WideToShiftJis(L"局二十一") + "\r\n";
     std::string now;
-    EXPECT_TRUE(plugin_test::WaitUntil([&] {
+    EXPECT_TRUE(test_support::WaitUntil([&] {
         now = ProgramText(shared::kNowDataName);
         return now.find(station) != std::string::npos;
     }));
@@ -205,15 +206,15 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
     const fs::path recording = recordings_ / platform::ToNativePath(name);
     const fs::path log = recordings_ / platform::ToNativePath(name + L".err");
     const fs::path program = recordings_ / platform::ToNativePath(name + L".program.txt");
-    ASSERT_TRUE(plugin_test::WaitUntil([&] { return SizeOf(recording) > 0; }, 5000));
+    ASSERT_TRUE(test_support::WaitUntil([&] { return SizeOf(recording) > 0; }, 5000));
     const int started = ViewerMinuteSecond();
-    ASSERT_TRUE(plugin_test::WaitUntil([&] { return SizeOf(program) > 0; }, 5000));
+    ASSERT_TRUE(test_support::WaitUntil([&] { return SizeOf(program) > 0; }, 5000));
     EXPECT_EQ(plugin_test::ReadFile(program).rfind(
                   platform::WideToShiftJis(
                       L"2026/12/09(水) 19:00～20:00\r\n\r\n番組19時\r\n\r\n19時の番組の説明です。"),
                   0),
               0u);
-    ASSERT_TRUE(plugin_test::WaitUntil([&] { return SizeOf(log) > 0; }, RealMs(30) + 5000));
+    ASSERT_TRUE(test_support::WaitUntil([&] { return SizeOf(log) > 0; }, RealMs(30) + 5000));
     ASSERT_EQ(shared::PostPluginUpdateRecLength(session_.Pid(), 2, 5), 1);
 
     // Still recording past the first minute; stopped by the viewer after two.
@@ -239,13 +240,13 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
     Publish(L"録画: 試験/2?.ts", 30, 5);
     ASSERT_EQ(shared::PostPluginStartRec(session_.Pid(), kChannel, kService), 1);
     const fs::path sanitised = recordings_ / platform::ToNativePath(L"録画： 試験／2？.ts");
-    ASSERT_TRUE(plugin_test::WaitUntil([&] { return SizeOf(sanitised) > 0; }, 5000));
+    ASSERT_TRUE(test_support::WaitUntil([&] { return SizeOf(sanitised) > 0; }, 5000));
     ASSERT_EQ(shared::PostPluginStopRec(session_.Pid()), 1);
     EXPECT_GE(WaitUntilStopped(sanitised, 5, 10000), 0);
     EXPECT_EQ(std::distance(fs::directory_iterator(recordings_), fs::directory_iterator()), 4);
 
     // At 19:35 the programme runs over: EVENT carries the longer present programme.
-    ASSERT_TRUE(plugin_test::WaitUntil(
+    ASSERT_TRUE(test_support::WaitUntil(
         [&] {
             const auto e = Event();
             return e && e->durationMinutes == 90;
@@ -257,7 +258,10 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
     EXPECT_EQ(info.nextStart.wHour, 20);
     EXPECT_EQ(info.nextStart.wMinute, 30);
     EXPECT_EQ(info.nextDurationMinutes, 30);
-    EXPECT_NE(ProgramText(shared::kNowDataName).find("end: 20:30\r\n"), std::string::npos);
+    // The texts are published after the event record.
+    EXPECT_TRUE(test_support::WaitUntil([&] {
+        return ProgramText(shared::kNowDataName).find("end: 20:30\r\n") != std::string::npos;
+    }));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "capture_plugin/epg_viewer_launch.h"
 #include "platform/paths.h"
 #include "tests/capture_plugin/window_parts_environment.h"
+#include "tests/support/wait_until.h"
 
 namespace capture_plugin {
 namespace {
@@ -65,7 +66,7 @@ class EpgViewerStartTest : public ::testing::Test {
     }
 
     std::vector<std::string> Arguments() const {
-        if (!window_parts_test::WaitUntil([&] { return fs::exists(out_); }, 10000)) return {};
+        if (!test_support::WaitUntil([&] { return fs::exists(out_); }, 10000)) return {};
         std::ifstream in(out_);
         std::vector<std::string> lines;
         for (std::string line; std::getline(in, line);)

@@ -7,6 +7,7 @@
 
 #include "capture_plugin/quorvantel.h"
 #include "tests/capture_plugin/plugin_test_support.h"
+#include "tests/support/wait_until.h"
 
 namespace capture_plugin {
 namespace {
@@ -80,14 +81,14 @@ TEST_F(StreamCallsTest, NothingIsQueuedBeforeTheWindowOrForAnEmptyChunk) {
         // The worker takes one chunk and waits for the store: whatever follows stays queued.
         std::lock_guard lock(CQuorvantelDlgTestAccess::StoreLock(Dlg()));
         plugin_->OnStreamData(chunk.data(), 188);
-        ASSERT_TRUE(plugin_test::WaitUntil(
+        ASSERT_TRUE(test_support::WaitUntil(
             [&] { return CQuorvantelDlgTestAccess::QueueSize(Dlg()) == 0; }));
         EXPECT_EQ(plugin_->OnStreamData(chunk.data(), 0), 1);
         EXPECT_EQ(plugin_->OnStreamData(nullptr, 188), 1);
         EXPECT_EQ(CQuorvantelDlgTestAccess::QueueSize(Dlg()), 0u);
     }
-    ASSERT_TRUE(plugin_test::WaitUntil([&] { return Dlg().ScrambleCount() == 1; }));
-    plugin_test::ProcessEventsFor(50);
+    ASSERT_TRUE(test_support::WaitUntil([&] { return Dlg().ScrambleCount() == 1; }));
+    test_support::RunFor(50);
     EXPECT_EQ(Dlg().ScrambleCount(), 1);
 }
 
@@ -96,26 +97,26 @@ TEST_F(StreamCallsTest, WholePacketsAreCountedAndAFullQueueDropsItsOldestChunks)
     ::setenv("ORVANDEL_DEBUG_LOG", log.c_str(), 1);
     CreateWindow();
     plugin_->OnChannelChanged(21, 1024);
-    ASSERT_TRUE(plugin_test::WaitUntil(
+    ASSERT_TRUE(test_support::WaitUntil(
         [&] { return CQuorvantelDlgTestAccess::ChannelChanged(Dlg()) == 0; }));
     // 1000 bytes: five packets, the last 60 bytes ignored.
     const auto five = ScrambledChunk(1000);
     plugin_->OnStreamData(five.data(), 1000);
-    ASSERT_TRUE(plugin_test::WaitUntil([&] { return Dlg().ScrambleCount() == 5; }));
+    ASSERT_TRUE(test_support::WaitUntil([&] { return Dlg().ScrambleCount() == 5; }));
 
     // The worker takes one chunk and waits for the store; 501 more pile up meanwhile.
     const auto one = ScrambledChunk(188);
     {
         std::lock_guard lock(CQuorvantelDlgTestAccess::StoreLock(Dlg()));
         plugin_->OnStreamData(one.data(), 188);
-        ASSERT_TRUE(plugin_test::WaitUntil(
+        ASSERT_TRUE(test_support::WaitUntil(
             [&] { return CQuorvantelDlgTestAccess::QueueSize(Dlg()) == 0; }));
         for (int i = 0; i < 501; ++i)
             plugin_->OnStreamData(one.data(), 188);
     }
     ASSERT_TRUE(
-        plugin_test::WaitUntil([&] { return CQuorvantelDlgTestAccess::QueueSize(Dlg()) == 0; }));
-    plugin_test::ProcessEventsFor(50);
+        test_support::WaitUntil([&] { return CQuorvantelDlgTestAccess::QueueSize(Dlg()) == 0; }));
+    test_support::RunFor(50);
     EXPECT_EQ(Dlg().ScrambleCount(), 5 + 1 + 499);  // the two oldest of the 501 dropped
     ::unsetenv("ORVANDEL_DEBUG_LOG");
     EXPECT_EQ(plugin_test::ReadFile(log), "BuffOverr\n");

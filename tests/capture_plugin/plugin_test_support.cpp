@@ -89,14 +89,6 @@ std::vector<ui::MessageBoxRequest>& MessageBoxes() {
     return boxes;
 }
 
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-    return window_parts_test::WaitUntil(done, timeoutMs);
-}
-
-void ProcessEventsFor(int ms) {
-    WaitUntil([] { return false; }, ms);
-}
-
 double ClockSeconds() {
     return static_cast<double>(platform::Clock::Instance().NowLocal()) / 1e7;
 }
@@ -248,8 +240,8 @@ PluginWorld::PluginWorld() {
     root_ = ::mkdtemp(pattern.data());
     for (const char* sub : {"home/Documents", "config", "viewer", "capture"})
         std::filesystem::create_directories(root_ / sub);
-    ::setenv("HOME", (root_ / "home").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+    env_.Set("HOME", (root_ / "home").string());
+    env_.Set("XDG_CONFIG_HOME", (root_ / "config").string());
     SetPluginSetting(L"SavePath", platform::FromNativePath(CaptureFolder().native()));
     // Modal boxes answer at once; each test sees only the boxes of its own world.
     MessageBoxes().clear();
@@ -260,6 +252,7 @@ PluginWorld::PluginWorld() {
 }
 
 PluginWorld::~PluginWorld() {
+    window_parts_test::RefuseMessageBoxes();
     std::error_code ec;
     std::filesystem::remove_all(root_, ec);
 }

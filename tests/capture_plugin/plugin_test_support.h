@@ -20,6 +20,7 @@
 #include "capture_plugin/quorvantel.h"
 #include "platform/thread.h"
 #include "platform/window_messages.h"
+#include "tests/support/scoped_environment.h"
 #include "ui/message_box.h"
 
 namespace capture_plugin {
@@ -49,9 +50,6 @@ namespace plugin_test {
 // The modal boxes shown so far (each answered at once with OK).
 std::vector<ui::MessageBoxRequest>& MessageBoxes();
 
-// Runs the event loop until `done` holds or `timeoutMs` of real time pass; returns `done()`.
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
-void ProcessEventsFor(int ms);
 // Seconds of the (simulated) local clock.
 double ClockSeconds();
 // Moves the simulated local clock on (timers and waits keep their pace).
@@ -120,8 +118,10 @@ class FakeHost : public PluginHost {
     std::unique_ptr<platform::Thread> player_;
 };
 
-// A private world: HOME (with Documents), the viewer folder holding the channel lists and the
-// plug-in's ini, and the capture folder.
+// A private world for one test: HOME (with Documents), the viewer folder holding the channel lists
+// and the plug-in's ini, and the capture folder. Modal boxes are answered with OK and counted in
+// MessageBoxes(); once the world goes, HOME and the configuration folder are as before and a modal
+// box fails the test again.
 class PluginWorld {
   public:
     PluginWorld();
@@ -141,6 +141,7 @@ class PluginWorld {
 
   private:
     std::filesystem::path root_;
+    test_support::ScopedEnvironment env_;
 };
 
 }  // namespace plugin_test

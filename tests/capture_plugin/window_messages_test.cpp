@@ -22,6 +22,7 @@
 #include "shared/window_message_ids.h"
 #include "tests/capture_plugin/plugin_test_support.h"
 #include "tests/capture_plugin/window_parts_environment.h"
+#include "tests/support/wait_until.h"
 
 namespace capture_plugin {
 namespace {
@@ -126,7 +127,7 @@ class WindowMessagesTest : public ::testing::Test {
     }
     // The posts to the viewer's window that arrive within a short (real) while.
     std::vector<platform::MSG> PostsAfter(std::size_t count, int timeoutMs = 2000) {
-        plugin_test::WaitUntil([&] { return host_.Posts().size() >= count; }, timeoutMs);
+        test_support::WaitUntil([&] { return host_.Posts().size() >= count; }, timeoutMs);
         return host_.Posts();
     }
     std::wstring RecFileName() {
@@ -157,12 +158,12 @@ TEST_F(WindowMessagesTest, StartRecordingTunesAsksTheViewerToRecordAndLogsErrors
     // margin adjustment (65 - 5).
     host_.SetStatus(1, 5400, 2, 3);
     const auto log = recordings_ / "ニュース.ts.err";
-    ASSERT_TRUE(plugin_test::WaitUntil([&] { return std::filesystem::exists(log); }, 8000));
+    ASSERT_TRUE(test_support::WaitUntil([&] { return std::filesystem::exists(log); }, 8000));
     posts = PostsAfter(2);
     ASSERT_EQ(posts.size(), 2u);
     EXPECT_EQ(posts[1].message, shared::WM_HOST_REC_ADJUST);
     EXPECT_EQ(posts[1].lParam, 60);
-    ASSERT_TRUE(plugin_test::WaitUntil([&] {
+    ASSERT_TRUE(test_support::WaitUntil([&] {
         return plugin_test::ReadFile(log).find("Card:DTV_CARD_NOCARD\r\n") != std::string::npos;
     }));
     EXPECT_NE(plugin_test::ReadFile(log).find(" Errors:3 Scramble:0 Card:"), std::string::npos);
@@ -172,7 +173,7 @@ TEST_F(WindowMessagesTest, StartRecordingTunesAsksTheViewerToRecordAndLogsErrors
     ASSERT_EQ(posts.size(), 3u);
     EXPECT_EQ(posts[2].message, shared::WM_HOST_REC_STOP);
     const std::string written = plugin_test::ReadFile(log);
-    plugin_test::ProcessEventsFor(2000);  // more than a tick of clock time
+    test_support::RunFor(2000);  // more than a tick of clock time
     EXPECT_EQ(plugin_test::ReadFile(log), written);
 }
 
@@ -184,7 +185,7 @@ TEST_F(WindowMessagesTest, StartRecordingIsRefusedWhileRecordingOrWithoutAReques
     Publish(L"a.ts");
     host_.SetStatus(1, 100);
     Send(shared::WM_PLUGIN_REC_START, 27, 0x400);
-    plugin_test::ProcessEventsFor(300);
+    test_support::RunFor(300);
     EXPECT_TRUE(host_.Calls().empty());
     EXPECT_TRUE(host_.Posts().empty());
     // NoErrLog 1: the viewer records, no log is kept.
@@ -193,7 +194,7 @@ TEST_F(WindowMessagesTest, StartRecordingIsRefusedWhileRecordingOrWithoutAReques
     Send(shared::WM_PLUGIN_REC_START, 27, 0x400);
     ASSERT_EQ(PostsAfter(1).size(), 1u);
     EXPECT_EQ(host_.Posts()[0].wParam, 0x50000u | 30u);
-    plugin_test::ProcessEventsFor(2500);
+    test_support::RunFor(2500);
     EXPECT_FALSE(std::filesystem::exists(recordings_ / "b.ts.err"));
     EXPECT_EQ(host_.Posts().size(), 1u);
 }
@@ -207,7 +208,7 @@ TEST_F(WindowMessagesTest, TuneLengthAndProgramTextNeedAKnownChannel) {
     host_.SetStatus(1, 3600);
     Send(shared::WM_PLUGIN_REC_LENGTH, 60, 65);
     Send(shared::WM_PLUGIN_WRITE_PROGRAM_TEXT);
-    plugin_test::ProcessEventsFor(200);
+    test_support::RunFor(200);
     EXPECT_TRUE(host_.Calls().empty());
     EXPECT_TRUE(host_.Posts().empty());
     EXPECT_NE(plugin_test::ReadFile(log).find("Memmap Err?\n"), std::string::npos);
@@ -250,23 +251,23 @@ TEST_F(WindowMessagesTest, ServiceFollowKeepsTheRecordedServiceUntilTheRequestOr
     Publish(L"a.ts", 27, 0x400);
     Send(shared::WM_PLUGIN_REC_START, 27, 0x400);
     RecFileName();  // arms the follow timer (500 ms of clock time)
-    ASSERT_TRUE(plugin_test::WaitUntil([&] { return host_.Calls().size() >= 3; }));
+    ASSERT_TRUE(test_support::WaitUntil([&] { return host_.Calls().size() >= 3; }));
     EXPECT_EQ(host_.Calls()[2], (std::pair<std::string, std::uint32_t>{"service", 0x400}));
     // The viewer reports the service: nothing more to do.
     plugin_->OnChannelChanged(27, 0x400);
-    plugin_test::ProcessEventsFor(300);
+    test_support::RunFor(300);
     const std::size_t calls = host_.Calls().size();
-    plugin_test::ProcessEventsFor(300);
+    test_support::RunFor(300);
     EXPECT_EQ(host_.Calls().size(), calls);
     // 0x43E ends the following even though the request is still there.
     plugin_->OnChannelChanged(27, 0x401);
     Send(shared::WM_PLUGIN_REC_STOP);
-    plugin_test::ProcessEventsFor(400);
+    test_support::RunFor(400);
     EXPECT_EQ(host_.Calls().size(), calls);
     // Without a request the follow timer ends itself on its first tick.
     rec_.CloseAll();
     RecFileName();
-    plugin_test::ProcessEventsFor(400);
+    test_support::RunFor(400);
     EXPECT_EQ(host_.Calls().size(), calls);
 }
 
@@ -276,7 +277,7 @@ TEST_F(WindowMessagesTest, ErrorLogUsesTheNameOnlyWhenItStaysInTheFolder) {
     Send(platform::WM_TIMER, kErrorLogTimer);
     Publish(L"..\\x.ts");
     Send(platform::WM_TIMER, kErrorLogTimer);
-    plugin_test::ProcessEventsFor(200);
+    test_support::RunFor(200);
     EXPECT_TRUE(host_.Posts().empty());
     EXPECT_TRUE(std::filesystem::is_empty(recordings_));
     // Dots alone are a plain name here: "..", then ".err", inside the folder.
@@ -322,7 +323,7 @@ TEST_F(WindowMessagesTest, TheUserCannotCloseTheWindowWithTheCloseCommandEnterOr
         QApplication::sendEvent(start, &press);
         QApplication::sendEvent(start, &release);
     }
-    plugin_test::ProcessEventsFor(100);
+    test_support::RunFor(100);
     EXPECT_TRUE(dlg.IsWindowVisible());
     EXPECT_TRUE(plugin_test::MessageBoxes().empty());  // Start was not pressed
     EXPECT_EQ(dlg.LastPublishedStatus(), kStatusIdle);
@@ -344,7 +345,7 @@ TEST_F(WindowMessagesTest, AWorkerThatOutlivesTheFirstWaitIsWaitedForBeforeAnyth
     for (std::size_t i = 0; i < chunk.size(); i += 188)
         chunk[i] = 0x47;
     plugin_->OnStreamData(chunk.data(), static_cast<platform::DWORD>(chunk.size()));
-    ASSERT_TRUE(plugin_test::WaitUntil(
+    ASSERT_TRUE(test_support::WaitUntil(
         [&] { return CQuorvantelDlgTestAccess::QueueSize(dlg) == 0; }, 2000));
     const auto before = std::chrono::steady_clock::now();
     dlg.DestroyWindow();

@@ -5,9 +5,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -16,7 +13,9 @@
 #include "platform/clock.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
-#include "tests/ui/qt_wait.h"
+#include "platform/utf8.h"
+#include "ui/message_box.h"
+#include "tests/support/qt_event_loop.h"
 
 namespace window_parts_test {
 namespace {
@@ -59,9 +58,13 @@ class WindowPartsEnvironment : public ::testing::Environment {
         if (QCoreApplication::instance() == nullptr) {
             app_ = std::make_unique<QApplication>(argc_, argv_);
         }
+        test_support::WaitWithTheEventLoop();
+        RefuseMessageBoxes();
     }
 
     void TearDown() override {
+        ui::SetMessageBoxAnswer({});
+        test_support::SetIdleRunner(nullptr);
         app_.reset();
         std::error_code ec;
         std::filesystem::remove_all(PrivateRoot(), ec);
@@ -98,8 +101,11 @@ std::filesystem::path FreshFolder(const std::string& name) {
     return folder;
 }
 
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-    return qt_test::WaitUntil(done, timeoutMs);
+void RefuseMessageBoxes() {
+    ui::SetMessageBoxAnswer([](const ui::MessageBoxRequest& request) {
+        ADD_FAILURE() << "unexpected message box: " << platform::WideToUtf8(request.text);
+        return ui::IDOK;
+    });
 }
 
 std::wstring ScreenshotFolder() {

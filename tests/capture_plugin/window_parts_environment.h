@@ -22,8 +22,9 @@ const std::filesystem::path& PrivateRoot();
 // A fresh, empty folder below work/ for one test.
 std::filesystem::path FreshFolder(const std::string& name);
 
-// Runs the Qt event loop until `done` holds or `timeoutMs` passes; returns `done()`.
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+// From here on a modal box fails the running test and is answered with OK at once, so that no
+// box is ever left open (the program's start-up does this too).
+void RefuseMessageBoxes();
 
 // The folder for screenshots made for review: screenshots/ beside the test program, created.
 std::wstring ScreenshotFolder();

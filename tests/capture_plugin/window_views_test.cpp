@@ -15,6 +15,7 @@
 #include "ui/list_box.h"
 #include "ui/pickers.h"
 #include "ui/screenshot.h"
+#include "tests/support/wait_until.h"
 
 namespace capture_plugin {
 namespace {
@@ -218,8 +219,8 @@ TEST_F(WindowViewsTest, EpgViewerButtonStartsTheProgramOfTheSettings) {
     world_.SetPluginSetting(L"StartOption", L"1");
     CQuorvantelDlg& dlg = Open();
     window_parts_test::ClickButton(dlg, IDC_START_EPG_VIEWER);
-    ASSERT_TRUE(plugin_test::WaitUntil([&] { return std::filesystem::exists(marker); }));
-    ASSERT_TRUE(plugin_test::WaitUntil([&] { return !plugin_test::ReadFile(marker).empty(); }));
+    ASSERT_TRUE(test_support::WaitUntil([&] { return std::filesystem::exists(marker); }));
+    ASSERT_TRUE(test_support::WaitUntil([&] { return !plugin_test::ReadFile(marker).empty(); }));
     EXPECT_EQ(plugin_test::ReadFile(marker),
               (world_.ViewerFolder() / "Friio_NowEpgList.dat").string() + "\n");
 }
@@ -228,7 +229,7 @@ TEST_F(WindowViewsTest, PicturesOfBothViewsWithTheProgrammesOnAir) {
     CQuorvantelDlg& dlg = Open();
     host_.Attach(plugin_.get(), 21);
     ASSERT_TRUE(
-        plugin_test::WaitUntil([&] { return !dlg.GetDlgItemText(IDC_NEXT_TEXT).empty(); }, 20000));
+        test_support::WaitUntil([&] { return !dlg.GetDlgItemText(IDC_NEXT_TEXT).empty(); }, 20000));
     const std::wstring folder = window_parts_test::ScreenshotFolder();
     EXPECT_TRUE(ui::RenderToPng(dlg, QString::fromStdWString(folder + L"/plugin_full_view.png")));
     dlg.CheckDlgButton(IDC_VIEW_ONLY, 1);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/platform/services_helper.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/sandbox.h"
 
 namespace platform {
 namespace {

@@ -9,8 +9,8 @@
 
 #include "platform/named_mutex.h"
 #include "platform/runtime_folder.h"
-#include "tests/platform/helper_process.h"
-#include "tests/platform/private_runtime.h"
+#include "tests/support/helper_process.h"
+#include "tests/support/private_runtime.h"
 
 namespace platform {
 namespace {

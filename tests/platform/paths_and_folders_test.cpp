@@ -10,7 +10,7 @@
 #include "platform/paths.h"
 #include "platform/text_case.h"
 #include "platform/utf8.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/sandbox.h"
 
 namespace platform {
 namespace {

@@ -13,7 +13,7 @@
 #include "platform/simulated_power.h"
 #include "platform/waitable_timer.h"
 #include "tests/platform/services_helper.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/sandbox.h"
 
 namespace platform {
 namespace {

@@ -16,7 +16,7 @@
 #include "platform/shell_execute.h"
 #include "platform/window_messages.h"
 #include "tests/platform/services_helper.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/sandbox.h"
 
 namespace platform {
 namespace {

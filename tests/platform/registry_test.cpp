@@ -7,7 +7,7 @@
 
 #include "platform/paths.h"
 #include "tests/platform/services_helper.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/sandbox.h"
 
 namespace platform {
 namespace {

@@ -4,10 +4,16 @@
 #include <string>
 
 #include "platform/event.h"
+#include "platform/known_folders.h"
+#include "platform/paths.h"
 #include "platform/process.h"
-#include "tests/platform/test_sandbox.h"
 
 namespace test_support {
+
+// The helper program of the multi-process tests, built beside the test program.
+inline std::wstring ServicesHelperPath() {
+    return platform::FolderOf(platform::HostExecutablePath()) + L"platform_services_helper";
+}
 
 // Starts the helper with the Windows-style argument tail; 0 when it could not be started.
 inline platform::DWORD StartServicesHelper(const std::wstring& tail) {

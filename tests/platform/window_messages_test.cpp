@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/platform/private_runtime.h"
+#include "tests/support/private_runtime.h"
 
 namespace platform {
 namespace {

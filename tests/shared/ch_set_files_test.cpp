@@ -9,7 +9,7 @@
 #include "platform/code_page.h"
 #include "shared/ch_set2_file.h"
 #include "shared/ch_set_file.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/sandbox.h"
 
 namespace shared {
 namespace {

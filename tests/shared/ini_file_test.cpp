@@ -9,7 +9,7 @@
 
 #include "platform/code_page.h"
 #include "platform/utf16.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/sandbox.h"
 
 namespace shared {
 namespace {

@@ -13,7 +13,7 @@
 #include "shared/shared_memory_names.h"
 #include "shared/shared_memory_readers.h"
 #include "shared/window_message_ids.h"
-#include "tests/platform/private_runtime.h"
+#include "tests/support/private_runtime.h"
 
 namespace shared {
 namespace {

@@ -5,7 +5,7 @@
 #include "shared/friio_save_path.h"
 #include "shared/sanitize_file_name.h"
 #include "shared/text_lines.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/sandbox.h"
 
 namespace shared {
 namespace {

@@ -11,8 +11,8 @@
 #include "platform/named_file_mapping.h"
 #include "shared/shared_memory_names.h"
 #include "shared/shared_memory_readers.h"
-#include "tests/platform/helper_process.h"
-#include "tests/platform/private_runtime.h"
+#include "tests/support/helper_process.h"
+#include "tests/support/private_runtime.h"
 
 namespace shared {
 namespace {

@@ -9,8 +9,8 @@
 
 #include "platform/code_page.h"
 #include "platform/paths.h"
-#include "tests/platform/helper_process.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/helper_process.h"
+#include "tests/support/sandbox.h"
 #include "tests/timer_core/auto_search_samples.h"
 #include "tests/timer_core/file_size_limit.h"
 

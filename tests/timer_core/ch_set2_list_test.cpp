@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/code_page.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/sandbox.h"
 #include "timer_core/epg/ch_set2_list.h"
 
 namespace timer_core {

@@ -14,7 +14,7 @@
 #include "platform/window_messages.h"
 #include "shared/friio_view_window.h"
 #include "shared/window_message_ids.h"
-#include "tests/platform/private_runtime.h"
+#include "tests/support/private_runtime.h"
 #include "tests/timer_core/fake_viewer.h"
 #include "timer_core/recording/friio_view_launcher.h"
 #include "timer_core/recording/friio_view_processes.h"

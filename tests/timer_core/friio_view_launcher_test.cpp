@@ -9,7 +9,7 @@
 
 #include "platform/process.h"
 #include "platform/registry.h"
-#include "tests/platform/private_runtime.h"
+#include "tests/support/private_runtime.h"
 #include "tests/timer_core/fake_viewer.h"
 #include "timer_core/recording/friio_view_processes.h"
 

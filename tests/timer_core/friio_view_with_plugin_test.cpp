@@ -17,7 +17,7 @@
 #include "shared/plugin_posts.h"
 #include "shared/shared_memory_layouts.h"
 #include "shared/shared_memory_readers.h"
-#include "tests/platform/private_runtime.h"
+#include "tests/support/private_runtime.h"
 #include "tests/timer_core/fake_viewer.h"
 #include "timer_core/recording/friio_view_launcher.h"
 #include "timer_core/recording/friio_view_processes.h"

@@ -20,7 +20,7 @@
 #include "platform/file_handle.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/sandbox.h"
 #include "tests/support/broadcast_expectations.h"
 
 namespace timer_core {

@@ -11,7 +11,7 @@
 
 #include "platform/known_folders.h"
 #include "platform/paths.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/sandbox.h"
 
 namespace reservation_samples {
 

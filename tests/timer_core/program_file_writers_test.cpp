@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/platform/helper_process.h"
+#include "tests/support/helper_process.h"
 #include "tests/timer_core/file_size_limit.h"
 #include "tests/timer_core/program_file_fixture.h"
 #include "tests/timer_core/reservation_samples.h"

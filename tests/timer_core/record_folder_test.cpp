@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tests/platform/services_helper.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/sandbox.h"
 
 namespace timer_core {
 namespace {

@@ -10,7 +10,7 @@
 #include "platform/private_profile.h"
 #include "platform/process.h"
 #include "platform/process_snapshot.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/sandbox.h"
 #include "tests/timer_core/scheduler_fixture.h"
 
 namespace scheduler_test {

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "platform/clock.h"
-#include "tests/platform/private_runtime.h"
+#include "tests/support/private_runtime.h"
 
 namespace timer_core_test {
 namespace {

@@ -5,7 +5,7 @@
 #include <QTimer>
 
 #include "platform/window_messages.h"
-#include "tests/platform/helper_process.h"
+#include "tests/support/helper_process.h"
 #include "tests/ui/table_dialog.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/message_box.h"

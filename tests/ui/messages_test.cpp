@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "platform/window_messages.h"
-#include "tests/platform/helper_process.h"
+#include "tests/support/helper_process.h"
 #include "tests/ui/table_dialog.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/progress_bar.h"
@@ -80,7 +80,7 @@ TEST(MessagesTest, TimersFireAtTheSimulatedRateUntilKilled) {
     EXPECT_EQ(dialog.events.front(), "timer 5");
     EXPECT_TRUE(dialog.KillTimer(5));
     const std::size_t fired = dialog.events.size();
-    ProcessEventsFor(300);
+    RunFor(300);
     EXPECT_EQ(dialog.events.size(), fired);
     dialog.DestroyWindow();
 }
@@ -186,7 +186,7 @@ TEST(MessagesTest, CancelEndsTheCountdownAndNoTickFollows) {
     };
     EXPECT_EQ(countdown.DoModal(), ui::IDCANCEL);
     EXPECT_EQ(countdown.positions.size(), 5u);
-    ProcessEventsFor(300);
+    RunFor(300);
     EXPECT_EQ(countdown.positions.size(), 5u);
 }
 
@@ -196,7 +196,7 @@ TEST(MessagesTest, AnIdleDialogWithATimerArmedUsesNoCpu) {
     dialog.SetTimer(1000, 120000);
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
-    ProcessEventsFor(1000);
+    RunFor(1000);
     rusage after{};
     getrusage(RUSAGE_SELF, &after);
     const auto cpuUs = [](const rusage& r) {

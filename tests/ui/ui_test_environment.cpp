@@ -2,15 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <cstdlib>
 #include <memory>
 
 #include "platform/clock.h"
-#include "tests/platform/private_runtime.h"
-#include "tests/ui/qt_wait.h"
+#include "tests/support/private_runtime.h"
+#include "tests/support/qt_event_loop.h"
 #include "tests/ui/ui_test_support.h"
 
 namespace ui_test {
@@ -30,9 +27,13 @@ class UiTestEnvironment : public ::testing::Environment {
                  1);
         app_ = std::make_unique<QApplication>(argc_, argv_);
         QApplication::setApplicationName(QStringLiteral("Orvandel"));
+        test_support::WaitWithTheEventLoop();
     }
 
-    void TearDown() override { app_.reset(); }
+    void TearDown() override {
+        test_support::SetIdleRunner(nullptr);
+        app_.reset();
+    }
 
   private:
     int argc_ = 1;
@@ -45,14 +46,6 @@ class UiTestEnvironment : public ::testing::Environment {
     ::testing::AddGlobalTestEnvironment(new UiTestEnvironment);
 
 }  // namespace
-
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-    return qt_test::WaitUntil(done, timeoutMs);
-}
-
-void ProcessEventsFor(int ms) {
-    WaitUntil([] { return false; }, ms);
-}
 
 QString OutputDir() {
     return QStringLiteral(UI_TEST_OUTPUT_DIR);

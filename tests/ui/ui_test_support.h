@@ -4,17 +4,17 @@
 #pragma once
 
 #include <QString>
-#include <functional>
+
+#include "tests/support/wait_until.h"
 
 namespace ui_test {
 
 // The simulated clock's rate in this test program.
 inline constexpr double kClockRate = 10.0;
 
-// Runs the event loop until `done` holds or `timeoutMs` passes; returns `done()`.
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
-// Runs the event loop for `ms` milliseconds.
-void ProcessEventsFor(int ms);
+// Waiting runs the event loop (the environment sets that up).
+using test_support::RunFor;
+using test_support::WaitUntil;
 
 // The test program's build folder (screenshots for review go there).
 QString OutputDir();

@@ -11,7 +11,7 @@
 #include "platform/last_error.h"
 #include "platform/paths.h"
 #include "platform/utf16.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/sandbox.h"
 #include "viewer/channel_list.h"
 #include "viewer/recorder.h"
 #include "viewer/viewer_command_line.h"

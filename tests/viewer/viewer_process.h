@@ -16,9 +16,9 @@
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "platform/window_messages.h"
-#include "tests/platform/helper_process.h"
-#include "tests/platform/private_runtime.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/helper_process.h"
+#include "tests/support/private_runtime.h"
+#include "tests/support/sandbox.h"
 
 namespace viewer_test {
 

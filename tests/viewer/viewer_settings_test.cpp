@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "platform/event.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/sandbox.h"
 #include "viewer/tuner.h"
 #include "viewer/viewer_settings.h"
 
