@@ -15,8 +15,8 @@
 #include "broadcast_sim/broadcast_description_file.h"
 #include "broadcast_sim/sim_time.h"
 #include "broadcast_sim/time_builder.h"
-#include "capture_plugin/tools/collection_world.h"
-#include "capture_plugin/tools/viewer_session.h"
+#include "tools/collection_world.h"
+#include "tools/viewer_session.h"
 #include "platform/code_page.h"
 #include "platform/paths.h"
 #include "shared/plugin_posts.h"
@@ -107,7 +107,7 @@ class EndToEndCollectionTest : public ::testing::Test {
   protected:
     void SetUp() override {
         start_ = broadcast_sim::JstTime(2026, 12, 9, 19, 30, 0);
-        capture_tools::ViewerFolderOptions options;
+        tools::ViewerFolderOptions options;
         options.broadcastDescription = Description(start_);
         options.channelsIni = L"[東京]\r\n21=試験２１\r\n24=試験２４\r\n";
         ASSERT_TRUE(world_.PrepareViewerFolder(options));
@@ -135,11 +135,11 @@ class EndToEndCollectionTest : public ::testing::Test {
     }
 
     plugin_test::PluginWorld root_;
-    capture_tools::CollectionWorld world_{root_.Root() / "e2e",
+    tools::CollectionWorld world_{root_.Root() / "e2e",
                                           std::filesystem::path(FRIIO_PLUGIN_PATH).parent_path()};
     platform::SYSTEMTIME start_;
     broadcast_sim::BroadcastDescription description_;
-    capture_tools::ViewerSession session_;
+    tools::ViewerSession session_;
 };
 
 TEST_F(EndToEndCollectionTest, CollectsEveryChannelAndARecordingEndsTheNextCollection) {

@@ -15,8 +15,8 @@
 
 #include "broadcast_sim/sim_time.h"
 #include "broadcast_sim/time_builder.h"
-#include "capture_plugin/tools/collection_world.h"
-#include "capture_plugin/tools/viewer_session.h"
+#include "tools/collection_world.h"
+#include "tools/viewer_session.h"
 #include "platform/clock.h"
 #include "platform/code_page.h"
 #include "platform/named_file_mapping.h"
@@ -74,7 +74,7 @@ int CountLines(const std::string& text) {
 class EndToEndRecordingTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        capture_tools::ViewerFolderOptions options;
+        tools::ViewerFolderOptions options;
         options.broadcastDescription = Description();
         options.channelsIni = L"[東京]\r\n21=試験２１\r\n";
         options.bitsPerSecond = 4000000;
@@ -161,11 +161,11 @@ class EndToEndRecordingTest : public ::testing::Test {
     }
 
     plugin_test::PluginWorld root_;
-    capture_tools::CollectionWorld world_{root_.Root() / "e2e",
+    tools::CollectionWorld world_{root_.Root() / "e2e",
                                           fs::path(FRIIO_PLUGIN_PATH).parent_path()};
     platform::SimClockSetting clock_;
     fs::path recordings_;
-    capture_tools::ViewerSession session_;
+    tools::ViewerSession session_;
     shared::SharedMemoryBlock rec_;
 };
 

@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "capture_plugin/tools/collection_world.h"
-#include "capture_plugin/tools/viewer_session.h"
+#include "tools/collection_world.h"
+#include "tools/viewer_session.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
 #include "platform/utf8.h"
@@ -48,7 +48,7 @@ void UsePrivateRuntime(const std::filesystem::path& root) {
 }
 
 // Waits until every viewer reports a finished (3) or failed (2) collection.
-bool WaitForCollections(std::vector<capture_tools::ViewerSession>& sessions) {
+bool WaitForCollections(std::vector<tools::ViewerSession>& sessions) {
     std::vector<std::int32_t> last(sessions.size(), -1);
     const auto end =
         std::chrono::steady_clock::now() + std::chrono::seconds(kCollectionTimeoutSeconds);
@@ -69,7 +69,7 @@ bool WaitForCollections(std::vector<capture_tools::ViewerSession>& sessions) {
     return false;
 }
 
-void PrintFiles(const capture_tools::CollectionWorld& world) {
+void PrintFiles(const tools::CollectionWorld& world) {
     std::map<std::uint32_t, std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(world.CaptureFolder())) {
         const std::string name = entry.path().filename().string();
@@ -87,7 +87,7 @@ void PrintFiles(const capture_tools::CollectionWorld& world) {
 }
 
 // What the timer's EPG reload finds in its data folder.
-void PrintTimerLoad(const capture_tools::CollectionWorld& world) {
+void PrintTimerLoad(const tools::CollectionWorld& world) {
     const std::filesystem::path folder = world.DataFolder() / "EpgData";
     broadcast::EpgStore store;
     const int loaded =
@@ -107,7 +107,7 @@ void PrintTimerLoad(const capture_tools::CollectionWorld& world) {
     }
 }
 
-void PrintCollected(const capture_tools::CollectionWorld& world) {
+void PrintCollected(const tools::CollectionWorld& world) {
     PrintFiles(world);
     PrintTimerLoad(world);
     shared::ChSet2File chSet2;
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     UsePrivateRuntime(root);
     const std::filesystem::path bin =
         std::filesystem::path(platform::ToNativePath(platform::HostExecutablePath())).parent_path();
-    capture_tools::CollectionWorld world(root, bin);
+    tools::CollectionWorld world(root, bin);
     if (!world.PrepareViewerFolder({})) {
         std::fprintf(stderr, "FriioView or the plug-in is missing in %s\n", bin.c_str());
         return 1;
@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
     start.wMinute = 30;
     world.ExportEnvironment(start, rate);
 
-    std::vector<capture_tools::ViewerSession> sessions(kDevices);
+    std::vector<tools::ViewerSession> sessions(kDevices);
     for (int device = 0; device < kDevices; ++device) {
         auto& session = sessions[static_cast<std::size_t>(device)];
         if (!session.Start(platform::FromNativePath(world.ViewerPath().native()), device) ||

@@ -1,4 +1,4 @@
-#include "capture_plugin/tools/collection_world.h"
+#include "tools/collection_world.h"
 
 #include <stdlib.h>
 
@@ -9,7 +9,7 @@
 #include "platform/paths.h"
 #include "platform/private_profile.h"
 
-namespace capture_tools {
+namespace tools {
 namespace {
 
 void WriteText(const std::filesystem::path& path, const std::string& bytes) {
@@ -66,4 +66,4 @@ void CollectionWorld::ExportEnvironment(const platform::SYSTEMTIME& clockStart,
              1);
 }
 
-}  // namespace capture_tools
+}  // namespace tools

@@ -1,4 +1,4 @@
-#include "capture_plugin/tools/viewer_session.h"
+#include "tools/viewer_session.h"
 
 #include <chrono>
 #include <thread>
@@ -10,7 +10,7 @@
 #include "shared/friio_view_window.h"
 #include "shared/shared_memory_readers.h"
 
-namespace capture_tools {
+namespace tools {
 
 bool ViewerSession::HasEnded() const {
     return platform::WaitForProcess(pid_, 0) == platform::WAIT_OBJECT_0;
@@ -67,4 +67,4 @@ void ViewerSession::Close(int timeoutMs) {
     pid_ = 0;
 }
 
-}  // namespace capture_tools
+}  // namespace tools

@@ -10,7 +10,7 @@
 
 #include "platform/win_types.h"
 
-namespace capture_tools {
+namespace tools {
 
 class ViewerSession {
   public:
@@ -42,4 +42,4 @@ class ViewerSession {
     platform::DWORD pid_ = 0;
 };
 
-}  // namespace capture_tools
+}  // namespace tools

@@ -9,7 +9,7 @@
 
 #include "platform/system_time.h"
 
-namespace capture_tools {
+namespace tools {
 
 struct ViewerFolderOptions {
     // A broadcast description (UTF-8, broadcast_description_file.h); empty: the built-in
@@ -44,4 +44,4 @@ class CollectionWorld {
     std::filesystem::path bin_;
 };
 
-}  // namespace capture_tools
+}  // namespace tools
