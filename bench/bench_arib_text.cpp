@@ -13,15 +13,15 @@ namespace {
 const std::vector<std::vector<std::uint8_t>>& SampleTexts() {
     static const auto texts = [] {
         const wchar_t* samples[] = {
-            L"ニュース７",
-            L"[字][デ]　大河ドラマ「風の記憶」第１２回「旅立ちの朝」",
-            L"連続テレビ小説　朝の光（８５）[解][字]",
-            L"プロ野球中継２０２４　巨人×阪神　～東京ドームから中継～[二][字]",
+            L"みなとニュース７時",
+            L"[字][デ]　時代劇「風の記憶」第１２回「旅立ちの朝」",
+            L"朝のドラマ　朝の光（８５）[解][字]",
+            L"プロ野球中継２０２４　港町×桜ヶ丘　～みなと球場から中継～[二][字]",
             L"全国の気象情報と、週間天気予報をお伝えします。",
             L"出演：山田太郎，鈴木花子，佐藤一郎\r\n語り：高橋美咲\r\n音楽：田中健二",
             L"地方で暮らす家族の一年を追ったドキュメンタリー。春の田植えから秋の収穫まで、"
             L"三世代が力を合わせて米作りに取り組む姿を描く。ナレーションは俳優の中村。",
-            L"ABC World News Tonight (2024) Part 1/3",
+            L"Minato World News Tonight (2024) Part 1/3",
         };
         std::vector<std::vector<std::uint8_t>> out;
         for (const wchar_t* s : samples)

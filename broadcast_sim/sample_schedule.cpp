@@ -26,10 +26,10 @@ class Random {
 };
 
 constexpr std::array<const wchar_t*, 10> kTitles = {
-    L"ニュース",         L"大河ドラマ「風の記憶」", L"連続テレビ小説「朝の光」",
-    L"プロ野球中継",     L"世界の車窓から",         L"きょうの料理",
-    L"ドキュメント７２", L"名曲アルバム",           L"ＢＳ映画劇場「遠い海」",
-    L"旅のチカラ"};
+    L"ニュース",           L"時代劇「風の記憶」", L"朝のドラマ「朝の光」",
+    L"プロ野球中継",       L"港町さんぽ",         L"みなとの台所",
+    L"街角の七十二時間",   L"調べの小箱",         L"さくら映画館「遠い海」",
+    L"ふらり旅の手帖"};
 constexpr std::array<const wchar_t*, 6> kMarks = {L"",         L"[字]",     L"[再]",
                                                   L"[字][デ]", L"[解][字]", L"[二][字]"};
 constexpr std::array<const wchar_t*, 8> kPhrases = {

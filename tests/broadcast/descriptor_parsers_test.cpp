@@ -125,14 +125,14 @@ TEST(DescriptorLoopTest, EveryTagStepsOverItsOwnLength) {
 }
 
 TEST(DescriptorParserTest, ServiceWithAnEmptyProviderName) {
-    auto d = ParseDescriptor(Descriptor(0x48, {0x01, 0, 4, 'N', 'H', 'K', '1'}));
+    auto d = ParseDescriptor(Descriptor(0x48, {0x01, 0, 4, 'M', 'N', 'T', '1'}));
     ASSERT_NE(d->service, nullptr);
     EXPECT_EQ(d->service->service_type, 1);
     EXPECT_EQ(d->service->service_provider_name_length, 0);
     ASSERT_NE(d->service->service_provider_name, nullptr);
     EXPECT_EQ(d->service->service_provider_name[0], 0);
     EXPECT_EQ(d->service->service_name_length, 4);
-    EXPECT_STREQ(reinterpret_cast<const char*>(d->service->service_name.get()), "NHK1");
+    EXPECT_STREQ(reinterpret_cast<const char*>(d->service->service_name.get()), "MNT1");
 }
 
 TEST(DescriptorParserTest, ExtendedEventItemsAndText) {

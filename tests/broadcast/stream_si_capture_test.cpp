@@ -134,16 +134,16 @@ TEST_F(StreamSiCaptureTest, PatAndNitSetStreamIdProgramAndName) {
     EXPECT_EQ(capture.firstProgramNumber, 0);  // only the network entry
 
     sim::NitDescription nit;
-    nit.transport_streams = {{kTsid, kOnid, true, L"ＢＳ朝日", 1, {}},
+    nit.transport_streams = {{kTsid, kOnid, true, L"ＢＳみなと", 1, {}},
                              {kOtherTsid, kOnid, true, L"", 2, {}},
-                             {0x4012, kOnid, true, L"ＢＳ－ＴＢＳ", 3, {}}};
+                             {0x4012, kOnid, true, L"ＢＳ－さくら", 3, {}}};
     stream.Add(sim::kPidNit, sim::BuildNit(nit));
     Send();
-    EXPECT_EQ(capture.tsName, L"ＢＳ－ＴＢＳ");  // the last entry that has a name
+    EXPECT_EQ(capture.tsName, L"ＢＳ－さくら");  // the last entry that has a name
 
     AddPat(kTsid, {{151, 0x1F0}, {152, 0x1F1}});
     Send();
-    EXPECT_EQ(capture.tsName, L"ＢＳ－ＴＢＳ");  // same stream: nothing changes
+    EXPECT_EQ(capture.tsName, L"ＢＳ－さくら");  // same stream: nothing changes
     EXPECT_EQ(capture.firstProgramNumber, 0);
 
     AddPat(kOtherTsid, {{161, 0x1F0}, {162, 0x1F1}});
@@ -181,14 +181,14 @@ TEST_F(StreamSiCaptureTest, SecondServiceDescriptorGivesNameWhenTheFirstHasNone)
     sim::SdtService s;
     s.service_id = 101;
     s.service_type = 0x02;
-    s.extra_descriptors = {sim::BuildServiceDescriptor(0xA5, L"", L"ＢＳ１"),
+    s.extra_descriptors = {sim::BuildServiceDescriptor(0xA5, L"", L"ＢＳみなと１"),
                            sim::BuildServiceDescriptor(0x01, L"", L"ignored")};
     sim::SdtService bare;
     bare.service_id = 102;
     bare.service_descriptor = false;
     stream.Add(sim::kPidSdt, sim::BuildSdt({0x42, kTsid, kOnid, 0, {s, bare}}));
     Send();
-    EXPECT_EQ(store.services.at(ServiceKey(kTsid, 101))->serviceName, L"ＢＳ１");
+    EXPECT_EQ(store.services.at(ServiceKey(kTsid, 101))->serviceName, L"ＢＳみなと１");
     EXPECT_EQ(store.services.at(ServiceKey(kTsid, 101))->serviceType, 0xA5);
     EXPECT_EQ(store.services.at(ServiceKey(kTsid, 102))->serviceName, L"");
     EXPECT_EQ(store.services.at(ServiceKey(kTsid, 102))->serviceType, 0);

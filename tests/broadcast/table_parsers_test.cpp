@@ -87,7 +87,7 @@ TEST(TableParserTest, PmtKeepsProgramInfoAndStreams) {
 }
 
 TEST(TableParserTest, NitKeepsNetworkAndTransportStreamDescriptors) {
-    const Bytes ts_info = Descriptor(0xCD, {0x03, 0x0C, 'N', 'H', 'K'});
+    const Bytes ts_info = Descriptor(0xCD, {0x03, 0x0C, 'S', 'K', 'R'});
     ByteWriter w;
     w.U16(0xF000 | 5).Bytes(Descriptor(0x40, {'N', 'E', 'T'}));
     w.U16(0xF000 | 2 * (6 + ts_info.size()));
@@ -104,7 +104,7 @@ TEST(TableParserTest, NitKeepsNetworkAndTransportStreamDescriptors) {
     EXPECT_EQ(t.transport_streams[1].transport_stream_id, 0x7FE1);
     const TsInformationDesc& info = *t.transport_streams[1].descriptors[0]->ts_information;
     EXPECT_EQ(info.remote_control_key_id, 3);
-    EXPECT_EQ(Text(info.ts_name.get(), info.length_of_ts_name), "NHK");
+    EXPECT_EQ(Text(info.ts_name.get(), info.length_of_ts_name), "SKR");
 }
 
 TEST(TableParserTest, SdtKeepsEightServicesWithLongDescriptorLoops) {

@@ -18,8 +18,8 @@ std::wstring RoundTrip(std::wstring_view text) {
 
 TEST(AribEncoderTest, MixedEventTextsRoundTrip) {
     const std::wstring texts[] = {
-        L"ニュース７",
-        L"[字][デ]　大河ドラマ「風の記憶」第１２回 (再)",
+        L"ニュース７時",
+        L"[字][デ]　時代劇「風の記憶」第１２回 (再)",
         L"Ｊリーグ中継　浦和×鹿島　～埼玉スタジアムから～",
         L"出演：山田太郎，鈴木花子\r\nナレーション：佐藤一郎",
         L"ABC abc 123 !\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~",

@@ -36,7 +36,7 @@ TEST(SiTableBuildersTest, NitCarriesTsNamesAndServiceLists) {
     NitDescription nit;
     nit.network_id = 4;
     nit.network_name = L"ＢＳデジタル";
-    nit.transport_streams = {{0x4010, 4, true, L"ＢＳ朝日", 1, {151, 152}},
+    nit.transport_streams = {{0x4010, 4, true, L"ＢＳみなと", 1, {151, 152}},
                              {0x4011, 4, false, L"", 0, {}}};
     const auto record = ParseOne(BuildNit(nit));
     ASSERT_TRUE(record && record->nit);
@@ -46,7 +46,7 @@ TEST(SiTableBuildersTest, NitCarriesTsNamesAndServiceLists) {
     EXPECT_EQ(first.transport_stream_id, 0x4010);
     ASSERT_EQ(first.descriptors.size(), 1u);
     const auto& info = *first.descriptors[0]->ts_information;
-    EXPECT_EQ(DecodeAribField(info.ts_name.get(), info.length_of_ts_name), L"ＢＳ朝日");
+    EXPECT_EQ(DecodeAribField(info.ts_name.get(), info.length_of_ts_name), L"ＢＳみなと");
     EXPECT_EQ(info.remote_control_key_id, 1);
     ASSERT_EQ(info.transmission_types.size(), 1u);
     EXPECT_EQ(info.transmission_types[0].service_ids, (std::vector<std::uint16_t>{151, 152}));

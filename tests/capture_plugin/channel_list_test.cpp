@@ -17,9 +17,9 @@ class ChannelListTest : public ::testing::Test {
   protected:
     void SetUp() override {
         world_.WriteChannelsIni(
-            L"[東京]\r\n27=ＮＨＫ\r\n26=教育\r\n[大阪]\r\n16=関西\r\n[BS110CS]\r\n1=wrong "
+            L"[東京]\r\n27=みなと総合\r\n26=教育\r\n[大阪]\r\n16=関西\r\n[BS110CS]\r\n1=wrong "
             L"file\r\n");
-        world_.WriteBscsIni(L"[BS110CS]\r\n11727,4010=ＢＳ１\r\n12034,4030=ＢＳ２\r\n");
+        world_.WriteBscsIni(L"[BS110CS]\r\n11727,4010=ＢＳみなと\r\n12034,4030=ＢＳさくら\r\n");
     }
     CQuorvantelDlg& Open(int tunerKind) {
         hostWindow_ = std::make_unique<plugin_test::HostWindow>(tunerKind);
@@ -52,7 +52,7 @@ TEST_F(ChannelListTest, TerrestrialTunerReadsTheAreaSectionWithItsCheckMarks) {
     world_.SetPluginSetting(L"26ch", L"1");
     CQuorvantelDlg& dlg = Open(1);
     EXPECT_EQ(Entries(dlg), (std::vector<std::pair<std::uint32_t, int>>{{27, 0}, {26, 1}}));
-    EXPECT_EQ(dlg.ChannelList()[0].name, L"ＮＨＫ");
+    EXPECT_EQ(dlg.ChannelList()[0].name, L"みなと総合");
     EXPECT_EQ(dlg.TunerKind(), 1);
     EXPECT_EQ(FriioId(), 1);
     EXPECT_TRUE(dlg.StatusText().empty());

@@ -24,9 +24,9 @@ class SettingDlgTest : public ::testing::Test {
         host_ = platform::FromNativePath(folder.native()) + L"/";
         ini_ = host_ + L"friio_Quorvantel.ini";
         WriteShiftJis(folder / "channels.ini",
-                      L"[東京]\r\n27=NHK総合\r\n5=テレビ東西\r\n[大阪]\r\n24=毎朝放送\r\n");
+                      L"[東京]\r\n27=みなと総合\r\n5=さくらテレビ\r\n[大阪]\r\n24=なにわ放送\r\n");
         WriteShiftJis(folder / "bscs.ini",
-                      L"[BS110CS]\r\n11727,4010=BS朝日\r\n12034,4030=BSジャパン\r\n");
+                      L"[BS110CS]\r\n11727,4010=BSみなと\r\n12034,4030=BSさくら\r\n");
         SetArea(L"東京");
         ui::SetMessageBoxAnswer([this](const ui::MessageBoxRequest& r) {
             boxes_.push_back(r.text);
@@ -71,8 +71,8 @@ TEST_F(SettingDlgTest, ChannelListShowsTheAreaWithItsChecksAndOkWritesEverything
     ASSERT_TRUE(dlg.Create());
     auto* list = dlg.Item<ui::ListBox>(CSettingDlg::IDC_CHANNELS);
     ASSERT_EQ(list->GetCount(), 2);
-    EXPECT_EQ(list->GetText(0), L"27ch : NHK総合");
-    EXPECT_EQ(list->GetText(1), L"05ch : テレビ東西");
+    EXPECT_EQ(list->GetText(0), L"27ch : みなと総合");
+    EXPECT_EQ(list->GetText(1), L"05ch : さくらテレビ");
     EXPECT_EQ(list->GetCheck(0), 1);  // no key: ticked
     EXPECT_EQ(list->GetCheck(1), 0);
     EXPECT_EQ(dlg.ChannelValues(), (std::vector<std::uint32_t>{27, 5}));
@@ -120,7 +120,7 @@ TEST_F(SettingDlgTest, BsCsTunerListsBscsIniAndWritesNoDefArea) {
     ASSERT_TRUE(dlg.Create());
     auto* list = dlg.Item<ui::ListBox>(CSettingDlg::IDC_CHANNELS);
     ASSERT_EQ(list->GetCount(), 2);
-    EXPECT_EQ(list->GetText(0), L"11727MHz,0x4010 : BS朝日");
+    EXPECT_EQ(list->GetText(0), L"11727MHz,0x4010 : BSみなと");
     const std::uint32_t value = (11727u << 16) | 0x4010u;
     EXPECT_EQ(dlg.ChannelValues()[0], value);
     window_parts_test::ClickButton(dlg, ui::IDOK);

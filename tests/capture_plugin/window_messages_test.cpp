@@ -93,7 +93,7 @@ using Calls = std::vector<std::pair<std::string, std::uint32_t>>;
 class WindowMessagesTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        world_.WriteChannelsIni(L"[東京]\r\n27=ＮＨＫ\r\n26=教育\r\n");
+        world_.WriteChannelsIni(L"[東京]\r\n27=みなと総合\r\n26=教育\r\n");
         world_.SetArea(L"東京");
         recordings_ = world_.Root() / "recordings";
         std::filesystem::create_directories(recordings_);

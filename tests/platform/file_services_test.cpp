@@ -135,7 +135,7 @@ TEST_F(FileServicesTest, AFileHeldByAnotherProcessIsNeitherOpenedExclusivelyNorD
 }
 
 TEST_F(FileServicesTest, WildcardsMatchAsOnWindows) {
-    EXPECT_TRUE(MatchesWildcard(L"202612092100-NHK.ts", L"*-*.ts"));
+    EXPECT_TRUE(MatchesWildcard(L"202612092100-MINATO.ts", L"*-*.ts"));
     EXPECT_TRUE(MatchesWildcard(L"2026-A.TS", L"*-*.ts"));
     EXPECT_FALSE(MatchesWildcard(L"202612092100.ts", L"*-*.ts"));
     EXPECT_FALSE(MatchesWildcard(L"a-b.tsx", L"*-*.ts"));

@@ -104,14 +104,14 @@ TEST_F(PrivateProfileTest, ShiftJisFilesStayShiftJisAndUtf16FilesStayUtf16) {
     // A byte that code page 932 cannot decode survives on a line the write does not touch.
     Write("[Set]\r\nArea=" + WideToShiftJis(L"関東") + "\r\nRaw=\x81\r\n");
     EXPECT_EQ(Get(L"Set", L"Area"), L"関東");
-    EXPECT_TRUE(WritePrivateProfileStringW(L"Set", L"Name", L"ＮＨＫ総合", path.c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringW(L"Set", L"Name", L"みなと総合", path.c_str()));
     EXPECT_EQ(Bytes(), "[Set]\r\nArea=" + WideToShiftJis(L"関東") +
-                           "\r\nRaw=\x81\r\nName=" + WideToShiftJis(L"ＮＨＫ総合") + "\r\n");
+                           "\r\nRaw=\x81\r\nName=" + WideToShiftJis(L"みなと総合") + "\r\n");
 
-    Write("\xFF\xFE" + WideToUtf16Le(L"[BS110CS]\r\n11727,4010=ＢＳ朝日\r\n"));
-    EXPECT_EQ(Get(L"bs110cs", L"11727,4010"), L"ＢＳ朝日");
+    Write("\xFF\xFE" + WideToUtf16Le(L"[BS110CS]\r\n11727,4010=ＢＳみなと\r\n"));
+    EXPECT_EQ(Get(L"bs110cs", L"11727,4010"), L"ＢＳみなと");
     EXPECT_TRUE(WritePrivateProfileStringW(L"BS110CS", L"12034,4030", L"𠀋", path.c_str()));
-    EXPECT_EQ(Bytes(), "\xFF\xFE" + WideToUtf16Le(L"[BS110CS]\r\n11727,4010=ＢＳ朝日\r\n"
+    EXPECT_EQ(Bytes(), "\xFF\xFE" + WideToUtf16Le(L"[BS110CS]\r\n11727,4010=ＢＳみなと\r\n"
                                                   L"12034,4030=𠀋\r\n"));
     EXPECT_EQ(Get(L"BS110CS", L"12034,4030"), L"𠀋");
 

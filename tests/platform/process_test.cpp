@@ -24,8 +24,8 @@ namespace {
 using Args = std::vector<std::wstring>;
 
 TEST(CommandLineTest, SplitsByWindowsQuotingRules) {
-    EXPECT_EQ(SplitArguments(L" -n -c 27 -r 31 -x -f \"2026 NHK.ts\" -d 5 -e -o 1"),
-              (Args{L"-n", L"-c", L"27", L"-r", L"31", L"-x", L"-f", L"2026 NHK.ts", L"-d", L"5",
+    EXPECT_EQ(SplitArguments(L" -n -c 27 -r 31 -x -f \"2026 MINATO.ts\" -d 5 -e -o 1"),
+              (Args{L"-n", L"-c", L"27", L"-r", L"31", L"-x", L"-f", L"2026 MINATO.ts", L"-d", L"5",
                     L"-e", L"-o", L"1"}));
     EXPECT_EQ(SplitArguments(LR"(a\\b "c\\" d\"e "f""g" \\\"h)"),
               (Args{LR"(a\\b)", LR"(c\)", LR"(d"e)", LR"(f"g)", LR"(\"h)"}));

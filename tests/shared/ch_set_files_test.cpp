@@ -33,15 +33,15 @@ class ChSetFilesTest : public ::testing::Test {
 TEST_F(ChSetFilesTest, ChSetLinesAreShiftJisInByteOrderOfTheName) {
     ChSetFile file;
     EXPECT_EQ(file.Set(L"", 5), 0);
-    EXPECT_EQ(file.Set(L"ＮＨＫ", 27), 1);
-    EXPECT_EQ(file.Set(L"TBS", 22), 1);
-    EXPECT_EQ(file.Set(L"ＢＳ朝日", 0x2DEF4010), 1);
-    EXPECT_EQ(file.Set(L"TBS", 23), 1);     // overwritten
+    EXPECT_EQ(file.Set(L"みなと", 27), 1);
+    EXPECT_EQ(file.Set(L"SKR", 22), 1);
+    EXPECT_EQ(file.Set(L"ＢＳみなと", 0x2DEF4010), 1);
+    EXPECT_EQ(file.Set(L"SKR", 23), 1);     // overwritten
     EXPECT_EQ(file.Set(L"Ω\u00E9", 1), 1);  // no Shift-JIS form for é: "?"
     ASSERT_EQ(file.Save(Path("ChSet.txt")), 1);
     // Lead bytes 0x82 (Ｎ) and 0x83 (Ω) sort after ASCII, as unsigned bytes.
-    EXPECT_EQ(Read("ChSet.txt"), "TBS=23\r\n" + platform::WideToShiftJis(L"ＢＳ朝日") +
-                                     "=770654224\r\n" + platform::WideToShiftJis(L"ＮＨＫ") +
+    EXPECT_EQ(Read("ChSet.txt"), "SKR=23\r\n" + platform::WideToShiftJis(L"ＢＳみなと") +
+                                     "=770654224\r\n" + platform::WideToShiftJis(L"みなと") +
                                      "=27\r\n" + platform::WideToShiftJis(L"Ω") + "?=1\r\n");
 
     ChSetFile again;
@@ -62,16 +62,16 @@ TEST_F(ChSetFilesTest, ChSetReaderSkipsCommentsAndLinesWithoutEqualsAndKeepsTheF
 
 TEST_F(ChSetFilesTest, ChSet2LinesAreOrderedByStreamThenServiceAsSignedKeys) {
     ChSet2File file;
-    EXPECT_EQ(file.Set({27, 0x7FE0, 1024, L"ＮＨＫ総合"}), 1);
-    EXPECT_EQ(file.Set({27, 0x7FE0, 1025, L"ＮＨＫ総合"}), 1);
+    EXPECT_EQ(file.Set({27, 0x7FE0, 1024, L"みなと総合"}), 1);
+    EXPECT_EQ(file.Set({27, 0x7FE0, 1025, L"みなと総合"}), 1);
     EXPECT_EQ(file.Set({26, 0x7FD0, 1032, L"教育"}), 1);
     EXPECT_EQ(file.Set({-5, -1, 3, L"negative"}), 1);      // a hand-edited stream id sorts first
     EXPECT_EQ(file.Set({28, 0x7FD0, 1032, L"教育2"}), 0);  // same key: overwritten
     ASSERT_EQ(file.Save(Path("ChSet2.txt")), 1);
     EXPECT_EQ(Read("ChSet2.txt"),
               "negative\t-5\t3\t-1\r\n" + platform::WideToShiftJis(L"教育2") +
-                  "\t28\t1032\t32720\r\n" + platform::WideToShiftJis(L"ＮＨＫ総合") +
-                  "\t27\t1024\t32736\r\n" + platform::WideToShiftJis(L"ＮＨＫ総合") +
+                  "\t28\t1032\t32720\r\n" + platform::WideToShiftJis(L"みなと総合") +
+                  "\t27\t1024\t32736\r\n" + platform::WideToShiftJis(L"みなと総合") +
                   "\t27\t1025\t32736\r\n");
 }
 

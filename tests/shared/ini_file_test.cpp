@@ -33,13 +33,13 @@ class IniFileTest : public ::testing::Test {
 const std::wstring kText =
     L"; 地上デジタル\r\n"
     L"[関東]\r\n"
-    L"27=ＮＨＫ総合\r\n"
+    L"27=みなと総合\r\n"
     L"# 26=comment with equals\r\n"
-    L"26= ＮＨＫ教育 \r\n"
+    L"26= みなと教育 \r\n"
     L"\r\n"
     L"no equals here\r\n"
     L"[BS110CS]\r\n"
-    L"11727,4010=ＢＳ朝日\r\n"
+    L"11727,4010=ＢＳみなと\r\n"
     L"[関東]\r\n"
     L"27=duplicate\r\n"
     L"=empty key";
@@ -50,14 +50,14 @@ TEST_F(IniFileTest, ShiftJisAndUtf16FilesGiveTheSameSectionsWithDuplicatesInFile
     IniFile utf16;
     ASSERT_EQ(utf16.Load(Write("\xFF\xFE" + platform::WideToUtf16Le(kText))), 1);
 
-    const Pairs kanto{{L"27", L"ＮＨＫ総合"},
-                      {L"26", L" ＮＨＫ教育 "},
+    const Pairs kanto{{L"27", L"みなと総合"},
+                      {L"26", L" みなと教育 "},
                       {L"27", L"duplicate"},
                       {L"", L"empty key"}};
     for (const IniFile* ini : {&sjis, &utf16}) {
         EXPECT_EQ(ini->sections().size(), 2u);
         EXPECT_EQ(Section(*ini, L"関東"), kanto);
-        EXPECT_EQ(Section(*ini, L"BS110CS"), (Pairs{{L"11727,4010", L"ＢＳ朝日"}}));
+        EXPECT_EQ(Section(*ini, L"BS110CS"), (Pairs{{L"11727,4010", L"ＢＳみなと"}}));
         EXPECT_EQ(ini->FindSection(L"bs110cs"), nullptr);  // names are case-sensitive
     }
 }

@@ -131,7 +131,7 @@ TEST(DataExchangeTest, ListsKeepItemDataChecksAndOrder) {
     checks->SetCheck(1, 0);
     EXPECT_EQ(checks->GetCheck(1), 0);
     EXPECT_EQ(checks->DeleteString(0), 2);
-    EXPECT_EQ(checks->GetText(0), L"26ch : ＮＨＫＥテレ");
+    EXPECT_EQ(checks->GetText(0), L"26ch : みなと教育");
 
     auto* sorted = dialog.Item<ui::ListBox>(kListBox);
     EXPECT_EQ(sorted->GetText(0), L"backup.exe");

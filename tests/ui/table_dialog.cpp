@@ -74,9 +74,9 @@ void TableDialog::FillLists() {
     view->InsertColumn(0, L"日時", ui::LVCFMT_LEFT, 150);
     view->InsertColumn(1, L"放送局", ui::LVCFMT_LEFT, 90);
     view->InsertColumn(2, L"番組名", ui::LVCFMT_LEFT, 100);
-    const wchar_t* rows[][3] = {{L"2026/12/09(水) 21:00～21:54", L"ＮＨＫ総合", L"ニュース"},
-                                {L"2026/12/09(水) 22:00～22:45", L"ＮＨＫＥテレ", L"ドラマ"},
-                                {L"2026/12/10(木) 01:00～01:30", L"ＢＳ１", L"スポーツ"}};
+    const wchar_t* rows[][3] = {{L"2026/12/09(水) 21:00～21:54", L"みなと総合", L"ニュース"},
+                                {L"2026/12/09(水) 22:00～22:45", L"みなと教育", L"ドラマ"},
+                                {L"2026/12/10(木) 01:00～01:30", L"ＢＳみなと", L"スポーツ"}};
     for (int i = 0; i < 3; ++i) {
         const int row = view->InsertItem(i, rows[i][0]);
         view->SetItemText(row, 1, rows[i][1]);
@@ -85,7 +85,7 @@ void TableDialog::FillLists() {
     }
     auto* checkList = Item<ui::ListBox>(kCheckList);
     for (const wchar_t* name :
-         {L"27ch : ＮＨＫ総合", L"26ch : ＮＨＫＥテレ", L"25ch : 日本テレビ"}) {
+         {L"27ch : みなと総合", L"26ch : みなと教育", L"25ch : さくらテレビ"}) {
         const int index = checkList->AddString(name);
         checkList->SetItemData(index, 27 - index);
         checkList->SetCheck(index, 1);

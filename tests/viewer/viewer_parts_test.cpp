@@ -72,7 +72,7 @@ TEST(ChannelListTest, ReadsShiftJisAndUtf16FilesBySectionWithoutCase) {
     test_support::Sandbox sandbox;
     const std::string sjis = platform::WideToShiftJis(
         L"; コメント\r\n[大阪]\r\n16=他地域\r\n[東京]\r\n21=みなと総合\r\n 22 = さくらテレビ \r\n"
-        L"ｘ=名前\r\n[BS110CS]\r\n12034,4030=ＢＳ\r\n11727,40F1=ＢＳ２\r\nnoequals\r\n");
+        L"ｘ=名前\r\n[BS110CS]\r\n12034,4030=ＢＳ\r\n11727,40F1=ＢＳさくら\r\nnoequals\r\n");
     std::ofstream(sandbox.Native("channels.ini"), std::ios::binary) << sjis;
     const auto tokyo = LoadChannelList(sandbox.Wide("channels.ini"), L"東京");
     ASSERT_EQ(tokyo.size(), 3u);
@@ -84,12 +84,12 @@ TEST(ChannelListTest, ReadsShiftJisAndUtf16FilesBySectionWithoutCase) {
 
     std::ofstream(sandbox.Native("bscs.ini"), std::ios::binary)
         << "\xFF\xFE" +
-               platform::WideToUtf16Le(L"[bs110cs]\r\n12034,4030=ＢＳ\r\n11727,40F1=ＢＳ２");
+               platform::WideToUtf16Le(L"[bs110cs]\r\n12034,4030=ＢＳ\r\n11727,40F1=ＢＳさくら");
     const auto bs = LoadChannelList(sandbox.Wide("bscs.ini"), L"BS110CS");
     ASSERT_EQ(bs.size(), 2u);
     EXPECT_EQ(bs[0].channel, (12034u << 16) | 0x4030);
     EXPECT_EQ(bs[1].channel, (11727u << 16) | 0x40F1);
-    EXPECT_EQ(bs[1].name, L"ＢＳ２");
+    EXPECT_EQ(bs[1].name, L"ＢＳさくら");
 
     EXPECT_TRUE(LoadChannelList(sandbox.Wide("channels.ini"), L"名古屋").empty());
     EXPECT_TRUE(LoadChannelList(sandbox.Wide("missing.ini"), L"東京").empty());
