@@ -55,7 +55,8 @@ TEST(DescriptorLoopTest, ADescriptorLongerThanTheLoopReadsOnlyTheLoop) {
             loop[1] = 0xFF;
             std::uint8_t count = 0;
             DescriptorArray records = ParseLoop(loop, &count);
-            EXPECT_GE(count, 1);
+            ASSERT_GE(records.size(), 1u) << tag << " " << size;
+            EXPECT_EQ(count, records.size());
             EXPECT_EQ(records[0]->descriptor_tag, tag);
         }
     }

@@ -378,7 +378,6 @@ TEST(TableParserTest, FreeSectionRecordLeavesATagOnlyRecord) {
     FreeSectionRecord(record.get());
     EXPECT_EQ(record->eit, nullptr);
     EXPECT_EQ(record->table_id, 0x4E);
-    DeleteSectionRecord(std::move(record));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "broadcast/stream_si_capture.h"
 #include "capture_plugin/capture_texts.h"
 #include "capture_plugin/quorvantel.h"
 #include "platform/code_page.h"
@@ -16,6 +17,7 @@
 #include "shared/shared_memory_readers.h"
 #include "shared/window_message_ids.h"
 #include "tests/capture_plugin/plugin_test_support.h"
+#include "tests/support/queue_probe.h"
 #include "tests/support/wait_until.h"
 
 namespace capture_plugin {
@@ -70,6 +72,34 @@ std::string Sjis(const std::wstring& text) {
     return platform::WideToShiftJis(text);
 }
 
+// Whether the packets collected so far complete the stream's schedules, judged as the worker
+// judges them.
+bool CompletesItsSchedule(const std::filesystem::path& file) {
+    const std::string bytes = ReadFile(file);
+    broadcast::EpgStore store;
+    broadcast::StreamSiCapture capture;
+    capture.store = &store;
+    for (std::size_t at = 0; at + 188 <= bytes.size(); at += 188) {
+        const auto* packet = reinterpret_cast<const std::uint8_t*>(bytes.data() + at);
+        if (capture.AddPacket(packet) == broadcast::kScheduleComplete) return true;
+    }
+    return false;
+}
+
+// Waits until the worker has written to the file twice more: the second time with packets it
+// took after the call.
+bool WaitForTwoMoreWrites(const std::filesystem::path& file) {
+    const auto size = [&] {
+        std::error_code ec;
+        return std::filesystem::file_size(file, ec);
+    };
+    for (int write = 0; write < 2; ++write) {
+        const auto before = size();
+        if (!WaitUntil([&] { return size() > before; })) return false;
+    }
+    return true;
+}
+
 TEST_F(CollectionTest, CollectsTheCheckedChannelsWithinTheirTimeRulesAndWritesTheTables) {
     Open();
     Post(shared::WM_CAPTURE_START);
@@ -79,8 +109,9 @@ TEST_F(CollectionTest, CollectsTheCheckedChannelsWithinTheirTimeRulesAndWritesTh
 
     // Channel 21 (tuned already): its schedule completes within a few carousel cycles, yet the
     // channel is kept until 60 s have passed.
-    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(Capture("ch21_epg.dat")); }));
-    test_support::RunFor(1500);
+    ASSERT_TRUE(WaitUntil([&] { return CompletesItsSchedule(Capture("ch21_epg.dat")); }));
+    ASSERT_TRUE(WaitForTwoMoreWrites(Capture("ch21_epg.dat")));
+    ASSERT_TRUE(test_support::WaitForQueuedMessages());
     EXPECT_TRUE(host_.Tunings().empty());
     plugin_test::AdvanceClock(60);
     ASSERT_TRUE(WaitUntil([&] { return !host_.Tunings().empty(); }));
@@ -89,7 +120,8 @@ TEST_F(CollectionTest, CollectsTheCheckedChannelsWithinTheirTimeRulesAndWritesTh
     // Channel 24 never completes: kept past 60 s, ended by the first SI packet after 420 s.
     ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(Capture("ch24_epg.dat")); }));
     plugin_test::AdvanceClock(100);
-    test_support::RunFor(1000);
+    ASSERT_TRUE(WaitForTwoMoreWrites(Capture("ch24_epg.dat")));
+    ASSERT_TRUE(test_support::WaitForQueuedMessages());
     EXPECT_EQ(Dlg().LastPublishedStatus(), 1);
     plugin_test::AdvanceClock(330);
     ASSERT_TRUE(WaitForStatus(3));
@@ -139,8 +171,12 @@ TEST_F(CollectionTest, ARecordingInTheViewerEndsTheCollectionAndRefusesTheNext) 
 TEST_F(CollectionTest, ACancelDuringTheSettleWaitStartsNoCollection) {
     Open();
     Post(shared::WM_CAPTURE_START);
-    Post(shared::WM_CAPTURE_CANCEL);      // before the settle message Start posted
-    test_support::RunFor(1500);  // 15 s of clock time: the settle wait is over
+    Post(shared::WM_CAPTURE_CANCEL);  // before the settle message Start posted
+    // The settle message comes behind the first probe; the settle timer it arms has fired once
+    // a timer of its period armed after it has.
+    ASSERT_TRUE(test_support::WaitForQueuedMessages());
+    ASSERT_TRUE(test_support::WaitForQueuedMessages());
+    ASSERT_TRUE(test_support::WaitForTimerPeriod(kSettleMs));
     EXPECT_FALSE(Dlg().Capturing());
     EXPECT_EQ(Dlg().LastPublishedStatus(), 0);
     EXPECT_EQ(Dlg().StatusText(), kCancelledText);

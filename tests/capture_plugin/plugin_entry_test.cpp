@@ -7,6 +7,7 @@
 
 #include "capture_plugin/quorvantel.h"
 #include "tests/capture_plugin/plugin_test_support.h"
+#include "tests/capture_plugin/window_parts_environment.h"
 #include "tests/support/wait_until.h"
 
 namespace capture_plugin {
@@ -87,14 +88,14 @@ TEST_F(StreamCallsTest, NothingIsQueuedBeforeTheWindowOrForAnEmptyChunk) {
         EXPECT_EQ(plugin_->OnStreamData(nullptr, 188), 1);
         EXPECT_EQ(CQuorvantelDlgTestAccess::QueueSize(Dlg()), 0u);
     }
-    ASSERT_TRUE(test_support::WaitUntil([&] { return Dlg().ScrambleCount() == 1; }));
-    test_support::RunFor(50);
-    EXPECT_EQ(Dlg().ScrambleCount(), 1);
+    // A further chunk: once it is counted, anything queued before it has been.
+    plugin_->OnStreamData(chunk.data(), 188);
+    ASSERT_TRUE(test_support::WaitUntil([&] { return Dlg().ScrambleCount() >= 2; }));
+    EXPECT_EQ(Dlg().ScrambleCount(), 2);
 }
 
 TEST_F(StreamCallsTest, WholePacketsAreCountedAndAFullQueueDropsItsOldestChunks) {
-    const std::filesystem::path log = world_.Root() / "debug.log";
-    ::setenv("ORVANDEL_DEBUG_LOG", log.c_str(), 1);
+    const window_parts_test::DebugLogTail log;
     CreateWindow();
     plugin_->OnChannelChanged(21, 1024);
     ASSERT_TRUE(test_support::WaitUntil(
@@ -116,10 +117,11 @@ TEST_F(StreamCallsTest, WholePacketsAreCountedAndAFullQueueDropsItsOldestChunks)
     }
     ASSERT_TRUE(
         test_support::WaitUntil([&] { return CQuorvantelDlgTestAccess::QueueSize(Dlg()) == 0; }));
-    test_support::RunFor(50);
-    EXPECT_EQ(Dlg().ScrambleCount(), 5 + 1 + 499);  // the two oldest of the 501 dropped
-    ::unsetenv("ORVANDEL_DEBUG_LOG");
-    EXPECT_EQ(plugin_test::ReadFile(log), "BuffOverr\n");
+    // A last chunk: once it is counted, every chunk taken before it has been.
+    plugin_->OnStreamData(one.data(), 188);
+    ASSERT_TRUE(test_support::WaitUntil([&] { return Dlg().ScrambleCount() >= 5 + 1 + 499 + 1; }));
+    EXPECT_EQ(Dlg().ScrambleCount(), 5 + 1 + 499 + 1);  // the two oldest of the 501 dropped
+    EXPECT_EQ(log.Text(), "BuffOverr\n");
 
     // The same channel again: no restart, but the count starts over.
     plugin_->OnChannelChanged(21, 1024);

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "shared/window_message_ids.h"
 #include "tests/capture_plugin/plugin_test_support.h"
 #include "tests/capture_plugin/window_parts_environment.h"
+#include "tests/support/queue_probe.h"
 #include "tests/support/wait_until.h"
 
 namespace capture_plugin {
@@ -173,7 +175,7 @@ TEST_F(WindowMessagesTest, StartRecordingTunesAsksTheViewerToRecordAndLogsErrors
     ASSERT_EQ(posts.size(), 3u);
     EXPECT_EQ(posts[2].message, shared::WM_HOST_REC_STOP);
     const std::string written = plugin_test::ReadFile(log);
-    test_support::RunFor(2000);  // more than a tick of clock time
+    ASSERT_TRUE(test_support::WaitForTimerPeriod(kErrorLogMs));  // a tick would have come
     EXPECT_EQ(plugin_test::ReadFile(log), written);
 }
 
@@ -185,7 +187,7 @@ TEST_F(WindowMessagesTest, StartRecordingIsRefusedWhileRecordingOrWithoutAReques
     Publish(L"a.ts");
     host_.SetStatus(1, 100);
     Send(shared::WM_PLUGIN_REC_START, 27, 0x400);
-    test_support::RunFor(300);
+    ASSERT_TRUE(test_support::WaitForQueuedMessages());
     EXPECT_TRUE(host_.Calls().empty());
     EXPECT_TRUE(host_.Posts().empty());
     // NoErrLog 1: the viewer records, no log is kept.
@@ -194,24 +196,23 @@ TEST_F(WindowMessagesTest, StartRecordingIsRefusedWhileRecordingOrWithoutAReques
     Send(shared::WM_PLUGIN_REC_START, 27, 0x400);
     ASSERT_EQ(PostsAfter(1).size(), 1u);
     EXPECT_EQ(host_.Posts()[0].wParam, 0x50000u | 30u);
-    test_support::RunFor(2500);
+    ASSERT_TRUE(test_support::WaitForTimerPeriod(kErrorLogMs));
     EXPECT_FALSE(std::filesystem::exists(recordings_ / "b.ts.err"));
     EXPECT_EQ(host_.Posts().size(), 1u);
 }
 
 TEST_F(WindowMessagesTest, TuneLengthAndProgramTextNeedAKnownChannel) {
-    const std::string log = (world_.Root() / "debug.log").string();
-    ::setenv("ORVANDEL_DEBUG_LOG", log.c_str(), 1);
+    const window_parts_test::DebugLogTail log;
     Open();
     Publish(L"a.ts", 25);  // not in the channel list
     Send(shared::WM_PLUGIN_TUNE, 25, 0x400);
     host_.SetStatus(1, 3600);
     Send(shared::WM_PLUGIN_REC_LENGTH, 60, 65);
     Send(shared::WM_PLUGIN_WRITE_PROGRAM_TEXT);
-    test_support::RunFor(200);
+    ASSERT_TRUE(test_support::WaitForQueuedMessages());
     EXPECT_TRUE(host_.Calls().empty());
     EXPECT_TRUE(host_.Posts().empty());
-    EXPECT_NE(plugin_test::ReadFile(log).find("Memmap Err?\n"), std::string::npos);
+    EXPECT_NE(log.Text().find("Memmap Err?\n"), std::string::npos);
 
     Publish(L"a.ts", 27, 0x401);
     Send(shared::WM_PLUGIN_TUNE, 27, 0x10401);  // the service is the low word
@@ -225,7 +226,6 @@ TEST_F(WindowMessagesTest, TuneLengthAndProgramTextNeedAKnownChannel) {
     Send(shared::WM_PLUGIN_WRITE_PROGRAM_TEXT);
     Send(shared::WM_VIEWER_CLOSE);
     EXPECT_EQ(host_.Calls().back(), (std::pair<std::string, std::uint32_t>{"close", 0}));
-    ::unsetenv("ORVANDEL_DEBUG_LOG");
 }
 
 TEST_F(WindowMessagesTest, RecordingPathIsTheSanitisedNameInTheViewersFolderOrNothing) {
@@ -255,19 +255,19 @@ TEST_F(WindowMessagesTest, ServiceFollowKeepsTheRecordedServiceUntilTheRequestOr
     EXPECT_EQ(host_.Calls()[2], (std::pair<std::string, std::uint32_t>{"service", 0x400}));
     // The viewer reports the service: nothing more to do.
     plugin_->OnChannelChanged(27, 0x400);
-    test_support::RunFor(300);
+    ASSERT_TRUE(test_support::WaitForTimerPeriod(kServiceFollowMs));
     const std::size_t calls = host_.Calls().size();
-    test_support::RunFor(300);
+    ASSERT_TRUE(test_support::WaitForTimerPeriod(kServiceFollowMs));  // another follow tick
     EXPECT_EQ(host_.Calls().size(), calls);
     // 0x43E ends the following even though the request is still there.
     plugin_->OnChannelChanged(27, 0x401);
     Send(shared::WM_PLUGIN_REC_STOP);
-    test_support::RunFor(400);
+    ASSERT_TRUE(test_support::WaitForTimerPeriod(kServiceFollowMs));
     EXPECT_EQ(host_.Calls().size(), calls);
     // Without a request the follow timer ends itself on its first tick.
     rec_.CloseAll();
     RecFileName();
-    test_support::RunFor(400);
+    ASSERT_TRUE(test_support::WaitForTimerPeriod(kServiceFollowMs));
     EXPECT_EQ(host_.Calls().size(), calls);
 }
 
@@ -277,7 +277,7 @@ TEST_F(WindowMessagesTest, ErrorLogUsesTheNameOnlyWhenItStaysInTheFolder) {
     Send(platform::WM_TIMER, kErrorLogTimer);
     Publish(L"..\\x.ts");
     Send(platform::WM_TIMER, kErrorLogTimer);
-    test_support::RunFor(200);
+    ASSERT_TRUE(test_support::WaitForQueuedMessages());
     EXPECT_TRUE(host_.Posts().empty());
     EXPECT_TRUE(std::filesystem::is_empty(recordings_));
     // Dots alone are a plain name here: "..", then ".err", inside the folder.
@@ -323,7 +323,7 @@ TEST_F(WindowMessagesTest, TheUserCannotCloseTheWindowWithTheCloseCommandEnterOr
         QApplication::sendEvent(start, &press);
         QApplication::sendEvent(start, &release);
     }
-    test_support::RunFor(100);
+    ASSERT_TRUE(test_support::WaitForQueuedMessages());
     EXPECT_TRUE(dlg.IsWindowVisible());
     EXPECT_TRUE(plugin_test::MessageBoxes().empty());  // Start was not pressed
     EXPECT_EQ(dlg.LastPublishedStatus(), kStatusIdle);
@@ -331,29 +331,31 @@ TEST_F(WindowMessagesTest, TheUserCannotCloseTheWindowWithTheCloseCommandEnterOr
 
 TEST_F(WindowMessagesTest, AWorkerThatOutlivesTheFirstWaitIsWaitedForBeforeAnythingIsFreed) {
     CQuorvantelDlg& dlg = Open();
-    // Another thread holds the store, so the worker's next chunk keeps it busy for a second.
+    // Another thread holds the store, so the worker's next chunk waits for it: once the window
+    // has begun to stop the worker, the chunk still takes three times the window's first wait
+    // (300 ms of clock time).
     std::mutex& store = CQuorvantelDlgTestAccess::StoreLock(dlg);
-    std::atomic<bool> held{false};
+    std::promise<void> held;
+    std::atomic<bool> released{false};
     std::thread holder([&] {
         std::lock_guard lock(store);
-        held = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        held.set_value();
+        test_support::WaitUntil([&] { return !dlg.WorkerRunning(); });
+        platform::Sleep(900);
+        released = true;
     });
-    while (!held)
-        std::this_thread::yield();
+    held.get_future().wait();
     std::vector<platform::BYTE> chunk(188 * 4, 0);
     for (std::size_t i = 0; i < chunk.size(); i += 188)
         chunk[i] = 0x47;
     plugin_->OnStreamData(chunk.data(), static_cast<platform::DWORD>(chunk.size()));
     ASSERT_TRUE(test_support::WaitUntil(
         [&] { return CQuorvantelDlgTestAccess::QueueSize(dlg) == 0; }, 2000));
-    const auto before = std::chrono::steady_clock::now();
     dlg.DestroyWindow();
-    const auto waited = std::chrono::steady_clock::now() - before;
+    // The window waited for the worker to finish its chunk, and only then let the thread, the
+    // queue and the store go.
+    EXPECT_TRUE(released);
     holder.join();
-    // Far beyond the first wait of 300 ms (30 ms of real time here): the window waited for the
-    // worker to finish its chunk, and only then let the thread, the queue and the store go.
-    EXPECT_GT(waited, std::chrono::milliseconds(500));
     EXPECT_FALSE(CQuorvantelDlgTestAccess::HasWorkerThread(dlg));
     EXPECT_FALSE(dlg.WorkerRunning());
 }

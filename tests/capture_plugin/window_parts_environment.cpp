@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <memory>
 
 #include "broadcast_sim/time_builder.h"
@@ -24,6 +26,10 @@ std::filesystem::path MakeTemporaryFolder(const std::filesystem::path& base) {
     std::string pattern = (base / "orvandel-plugin-parts-XXXXXX").string();
     const char* made = ::mkdtemp(pattern.data());
     return made != nullptr ? std::filesystem::path(made) : std::filesystem::path(pattern);
+}
+
+std::filesystem::path DebugLogPath() {
+    return PrivateRoot() / "debug.log";
 }
 
 // Plain storage, so that it outlives every static object of the program.
@@ -50,6 +56,7 @@ class WindowPartsEnvironment : public ::testing::Environment {
         });
         ::setenv("ORVANDEL_NAMESPACE", ("plugparts" + std::to_string(::getpid())).c_str(), 1);
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::setenv("ORVANDEL_DEBUG_LOG", DebugLogPath().c_str(), 1);
         ::setenv("ORVANDEL_SIM_CLOCK",
                  platform::FormatSimClockSetting(ClockStart(), kClockRate).c_str(), 1);
         // Every clock reading of the program is simulated from here on; the machine's clock is
@@ -91,6 +98,20 @@ const std::filesystem::path& PrivateRoot() {
     static const std::filesystem::path root =
         MakeTemporaryFolder(std::filesystem::temp_directory_path());
     return root;
+}
+
+DebugLogTail::DebugLogTail() {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(DebugLogPath(), ec);
+    start_ = ec ? 0 : size;
+}
+
+std::string DebugLogTail::Text() const {
+    std::ifstream in(DebugLogPath(), std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(start_));
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
 }
 
 std::filesystem::path FreshFolder(const std::string& name) {

@@ -26,6 +26,18 @@ std::filesystem::path FreshFolder(const std::string& name);
 // box is ever left open (the program's start-up does this too).
 void RefuseMessageBoxes();
 
+// The program's debug output goes to one file, named before any thread starts (so that no test
+// changes the environment while a worker may read it). A tail is what was written after it was
+// made.
+class DebugLogTail {
+  public:
+    DebugLogTail();
+    std::string Text() const;
+
+  private:
+    std::uintmax_t start_;
+};
+
 // The folder for screenshots made for review: screenshots/ beside the test program, created.
 std::wstring ScreenshotFolder();
 

@@ -11,6 +11,7 @@
 
 #include "tests/platform/services_helper.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/scoped_environment.h"
 
 namespace platform {
 namespace {
@@ -51,18 +52,15 @@ TEST(ClockTest, SimulatedClockRunsAtItsRateFromItsStart) {
 }
 
 TEST(ClockTest, LocalWallTimeMapsToTheMachinesUtcInstant) {
-    const char* saved = std::getenv("TZ");
-    const std::string previous = saved != nullptr ? saved : "";
-    ::setenv("TZ", "JST-9", 1);
-    ::tzset();
     const SYSTEMTIME local{2026, 12, 0, 9, 21, 30, 15, 0};
     FILETIME ft{};
     ASSERT_TRUE(SystemTimeToFileTime(&local, &ft));
-    const timespec utc = LocalToRealtime(FileTimeToU64(ft) + 5'000'000);  // + 0.5 s
-    if (saved != nullptr) {
-        ::setenv("TZ", previous.c_str(), 1);
-    } else {
-        ::unsetenv("TZ");
+    timespec utc{};
+    {
+        test_support::ScopedEnvironment env;
+        env.Set("TZ", "JST-9");
+        ::tzset();
+        utc = LocalToRealtime(FileTimeToU64(ft) + 5'000'000);  // + 0.5 s
     }
     ::tzset();
     EXPECT_EQ(utc.tv_sec, 1796819415);  // 2026-12-09T12:30:15Z
@@ -102,7 +100,7 @@ class SimulatedClockTest : public ::testing::Test {
         start.wDay = 9;
         start.wHour = 21;
         setting = FormatSimClockSetting(start, rate);
-        ::setenv("ORVANDEL_SIM_CLOCK", setting.c_str(), 1);
+        sandbox.SetEnv("ORVANDEL_SIM_CLOCK", setting);
     }
     std::vector<std::string> Samples() const { return sandbox.Lines("samples"); }
 
@@ -135,7 +133,7 @@ TEST_F(SimulatedClockTest, SleepsRunAtTheClocksRate) {
     ASSERT_EQ(test_support::RunServicesHelper(L"sleep 60000"), 0);
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_GE(took, std::chrono::milliseconds(990));
-    EXPECT_LT(took, std::chrono::milliseconds(3000));
+    EXPECT_LT(took, std::chrono::milliseconds(10000));  // unscaled: a minute
 
     // Timed waits of this process follow the same rate.
     const Clock clock(ParseSimClockSetting(setting));

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "platform/critical_section.h"
+#include "tests/support/thread_state.h"
+#include "tests/support/wait_until.h"
 
 namespace platform {
 namespace {
@@ -41,13 +43,12 @@ TEST(EventTest, AutoResetReleasesExactlyOneWait) {
     }
     for (int i = 1; i <= 4; ++i) {
         SetEvent(e);
-        const auto until = steady_clock::now() + std::chrono::seconds(5);
-        while (released.load() < i && steady_clock::now() < until)
-            std::this_thread::sleep_for(milliseconds(1));
+        EXPECT_TRUE(test_support::WaitUntil([&] { return released.load() >= i; }));
         EXPECT_EQ(released.load(), i);
     }
     for (auto& t : waiters)
         t.join();
+    // Had a signal let two through, a later one would have found no waiter and stayed set.
     EXPECT_EQ(WaitForSingleObject(e, 0), WAIT_TIMEOUT);
 }
 
@@ -70,8 +71,10 @@ TEST(EventTest, WaitForMultipleReportsTheSignalledIndexAndWakesOnLateSignal) {
     EXPECT_EQ(WaitForMultipleObjects(all, 0), WAIT_OBJECT_0 + 2);  // b was consumed
     ResetEvent(c);
 
+    // The signal comes once this thread is blocked in the wait.
+    const pid_t waiter = ::gettid();
     std::thread setter([&] {
-        std::this_thread::sleep_for(milliseconds(50));
+        test_support::WaitUntilThreadSleeps(waiter);
         SetEvent(a);
     });
     EXPECT_EQ(WaitForMultipleObjects(all, INFINITE), WAIT_OBJECT_0);

@@ -16,6 +16,7 @@
 #include "platform/whole_file.h"
 #include "tests/platform/services_helper.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/wait_until.h"
 
 namespace platform {
 namespace {
@@ -118,13 +119,10 @@ TEST_F(FileServicesTest, AFileHeldByAnotherProcessIsNeitherOpenedExclusivelyNorD
         test_support::StartServicesHelper(L"hold-file " + path + L" " + sandbox.Wide("release"));
     ASSERT_NE(pid, 0u);
     // Once the helper's open (with its share record) is done, the exclusive open fails.
-    bool refused = false;
-    for (int i = 0; i < 2000 && !refused; ++i) {
-        refused = !CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING).IsValid() &&
-                  GetLastError() == ERROR_SHARING_VIOLATION;
-        if (!refused) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    EXPECT_TRUE(refused);
+    EXPECT_TRUE(test_support::WaitUntil([&] {
+        return !CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING).IsValid() &&
+               GetLastError() == ERROR_SHARING_VIOLATION;
+    }));
     EXPECT_FALSE(DeleteFileW(path));
     EXPECT_TRUE(std::filesystem::exists(sandbox.Native("held.ts")));
     Make("release");

@@ -17,6 +17,7 @@
 #include "platform/window_messages.h"
 #include "tests/platform/services_helper.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/wait_until.h"
 
 namespace platform {
 namespace {
@@ -109,9 +110,8 @@ TEST_F(ProcessTest, AChildOutlivesItsParentsWaitAndIsReapedWhenItEnds) {
     EXPECT_EQ(WaitForProcess(pid, 10000), WAIT_OBJECT_0);
     EXPECT_FALSE(InSnapshot(pid));
     // Reaped: no zombie is left behind.
-    for (int i = 0; i < 200 && std::filesystem::exists("/proc/" + std::to_string(pid)); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(pid)));
+    EXPECT_TRUE(test_support::WaitUntil(
+        [&] { return !std::filesystem::exists("/proc/" + std::to_string(pid)); }));
     EXPECT_TRUE(GetExitCodeProcess(pid, &code));
     EXPECT_EQ(code, 128u + 9);
     EXPECT_EQ(test_support::RunServicesHelper(L"exit 3"), 3);
@@ -160,20 +160,17 @@ TEST_F(ProcessTest, ShellOpenRunsExecutablesAndHandsDocumentsToXdgOpen) {
     std::ofstream(fake) << "#!/bin/sh\necho \"$@\" > '" << sandbox.Native("opened.txt").native()
                         << "'\n";
     ::chmod(fake.c_str(), 0755);
-    const std::string path = sandbox.Native("bin").native() + ":" + std::getenv("PATH");
-    ::setenv("PATH", path.c_str(), 1);
+    sandbox.SetEnv("PATH", sandbox.Native("bin").native() + ":" + std::getenv("PATH"));
 
     std::ofstream(sandbox.Native("list.dat")) << "x";
     EXPECT_GT(
         ShellExecuteW(0, L"open", sandbox.Wide("list.dat").c_str(), nullptr, nullptr, SW_SHOW), 32);
-    for (int i = 0; i < 1000 && Lines("opened.txt").empty(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(test_support::WaitUntil([&] { return !Lines("opened.txt").empty(); }));
     EXPECT_EQ(Lines("opened.txt"), std::vector<std::string>{sandbox.Native("list.dat").native()});
 
     const std::wstring params = L"args " + sandbox.Wide("exe.txt") + L" \"p q\"";
     EXPECT_GT(ShellExecuteW(0, L"open", helper.c_str(), params.c_str(), nullptr, SW_SHOW), 32);
-    for (int i = 0; i < 1000 && Lines("exe.txt").size() < 2; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(test_support::WaitUntil([&] { return Lines("exe.txt").size() >= 2; }));
     EXPECT_EQ(Lines("exe.txt").size(), 2u);
     EXPECT_EQ(ShellExecuteW(0, L"open", sandbox.Wide("none.doc").c_str(), nullptr, nullptr, 5),
               SE_ERR_FNF);

@@ -120,16 +120,17 @@ TEST_F(WindowMessagesTest, SendToOwnThreadIsADirectCall) {
 TEST_F(WindowMessagesTest, SendToAThreadThatEndsWithoutAnsweringGivesZero) {
     RecordingWindow target;
     std::promise<HWND> created;
-    std::promise<void> release;
+    std::atomic<bool> sendWaited{false};
     std::thread owner([&] {
         created.set_value(CreateWindowHandle(&target, L"leaves", 0, true));
-        release.get_future().wait();  // never pumps
+        // Never pumps: ends as soon as the sent message waits in its queue.
+        pollfd p{GetThreadMessageWakeFd(), POLLIN, 0};
+        sendWaited = ::poll(&p, 1, 10000) == 1;
     });
     const HWND hwnd = created.get_future().get();
     auto reply = std::async(std::launch::async, [&] { return SendMessageW(hwnd, WM_USER, 5, 0); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    release.set_value();
     owner.join();
+    EXPECT_TRUE(sendWaited);
     EXPECT_EQ(reply.get(), 0);
     EXPECT_TRUE(target.Messages().empty());
 }
@@ -214,8 +215,13 @@ TEST_F(WindowMessagesTest, WakeDescriptorAndPumpServeAnOutsideLoop) {
     const auto left = RealTimeUntilNextTimer();
     ASSERT_TRUE(left.has_value());
     EXPECT_LE(*left, std::chrono::milliseconds(40));
-    std::this_thread::sleep_for(*left + std::chrono::milliseconds(5));
-    PumpThreadMessages();
+    // As the outside loop does: wait on the descriptor until the next timer is due, then pump.
+    for (int round = 0; round < 100 && target.Messages().back() != WM_TIMER; ++round) {
+        const auto next = RealTimeUntilNextTimer();
+        pollfd p{fd, POLLIN, 0};
+        ::poll(&p, 1, next ? static_cast<int>(next->count()) : 1000);
+        PumpThreadMessages();
+    }
     EXPECT_EQ(target.Messages().back(), WM_TIMER);
     KillTimer(hwnd, 3);
 

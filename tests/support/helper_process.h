@@ -28,8 +28,8 @@ class HelperProcess {
     std::optional<std::string> ReadLine(
         std::chrono::milliseconds timeout = std::chrono::seconds(20));
     // Reads lines until one starts with `prefix`; returns the rest of it.
-    std::optional<std::string> Expect(
-        const std::string& prefix, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    std::optional<std::string> Expect(const std::string& prefix,
+                                      std::chrono::milliseconds timeout = std::chrono::seconds(20));
     void WriteLine(const std::string& line);
 
     // Closes the helper's input (helpers that hold something end then) and waits for its exit.

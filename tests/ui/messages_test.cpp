@@ -14,6 +14,7 @@
 #include "tests/ui/table_dialog.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/progress_bar.h"
+#include "tests/support/queue_probe.h"
 
 namespace ui_test {
 namespace {
@@ -80,7 +81,7 @@ TEST(MessagesTest, TimersFireAtTheSimulatedRateUntilKilled) {
     EXPECT_EQ(dialog.events.front(), "timer 5");
     EXPECT_TRUE(dialog.KillTimer(5));
     const std::size_t fired = dialog.events.size();
-    RunFor(300);
+    ASSERT_TRUE(test_support::WaitForTimerPeriod(1000));  // a tick would have come
     EXPECT_EQ(dialog.events.size(), fired);
     dialog.DestroyWindow();
 }
@@ -186,7 +187,7 @@ TEST(MessagesTest, CancelEndsTheCountdownAndNoTickFollows) {
     };
     EXPECT_EQ(countdown.DoModal(), ui::IDCANCEL);
     EXPECT_EQ(countdown.positions.size(), 5u);
-    RunFor(300);
+    ASSERT_TRUE(test_support::WaitForTimerPeriod(1000));  // a tick would have come
     EXPECT_EQ(countdown.positions.size(), 5u);
 }
 

@@ -20,13 +20,20 @@ namespace {
 using namespace platform;
 
 // Messages the test sends to make the helper misbehave.
-constexpr UINT kStallMessage = WM_USER + 50;  // sleep wParam ms without pumping
+constexpr UINT kStallMessage = WM_USER + 50;  // no pumping for wParam ms (0: until an input line)
 constexpr UINT kDieMessage = WM_USER + 51;    // end at once, without answering
 
 void Report(const char* format, auto... args) {
     std::printf(format, args...);
     std::printf("\n");
     std::fflush(stdout);
+}
+
+// Blocks until a line (or the end) arrives on standard input.
+void WaitForInputLine() {
+    char c = 0;
+    while (::read(0, &c, 1) == 1 && c != '\n') {
+    }
 }
 
 void WaitForInputEnd() {
@@ -40,7 +47,11 @@ class ReportingWindow : public WindowTarget {
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == kStallMessage) {
             Report("stall");
-            std::this_thread::sleep_for(std::chrono::milliseconds(wParam));
+            if (wParam == 0) {
+                WaitForInputLine();
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(wParam));
+            }
         } else if (message == kDieMessage) {
             std::_Exit(0);
         } else if (message == WM_CLOSE) {
