@@ -23,12 +23,15 @@
 #include "platform/paths.h"
 #include "platform/private_profile.h"
 #include "platform/registry.h"
+#include "platform/window_messages.h"
 #include "shared/plugin_posts.h"
 #include "shared/shared_memory_block.h"
 #include "shared/shared_memory_names.h"
 #include "shared/shared_memory_readers.h"
+#include "shared/window_message_ids.h"
 #include "tests/capture_plugin/plugin_test_support.h"
 #include "tests/capture_plugin/window_parts_environment.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/wait_until.h"
 
 namespace capture_plugin {
@@ -85,6 +88,9 @@ class EndToEndRecordingTest : public ::testing::Test {
                                              viewerIni.c_str());
         platform::WritePrivateProfileStringW(L"Device0", L"ScrambledPercent", L"5",
                                              viewerIni.c_str());
+        for (const char* name :
+             {"HOME", "XDG_CONFIG_HOME", "XDG_DOCUMENTS_DIR", "ORVANDEL_SIM_CLOCK"})
+            env_.Preserve(name);
         world_.ExportEnvironment(broadcast_sim::JstTime(2026, 12, 9, 19, 30, 0), kViewerClockRate);
         clock_ = *platform::ParseSimClockSetting(std::getenv("ORVANDEL_SIM_CLOCK"));
         recordings_ = root_.Root() / "e2e" / "recordings";
@@ -139,28 +145,32 @@ class EndToEndRecordingTest : public ::testing::Test {
         return bytes.substr(0, bytes.find('\0'));
     }
 
-    // Waits until the file has not grown for `quietClockSeconds`; the viewer time it stopped.
+    // Waits until the file has not grown for `quietClockSeconds` of the viewer's clock; the
+    // viewer time of its last growth, or -1.
     int WaitUntilStopped(const fs::path& file, double quietClockSeconds, int timeoutMs) {
         std::uintmax_t size = SizeOf(file);
         int changedAt = ViewerMinuteSecond();
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        auto stableSince = std::chrono::steady_clock::now();
-        while (std::chrono::steady_clock::now() < end) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            const std::uintmax_t now = SizeOf(file);
-            if (now != size) {
-                size = now;
-                changedAt = ViewerMinuteSecond();
-                stableSince = std::chrono::steady_clock::now();
-            } else if (std::chrono::steady_clock::now() - stableSince >
-                       std::chrono::milliseconds(RealMs(quietClockSeconds))) {
-                return changedAt;
-            }
-        }
-        return -1;
+        const bool quiet = test_support::WaitUntil(
+            [&] {
+                const int now = ViewerMinuteSecond();
+                if (SizeOf(file) != size) {
+                    size = SizeOf(file);
+                    changedAt = now;
+                }
+                return now - changedAt > quietClockSeconds;
+            },
+            timeoutMs);
+        return quiet ? changedAt : -1;
+    }
+    // Waits until the viewer's clock has moved on by `clockSeconds`.
+    bool WaitForViewerClock(int clockSeconds) {
+        const int from = ViewerMinuteSecond();
+        return test_support::WaitUntil([&] { return ViewerMinuteSecond() - from >= clockSeconds; },
+                                       RealMs(clockSeconds) + 10000);
     }
 
     plugin_test::PluginWorld root_;
+    test_support::ScopedEnvironment env_;  // the viewer's environment, this test's only
     tools::CollectionWorld world_{root_.Root() / "e2e",
                                           fs::path(FRIIO_PLUGIN_PATH).parent_path()};
     platform::SimClockSetting clock_;
@@ -223,16 +233,16 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
     EXPECT_GE(stoppedAt - started, 110);
     EXPECT_LE(stoppedAt - started, 135);
 
-    // The error log: the first line at once, then one line per tick as the counts change.
-    ASSERT_EQ(shared::PostPluginStopRec(session_.Pid()), 1);
+    // The error log: the first line at once, then one line per tick as the counts change. The
+    // stop is sent, so that it has been handled when the call returns.
     const int logged = ViewerMinuteSecond() - started;
-    std::this_thread::sleep_for(std::chrono::milliseconds(RealMs(20)));
+    platform::SendMessageW(pluginWindow, shared::WM_PLUGIN_REC_STOP, 0, 0);
     const std::string lines = plugin_test::ReadFile(log);
     EXPECT_EQ(lines.rfind("2026/12/09 19:", 0), 0u);
     EXPECT_NE(lines.find(" Scramble:0 Card:DTV_CARD_OK\r\n"), std::string::npos);
     EXPECT_GE(CountLines(lines), logged / 15 - 2);
     EXPECT_LE(CountLines(lines), logged / 15 + 1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(RealMs(20)));
+    ASSERT_TRUE(WaitForViewerClock(20));  // more than a tick of the log timer
     EXPECT_EQ(plugin_test::ReadFile(log), lines);  // 0x43E ended the log
 
     // A name with characters file names cannot hold: recorded under the sanitised name; its

@@ -81,6 +81,7 @@ class WithoutEit : public broadcast_sim::PacketSource {
 constexpr double kBitsPerRealSecond = 400000.0;
 constexpr std::size_t kChunkPackets = 32;
 constexpr std::uint64_t kScheduleCycleMs = 5000;
+constexpr auto kRoundClockMs = static_cast<platform::DWORD>(2 * window_parts_test::kClockRate);
 
 }  // namespace
 
@@ -229,7 +230,8 @@ platform::DWORD FakeHost::Play() {
                             clock.TickMs(), sink);
             }
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        // The next round comes about 2 ms of real time later; a stop ends the wait at once.
+        platform::WaitForSingleObject(stop_, kRoundClockMs);
     }
     return 0;
 }

@@ -22,13 +22,16 @@ ScopedEnvironment::~ScopedEnvironment() {
 }
 
 void ScopedEnvironment::Set(const std::string& name, const std::optional<std::string>& value) {
+    Preserve(name);
+    Apply(name, value);
+}
+
+void ScopedEnvironment::Preserve(const std::string& name) {
     const bool known = std::any_of(saved_.begin(), saved_.end(),
                                    [&](const auto& entry) { return entry.first == name; });
-    if (!known) {
-        const char* old = std::getenv(name.c_str());
-        saved_.emplace_back(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
-    }
-    Apply(name, value);
+    if (known) return;
+    const char* old = std::getenv(name.c_str());
+    saved_.emplace_back(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
 }
 
 }  // namespace test_support

@@ -19,6 +19,8 @@ class ScopedEnvironment {
     // Sets (or, with nullopt, removes) the variable; the first change of each name remembers the
     // value to restore.
     void Set(const std::string& name, const std::optional<std::string>& value);
+    // Remembers the variable as it is now, for code that sets it by other means.
+    void Preserve(const std::string& name);
 
   private:
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;

@@ -1,6 +1,5 @@
-// Runs the real FriioView in a private folder of its own (a copy of the binary, the sample
-// channel lists and the recording test plug-in), in a private sandbox, on a simulated clock at
-// 60 times real time. Its standard output and error come back as lines.
+// Runs the real FriioView with the recording test plug-in in a private sandbox, on a simulated
+// clock at 60 times real time (tests/support/viewer_launch.h).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,7 +9,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/clock.h"
@@ -19,16 +17,17 @@
 #include "tests/support/helper_process.h"
 #include "tests/support/private_runtime.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/viewer_launch.h"
 
 namespace viewer_test {
 
 namespace fs = std::filesystem;
 
-inline constexpr platform::UINT kPluginTune = platform::WM_USER + 1;
-inline constexpr platform::UINT kPluginSelectService = platform::WM_USER + 2;
-inline constexpr platform::UINT kPluginCloseViewer = platform::WM_USER + 3;
-inline constexpr platform::UINT kPluginStatus = platform::WM_USER + 4;
-inline constexpr platform::UINT kPluginStream = platform::WM_USER + 5;
+using test_support::kPluginCloseViewer;
+using test_support::kPluginSelectService;
+using test_support::kPluginStatus;
+using test_support::kPluginStream;
+using test_support::kPluginTune;
 
 class ViewerProcessTest : public ::testing::Test {
   protected:
@@ -37,24 +36,15 @@ class ViewerProcessTest : public ::testing::Test {
         // keeps its socket and window registry there from the first use on.
         fs::permissions(test_support::UsePrivateRuntime(), fs::perms::owner_all);
         folder = sandbox.Native("viewer");
-        fs::create_directories(folder);
-        const fs::path built = FRIIOVIEW_PATH;
-        for (const char* name : {"FriioView", "channels.ini", "bscs.ini"})
-            fs::copy_file(built.parent_path() / name, folder / name);
-        fs::copy_file(TEST_PLUGIN_PATH, folder / fs::path(TEST_PLUGIN_PATH).filename());
+        test_support::CopyViewer(folder, FRIIOVIEW_PATH, TEST_PLUGIN_PATH);
         clock = platform::FormatSimClockSetting({2026, 12, 3, 9, 10, 20, 0, 0}, 60.0);
     }
 
     // Starts the viewer with the arguments (through `launcher` when it is set); the extra
     // environment is "NAME=value" entries.
     void Start(const std::vector<std::string>& args, std::vector<std::string> env = {}) {
-        std::vector<std::string> shellArgs{"-c", "exec \"$0\" \"$@\" 2>&1"};
-        shellArgs.insert(shellArgs.end(), launcher.begin(), launcher.end());
-        shellArgs.push_back((folder / "FriioView").string());
-        shellArgs.insert(shellArgs.end(), args.begin(), args.end());
-        env.push_back("QT_QPA_PLATFORM=offscreen");
         env.push_back("ORVANDEL_SIM_CLOCK=" + clock);
-        process = std::make_unique<test_support::HelperProcess>("/bin/sh", shellArgs, env);
+        process = test_support::StartViewer(folder, args, env, launcher);
         ASSERT_GT(process->Pid(), 0);
     }
 
@@ -74,9 +64,10 @@ class ViewerProcessTest : public ::testing::Test {
 
     // Waits for the plug-in window; host and plug-in window handles.
     void AwaitPlugin() {
-        const std::string rest = Expect("CreatePluginWindow host=");
-        host = static_cast<platform::HWND>(std::stoul(rest));
-        own = static_cast<platform::HWND>(std::stoul(rest.substr(rest.find("own=") + 4)));
+        const auto windows = test_support::AwaitPluginWindows(*process);
+        ASSERT_TRUE(windows.has_value()) << "no plug-in window";
+        host = windows->host;
+        own = windows->own;
     }
 
     void Post(platform::UINT message, platform::WPARAM wParam = 0, platform::LPARAM lParam = 0,
@@ -91,20 +82,13 @@ class ViewerProcessTest : public ::testing::Test {
 
     // The exit status, or -1 when it ended by a signal or had to be killed after 20 s.
     int ExitStatus() {
-        siginfo_t info{};
-        for (int i = 0; i < 400; ++i) {
-            info.si_pid = 0;
-            ::waitid(P_PID, static_cast<id_t>(process->Pid()), &info, WEXITED | WNOHANG | WNOWAIT);
-            if (info.si_pid != 0) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        if (info.si_pid == 0) {
+        const auto status = process->WaitFor(std::chrono::seconds(20));
+        if (!status) {
             ADD_FAILURE() << "the viewer did not end";
             process->Kill();
             return -1;
         }
-        const int status = process->Wait();
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
     }
 
     std::wstring Wide(const fs::path& path) const {
