@@ -7,7 +7,7 @@ function(orvandel_add_test_program name)
     return()
   endif()
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} test_support GTest::gtest GTest::gtest_main
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} test_support test_leftover_check GTest::gtest GTest::gtest_main
                                         GTest::gmock)
   # Test programs include their own folder's helpers as "tests/<folder>/...", the shared ones as
   # "tests/support/..." and whatever the libraries they link expose.

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/scoped_environment.h"
 #include "tests/support/si_test_util.h"
 
 namespace broadcast::test {
@@ -30,12 +31,9 @@ class DebugLog {
   public:
     DebugLog() : path_(testing::TempDir() + "si_debug_" + std::to_string(::getpid()) + ".log") {
         std::remove(path_.c_str());
-        setenv("ORVANDEL_DEBUG_LOG", path_.c_str(), 1);
+        env_.Set("ORVANDEL_DEBUG_LOG", path_);
     }
-    ~DebugLog() {
-        unsetenv("ORVANDEL_DEBUG_LOG");
-        std::remove(path_.c_str());
-    }
+    ~DebugLog() { std::remove(path_.c_str()); }
     std::string Text() const {
         std::ifstream in(path_);
         std::stringstream s;
@@ -45,6 +43,7 @@ class DebugLog {
 
   private:
     std::string path_;
+    test_support::ScopedEnvironment env_;
 };
 
 TEST(SectionListTest, APatFollowedByStuffingYieldsOneRecord) {

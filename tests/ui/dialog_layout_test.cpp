@@ -11,6 +11,7 @@
 #include "tests/ui/table_dialog.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/screenshot.h"
+#include "tests/support/scoped_environment.h"
 
 namespace ui_test {
 namespace {
@@ -78,8 +79,9 @@ TEST(DialogLayoutTest, EveryShownDialogSavesItselfOnceWhenAskedTo) {
             .filePath(
                 QStringLiteral("auto-screenshots-%1").arg(QCoreApplication::applicationPid()));
     QDir(dir).removeRecursively();
-    ::setenv("ORVANDEL_SCREENSHOT_DIR", dir.toLocal8Bit().constData(), 1);
     {
+        test_support::ScopedEnvironment env;
+        env.Set("ORVANDEL_SCREENSHOT_DIR", dir.toStdString());
         TableDialog first;
         TableDialog second;
         ASSERT_TRUE(first.Create());
@@ -92,7 +94,6 @@ TEST(DialogLayoutTest, EveryShownDialogSavesItselfOnceWhenAskedTo) {
         first.DestroyWindow();
         second.DestroyWindow();
     }
-    ::unsetenv("ORVANDEL_SCREENSHOT_DIR");
     EXPECT_EQ(QDir(dir).entryList(QDir::Files),
               QStringList({"ui_test_TableDialog-2.png", "ui_test_TableDialog.png"}));
     QDir(dir).removeRecursively();
