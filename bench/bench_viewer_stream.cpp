@@ -36,10 +36,9 @@ void BM_ViewerStreamAtTheBsBitrate(benchmark::State& state) {
     const auto folder = sandbox.Native("viewer");
     test_support::CopyViewer(folder, FRIIOVIEW_PATH, TEST_PLUGIN_PATH);
     std::ofstream(folder / "FriioView.ini") << "[Device1]\r\nBitrate=52000000\r\n";
-    const std::string clock =
-        platform::FormatSimClockSetting({2026, 12, 3, 9, 10, 20, 0, 0}, 1.0);
-    auto viewer = test_support::StartViewer(folder, {"-n", "-o", "1"},
-                                            {"ORVANDEL_SIM_CLOCK=" + clock});
+    const std::string clock = platform::FormatSimClockSetting({2026, 12, 3, 9, 10, 20, 0, 0}, 1.0);
+    auto viewer =
+        test_support::StartViewer(folder, {"-n", "-o", "1"}, {"ORVANDEL_SIM_CLOCK=" + clock});
     const auto windows = test_support::AwaitPluginWindows(*viewer);
     if (!windows || !viewer->Expect("StreamData")) {
         state.SkipWithError("the viewer did not start playing");

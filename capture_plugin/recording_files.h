@@ -5,8 +5,8 @@
 // - the recording path uses the sanitised name (the file-name sanitiser, then control characters
 //   become "_"); a name that is then "." or ".." is refused;
 // - the error log and the programme text use the name unchanged, as long as it is a name the
-//   file system of the system's home would accept (no control characters, none of \ / : * ? " <
-//   > |); otherwise they are not written, as they would not be there.
+//   file system of the timer's Windows home would accept (no control characters, none of
+//   \ / : * ? " < > |); otherwise they are not written, as the timer would not find them there.
 // So no path built here leaves the recording folder.
 #pragma once
 

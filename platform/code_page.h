@@ -28,7 +28,7 @@ inline constexpr UINT kCodePage932 = 932;
 // including the terminating zero. With wideLen 0 it returns the number of wide characters needed;
 // otherwise it writes them and returns their number, or 0 when the buffer is too small. Other
 // code pages, a null input, an input length of 0 or below -1 and a negative wideLen return 0.
-// The flags are accepted and ignored (the system always passes 0).
+// The flags are accepted and ignored (every caller passes 0).
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* multiByte, int multiByteLen,
                         wchar_t* wide, int wideLen);
 

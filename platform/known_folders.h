@@ -1,4 +1,5 @@
-// Folders the system looks up: the user's Documents folder and the host executable's path.
+// Folders the programs look up: the user's Documents folder (where the timer and the plug-in
+// keep their data) and the host executable's path (where the viewer keeps its plug-ins).
 #pragma once
 
 #include <string>
@@ -19,7 +20,7 @@ std::wstring GetConfigFolder();
 // inside a plug-in library.
 std::wstring HostExecutablePath();
 
-// Windows' GetModuleFileNameW with no module (the only form the system uses): copies the host
+// Windows' GetModuleFileNameW with no module (the only form our callers use): copies the host
 // executable's path, cut to size - 1 characters and terminated; returns the characters copied
 // (size when it was cut, with ERROR_INSUFFICIENT_BUFFER), 0 on failure.
 using HMODULE = void*;

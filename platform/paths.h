@@ -1,5 +1,5 @@
-// Paths of the system: wide strings, '/' separated. The system's "%s\Orvandel\..." paths are
-// built with JoinPath. File names reach the file system as UTF-8.
+// Paths as the programs hold them: wide strings, '/' separated. Paths that Windows code writes
+// as "%s\Orvandel\..." are built with JoinPath. File names reach the file system as UTF-8.
 #pragma once
 
 #include <string>

@@ -5,8 +5,8 @@
 // mark: then they are read and written as UTF-16LE. Layout rules: platform/profile_text.h.
 //
 // Writers lock the file and replace it atomically, so two processes writing keys of one file at
-// the same time lose neither key. Section and key must be given to the readers (the system
-// never enumerates a file).
+// the same time lose neither key. Section and key must be given to the readers (no caller
+// enumerates a file).
 #pragma once
 
 #include "platform/win_types.h"

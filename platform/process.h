@@ -9,8 +9,8 @@
 
 namespace platform {
 
-// Windows' CreateProcessW as the system calls it (default start-up information, no inherited
-// handles, the inherited environment). The command line splits by Windows rules
+// Windows' CreateProcessW as the timer and the plug-in call it (default start-up information, no
+// inherited handles, the inherited environment). The command line splits by Windows rules
 // (platform/command_line.h); its first token is the program name the child would see.
 // - applicationName given: that program runs with the arguments after the first token (the
 //   system's tails begin with a blank, so all of them are arguments).

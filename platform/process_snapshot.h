@@ -20,11 +20,11 @@ struct ProcessEntry {
 // Every live process of the caller's ORVANDEL_NAMESPACE in ascending id order: as with windows and
 // named objects, the processes that another namespace started (a test world beside this one) are
 // not seen, and a program without a namespace sees those started without one. The caller itself
-// is always in. Processes that have ended but are not reaped yet (zombies) are left out: to the
-// system they no longer exist.
+// is always in. Processes that have ended but are not reaped yet (zombies) are left out: the timer,
+// looking for a running viewer, must not count them.
 std::vector<ProcessEntry> TakeProcessSnapshot();
 
-// Image names compare without regard to case and without a trailing ".exe", so the system's
+// Image names compare without regard to case and without a trailing ".exe", so the timer's
 // "FriioView.exe" matches the executable "FriioView".
 bool ImageNamesEqual(std::wstring_view a, std::wstring_view b);
 

@@ -1,4 +1,4 @@
-// Windows' ShellExecuteW for the verb "open", the only one the system uses: an executable file
+// Windows' ShellExecuteW for the verb "open", the only one our callers use: an executable file
 // is started directly (with the parameters split by Windows rules, in the given folder);
 // anything else (a document, a folder, a URL) is handed to xdg-open, the desktop's "open".
 #pragma once

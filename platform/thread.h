@@ -1,7 +1,7 @@
-// A worker thread as the system uses it: created suspended or running, stopped by its owner
-// through a stop event and a bounded wait.
+// A worker thread as the timer and the plug-in use it: created suspended or running, stopped by its
+// owner through a stop event and a bounded wait.
 //
-// Linux cannot end another thread safely, so where the system would terminate a thread that has
+// Linux cannot end another thread safely, so where Windows code would terminate a thread that has
 // not ended after the wait, this layer detaches it instead: the thread runs on until its
 // procedure returns, and nothing it uses may be freed before then. A procedure therefore owns
 // (by value or through std::shared_ptr) everything it touches after its stop event may have been

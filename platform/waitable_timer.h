@@ -29,7 +29,7 @@ class WaitableTimer {
 
     // Windows' SetWaitableTimer without period or completion routine: a negative due time is
     // relative, in 100-ns units of clock time; a positive one is an absolute local time
-    // (FILETIME value; Windows would take UTC, the system's times are local). Re-arming replaces
+    // (FILETIME value; Windows would take UTC, but the timer's times are local). Re-arming replaces
     // the previous due time. FALSE when the due time is 0.
     BOOL Set(std::int64_t dueTime, bool resume);
 

@@ -1,4 +1,5 @@
-// Fixed-width names for the Windows integer types the system's interfaces are written in.
+// Fixed-width names for the Windows integer types that the plug-in interface, the shared memory
+// layouts and the window messages are written in.
 #pragma once
 
 #include <cstdint>

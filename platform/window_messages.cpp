@@ -13,7 +13,8 @@ namespace platform {
 namespace {
 
 // How long SendMessageW waits for the window's thread at most (real time: a guard against a
-// stuck peer, not a duration of the system), and how often it checks that the window still lives.
+// stuck peer, not a duration the programs rely on), and how often it checks that the window
+// still lives.
 constexpr std::chrono::seconds kSendTimeout(10);
 constexpr std::chrono::milliseconds kSendLivenessCheck(100);
 // A GetMessageW without armed timers still wakes now and then (nothing depends on it).

@@ -50,8 +50,16 @@ HWND CreateWindowHandle(WindowTarget* target, std::wstring_view title, HWND owne
 // Unregisters; messages still queued for it are dropped, its timers are killed.
 BOOL DestroyWindowHandle(HWND hwnd);
 
+// Unlike Windows, a post to a window of another process that does not take its messages (a
+// stopped process) can fail: once the kernel's queue of its message socket is full
+// (net.unix.max_dgram_qlen datagrams, 10 by default) the post waits at most 2 s for room and then
+// returns FALSE. A process that runs takes its datagrams at once, whatever its window thread does.
 BOOL PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Unlike Windows, which waits for as long as the receiver takes, SendMessageW gives up after 10 s
+// of real time (whatever the simulated clock) and returns 0, as it does at once when the window
+// or its process ends meanwhile; the message may still be handled later.
 LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Across processes the same bound applies as for PostMessageW.
 BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 
@@ -104,7 +112,8 @@ BOOL IsWindowVisible(HWND hwnd);
 // name is not used and should be null); 0 when there is none.
 HWND FindWindowW(const wchar_t* className, const wchar_t* windowName);
 // True when the window's thread has not looked at its queue for 5 seconds while messages wait
-// for it.
+// for it. The 5 seconds are real time, as on Windows, even under a simulated clock: a window is
+// never hung sooner because the clock runs faster.
 BOOL IsHungAppWindow(HWND hwnd);
 
 // Requests carried out on the window's own thread by its WindowTarget (any process). ShowWindow

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The system's main job on the synthetic broadcast: an EPG collection. Builds what is missing,
+# The plug-in's main job, on the synthetic broadcast: an EPG collection. Builds what is missing,
 # starts FriioView with the capture plug-in (one viewer per tuner kind) in a private folder,
 # lets both plug-ins collect the sample channels on a simulated clock, lists the collected files
 # and prints what the timer's EPG load finds in them: the services and their numbers of events.

@@ -1,4 +1,4 @@
-// The EPG collection as the system runs it, on the synthetic broadcast: starts one FriioView per
+// The EPG collection as the timer has it run, on the synthetic broadcast: starts one FriioView per
 // tuner kind with the capture plug-in in a private folder, asks each plug-in to collect (message
 // 0x432, as the timer does), waits for the finished Status, lists the collected files and prints
 // what the timer's EPG load finds in its data folder: per transport stream the services and the
@@ -18,14 +18,14 @@
 #include <thread>
 #include <vector>
 
-#include "tools/collection_world.h"
-#include "tools/viewer_session.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
 #include "platform/utf8.h"
 #include "shared/ch_set2_file.h"
 #include "shared/plugin_posts.h"
 #include "timer_core/epg/load_epg_data_files.h"
+#include "tools/collection_world.h"
+#include "tools/viewer_session.h"
 
 namespace {
 

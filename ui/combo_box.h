@@ -1,5 +1,5 @@
 // A drop-down list: texts with an item-data value each and a current selection (-1: none). Adding
-// texts leaves the selection as it was, as the system's combo boxes do.
+// texts leaves the selection as it was, as Windows combo boxes do (the dialogs rely on it).
 #pragma once
 
 #include <QComboBox>

@@ -1,5 +1,5 @@
 // Operations every control kind answers, whatever widget stands behind it: its text (multi-line
-// edits exchange CR LF line ends as the system writes them), its check state and its text colour.
+// edits exchange CR LF line ends, as the dialogs write them), its check state and its text colour.
 #pragma once
 
 #include <QWidget>

@@ -64,7 +64,7 @@ int Dialog::DoModal(HWND owner) {
     result_ = IDCANCEL;
     OnInitDialog();
     int result = result_;
-    // Modal to its owner only, as the system's dialogs are: other windows (a non-blocking message
+    // Modal to its owner only, as Windows dialogs are: other windows (a non-blocking message
     // box, the windows of other dialogs) stay usable.
     setWindowModality(Qt::WindowModal);
     if (!ended_) result = exec();

@@ -1,8 +1,9 @@
-// A dialog of the system: a QDialog that is also a platform window. Its controls come from the
-// template table given to the constructor; its bindings (UpdateData) and handlers (by control id
-// and notification code) are tables the derived class sets in its constructor. Once it has a
-// window handle (DoModal or Create) it is registered with the platform under its caption, and
-// every message posted or sent to it, WM_TIMER included, reaches WindowProc on the GUI thread.
+// A dialog of the timer, the plug-in or the viewer: a QDialog that is also a platform window. Its
+// controls come from the template table given to the constructor; its bindings (UpdateData) and
+// handlers (by control id and notification code) are tables the derived class sets in its
+// constructor. Once it has a window handle (DoModal or Create) it is registered with the platform
+// under its caption, and every message posted or sent to it, WM_TIMER included, reaches WindowProc
+// on the GUI thread.
 //
 //   class CSleepWaitDlg : public ui::Dialog {
 //     public:
@@ -15,7 +16,7 @@
 //   };
 //   int result = CSleepWaitDlg().DoModal(owner);  // IDOK, IDCANCEL or the EndDialog value
 //
-// Qt events become the messages the system expects: a control click is WM_COMMAND, list-view
+// Qt events become the messages the dialogs handle: a control click is WM_COMMAND, list-view
 // clicks are WM_NOTIFY, the close box is WM_SYSCOMMAND SC_CLOSE, resizing and minimising are
 // WM_SIZE, a drop of files is WM_DROPFILES, and key presses pass PreTranslateMessage first.
 //

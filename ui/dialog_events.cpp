@@ -1,4 +1,4 @@
-// Dialog: the Qt events of the window turned into the messages the system's dialogs handle.
+// Dialog: the Qt events of the window turned into the messages the dialogs handle.
 #include <cxxabi.h>
 #include <QApplication>
 #include <QCloseEvent>

@@ -19,7 +19,7 @@ struct NamedColor {
     const char* name;
 };
 
-// The colours the system's font dialog offers.
+// The colours the Windows font dialog offers, which the plug-in's text colour is chosen from.
 constexpr std::array<NamedColor, 16> kColors{{
     {RGB(0, 0, 0), "黒"},
     {RGB(128, 0, 0), "栗色"},

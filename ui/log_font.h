@@ -1,5 +1,5 @@
-// Fonts and colours as the system stores them (LOGFONT fields and a COLORREF) and as Qt draws
-// them. A face name the machine does not have (for example "MS UI Gothic") falls back to an
+// Fonts and colours as the plug-in's ini stores them (LOGFONT fields and a COLORREF) and as Qt
+// draws them. A face name the machine does not have (for example "MS UI Gothic") falls back to an
 // installed Japanese sans-serif family; the requested name is kept, so a font read from a
 // setting and written back keeps its face name.
 #pragma once

@@ -41,7 +41,7 @@ QStringList QtFilters(const std::vector<FileFilter>& filters) {
     return parts;
 }
 
-// Runs a picker modal to its owner only, as the system's pickers are.
+// Runs a picker modal to its owner only, as Windows pickers are.
 bool RunModal(QDialog& picker) {
     picker.setWindowModality(Qt::WindowModal);
     return picker.exec() == QDialog::Accepted;

@@ -1,4 +1,4 @@
-// A progress bar with a range and a position, drawn without text as the system's bar is.
+// A progress bar with a range and a position, drawn without text as a Windows bar is.
 #pragma once
 
 #include <QProgressBar>

@@ -1,4 +1,4 @@
-// Wide text of the system <-> QString.
+// Wide text of the dialogs (std::wstring) <-> QString.
 #pragma once
 
 #include <QString>

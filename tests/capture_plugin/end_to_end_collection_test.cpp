@@ -15,8 +15,6 @@
 #include "broadcast_sim/broadcast_description_file.h"
 #include "broadcast_sim/sim_time.h"
 #include "broadcast_sim/time_builder.h"
-#include "tools/collection_world.h"
-#include "tools/viewer_session.h"
 #include "platform/code_page.h"
 #include "platform/paths.h"
 #include "shared/plugin_posts.h"
@@ -25,6 +23,8 @@
 #include "tests/support/scoped_environment.h"
 #include "tests/support/wait_until.h"
 #include "timer_core/epg/load_epg_data_files.h"
+#include "tools/collection_world.h"
+#include "tools/viewer_session.h"
 
 namespace capture_plugin {
 namespace {
@@ -148,7 +148,7 @@ class EndToEndCollectionTest : public ::testing::Test {
     plugin_test::PluginWorld root_;
     test_support::ScopedEnvironment env_;  // the viewer's environment, this test's only
     tools::CollectionWorld world_{root_.Root() / "e2e",
-                                          std::filesystem::path(FRIIO_PLUGIN_PATH).parent_path()};
+                                  std::filesystem::path(FRIIO_PLUGIN_PATH).parent_path()};
     platform::SYSTEMTIME start_;
     broadcast_sim::BroadcastDescription description_;
     tools::ViewerSession session_;

@@ -15,8 +15,6 @@
 
 #include "broadcast_sim/sim_time.h"
 #include "broadcast_sim/time_builder.h"
-#include "tools/collection_world.h"
-#include "tools/viewer_session.h"
 #include "platform/clock.h"
 #include "platform/code_page.h"
 #include "platform/named_file_mapping.h"
@@ -33,6 +31,8 @@
 #include "tests/capture_plugin/window_parts_environment.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/wait_until.h"
+#include "tools/collection_world.h"
+#include "tools/viewer_session.h"
 
 namespace capture_plugin {
 namespace {
@@ -171,8 +171,7 @@ class EndToEndRecordingTest : public ::testing::Test {
 
     plugin_test::PluginWorld root_;
     test_support::ScopedEnvironment env_;  // the viewer's environment, this test's only
-    tools::CollectionWorld world_{root_.Root() / "e2e",
-                                          fs::path(FRIIO_PLUGIN_PATH).parent_path()};
+    tools::CollectionWorld world_{root_.Root() / "e2e", fs::path(FRIIO_PLUGIN_PATH).parent_path()};
     platform::SimClockSetting clock_;
     fs::path recordings_;
     tools::ViewerSession session_;
@@ -242,7 +241,7 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
     EXPECT_NE(lines.find(" Scramble:0 Card:DTV_CARD_OK\r\n"), std::string::npos);
     EXPECT_GE(CountLines(lines), logged / 15 - 2);
     EXPECT_LE(CountLines(lines), logged / 15 + 1);
-    ASSERT_TRUE(WaitForViewerClock(20));  // more than a tick of the log timer
+    ASSERT_TRUE(WaitForViewerClock(20));           // more than a tick of the log timer
     EXPECT_EQ(plugin_test::ReadFile(log), lines);  // 0x43E ended the log
 
     // A name with characters file names cannot hold: recorded under the sanitised name; its

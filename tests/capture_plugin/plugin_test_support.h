@@ -16,10 +16,10 @@
 
 #include "broadcast_sim/broadcast_description.h"
 #include "broadcast_sim/packet_source.h"
-#include "shared/dtv_plugin.h"
 #include "capture_plugin/quorvantel.h"
 #include "platform/thread.h"
 #include "platform/window_messages.h"
+#include "shared/dtv_plugin.h"
 #include "tests/support/scoped_environment.h"
 #include "ui/message_box.h"
 

@@ -21,7 +21,7 @@ TEST(RecordingFilesTest, RecordingPathStaysInTheFolder) {
     EXPECT_EQ(RecordingPath(L"/rec", L""), std::nullopt);
     EXPECT_EQ(RecordingPath(L"/rec", L"../../etc/x"), std::nullopt);  // not sanitised first
     EXPECT_EQ(RecordingPath(L"/rec", L"...ts"), L"/rec/...ts");
-    // Without a recording folder the path starts at the root, as it does on the system's home.
+    // Without a recording folder the path starts at the root, as it does on Windows.
     EXPECT_EQ(RecordingPath(L"", L"a.ts"), L"/a.ts");
 }
 

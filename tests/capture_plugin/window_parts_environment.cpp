@@ -8,16 +8,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <memory>
+#include <sstream>
 
 #include "broadcast_sim/time_builder.h"
 #include "platform/clock.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
 #include "platform/utf8.h"
-#include "ui/message_box.h"
 #include "tests/support/qt_event_loop.h"
+#include "ui/message_box.h"
 
 namespace window_parts_test {
 namespace {

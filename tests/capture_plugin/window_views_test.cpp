@@ -12,10 +12,10 @@
 #include "platform/private_profile.h"
 #include "tests/capture_plugin/plugin_test_support.h"
 #include "tests/capture_plugin/window_parts_environment.h"
+#include "tests/support/wait_until.h"
 #include "ui/list_box.h"
 #include "ui/pickers.h"
 #include "ui/screenshot.h"
-#include "tests/support/wait_until.h"
 
 namespace capture_plugin {
 namespace {

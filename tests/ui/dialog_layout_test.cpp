@@ -8,10 +8,10 @@
 #include <QLabel>
 
 #include "platform/window_messages.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/ui/table_dialog.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/screenshot.h"
-#include "tests/support/scoped_environment.h"
 
 namespace ui_test {
 namespace {

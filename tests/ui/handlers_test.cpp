@@ -88,7 +88,7 @@ TEST(HandlersTest, ListViewClicksDoubleClicksAndRowChecksArriveWithTheHotItem) {
     dialog.notifications.clear();
     view->SetCheck(0, true);
     view->topLevelItem(2)->setCheckState(0, Qt::Checked);
-    view->SetCheck(0, true);                                      // no change, no notification
+    view->SetCheck(0, true);                                          // no change, no notification
     view->topLevelItem(2)->setText(1, QStringLiteral("ＢＳさくら"));  // not a check change
     ASSERT_EQ(Codes(dialog), (std::vector<int>{ui::LVN_ITEMCHANGED, ui::LVN_ITEMCHANGED}));
     EXPECT_EQ(dialog.notifications[0].item, 0);

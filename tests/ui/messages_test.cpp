@@ -11,10 +11,10 @@
 
 #include "platform/window_messages.h"
 #include "tests/support/helper_process.h"
+#include "tests/support/queue_probe.h"
 #include "tests/ui/table_dialog.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/progress_bar.h"
-#include "tests/support/queue_probe.h"
 
 namespace ui_test {
 namespace {

@@ -17,7 +17,6 @@
 namespace viewer_test {
 namespace {
 
-
 constexpr std::uint32_t kBsMinato = (11727u << 16) | 0x4010;
 
 std::uintmax_t FileSize(const fs::path& path) {
