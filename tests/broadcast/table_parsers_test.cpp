@@ -311,7 +311,8 @@ TEST(TableParserTest, LengthsPastTheSectionEndStopAtTheSection) {
     ASSERT_EQ(eit->eit->event_count, 1);
     EXPECT_EQ(eit->eit->events[0].descriptors_loop_length, 0xFFF);
     // The loop ran into the CRC: the short event and whatever the CRC bytes made.
-    EXPECT_GE(eit->eit->events[0].descriptor_count, 1);
+    ASSERT_GE(eit->eit->events[0].descriptors.size(), 1u);
+    EXPECT_EQ(eit->eit->events[0].descriptor_count, eit->eit->events[0].descriptors.size());
     EXPECT_NE(eit->eit->events[0].descriptors[0]->short_event, nullptr);
 
     ByteWriter dsmcc;

@@ -39,7 +39,7 @@ TEST_F(ChSetFilesTest, ChSetLinesAreShiftJisInByteOrderOfTheName) {
     EXPECT_EQ(file.Set(L"SKR", 23), 1);     // overwritten
     EXPECT_EQ(file.Set(L"Ω\u00E9", 1), 1);  // no Shift-JIS form for é: "?"
     ASSERT_EQ(file.Save(Path("ChSet.txt")), 1);
-    // Lead bytes 0x82 (Ｎ) and 0x83 (Ω) sort after ASCII, as unsigned bytes.
+    // Lead bytes 0x82 (Ｂ, み) and 0x83 (Ω) sort after ASCII, as unsigned bytes.
     EXPECT_EQ(Read("ChSet.txt"), "SKR=23\r\n" + platform::WideToShiftJis(L"ＢＳみなと") +
                                      "=770654224\r\n" + platform::WideToShiftJis(L"みなと") +
                                      "=27\r\n" + platform::WideToShiftJis(L"Ω") + "?=1\r\n");
