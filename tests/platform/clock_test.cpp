@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/platform/services_helper.h"
+#include "tests/support/services_helper.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/scoped_environment.h"
 

@@ -14,7 +14,7 @@
 #include "platform/last_error.h"
 #include "platform/paths.h"
 #include "platform/whole_file.h"
-#include "tests/platform/services_helper.h"
+#include "tests/support/services_helper.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/wait_until.h"
 

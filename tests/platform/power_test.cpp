@@ -12,7 +12,7 @@
 #include "platform/clock.h"
 #include "platform/simulated_power.h"
 #include "platform/waitable_timer.h"
-#include "tests/platform/services_helper.h"
+#include "tests/support/services_helper.h"
 #include "tests/support/sandbox.h"
 
 namespace platform {

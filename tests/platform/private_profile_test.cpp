@@ -8,7 +8,7 @@
 
 #include "platform/code_page.h"
 #include "platform/utf16.h"
-#include "tests/platform/services_helper.h"
+#include "tests/support/services_helper.h"
 #include "tests/support/sandbox.h"
 
 namespace platform {

@@ -15,7 +15,7 @@
 #include "platform/process_snapshot.h"
 #include "platform/shell_execute.h"
 #include "platform/window_messages.h"
-#include "tests/platform/services_helper.h"
+#include "tests/support/services_helper.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/wait_until.h"
 

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "platform/paths.h"
-#include "tests/platform/services_helper.h"
+#include "tests/support/services_helper.h"
 #include "tests/support/sandbox.h"
 
 namespace platform {

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "capture_plugin/tools/collection_world.h"
+#include "tools/collection_world.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -83,7 +83,7 @@ class FriioViewWithPluginTest : public ::testing::Test {
     }
 
     timer_core_test::PrivateHome home_;
-    capture_tools::CollectionWorld world_{timer_core_test::FreshFolder("world"),
+    tools::CollectionWorld world_{timer_core_test::FreshFolder("world"),
                                           fs::path(FRIIOVIEW_PATH).parent_path()};
     FriioViewLauncher launcher_;
     platform::DWORD pid_ = 0;

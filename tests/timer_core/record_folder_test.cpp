@@ -2,16 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "tests/platform/services_helper.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/services_helper.h"
+#include "tests/support/wait_until.h"
 
 namespace timer_core {
 namespace {
@@ -119,9 +118,8 @@ TEST_F(RecordFolderTest, ARecordingAnotherProcessHoldsOpenIsNeverDeleted) {
     const platform::DWORD pid = test_support::StartServicesHelper(
         L"hold-file \"" + held + L"\" " + sandbox.Wide("release") + L" " + sandbox.Wide("ready"));
     ASSERT_NE(pid, 0u);
-    for (int i = 0; i < 4000 && !std::filesystem::exists(sandbox.Native("ready")); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_TRUE(std::filesystem::exists(sandbox.Native("ready")));
+    ASSERT_TRUE(
+        test_support::WaitUntil([&] { return std::filesystem::exists(sandbox.Native("ready")); }));
     DiskSize(100 * kMiB);
     RecordFolder folder = Scanned();
     ASSERT_EQ(folder.recordings().size(), 1u);

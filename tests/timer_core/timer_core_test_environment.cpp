@@ -4,9 +4,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
-
 #include "platform/clock.h"
 #include "tests/support/private_runtime.h"
 
@@ -52,15 +49,6 @@ std::filesystem::path FreshFolder(const std::string& name) {
     const auto folder = PrivateRoot() / (name + "-" + std::to_string(++counter));
     std::filesystem::create_directories(folder);
     return folder;
-}
-
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= end) return done();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
 }
 
 }  // namespace timer_core_test

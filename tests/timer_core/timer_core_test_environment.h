@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "tests/support/wait_until.h"
+
 namespace timer_core_test {
 
 inline constexpr double kClockRate = 5.0;
@@ -23,8 +25,8 @@ inline constexpr unsigned kEarlyMs = 8000;
 // A fresh, empty folder for one test, removed with the program's private root at its end.
 std::filesystem::path FreshFolder(const std::string& name);
 
-// Waits, in real time, until `done` holds, looking every 20 ms; returns `done()`.
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+// Waits, in real time, until `done` holds; returns `done()`.
+using test_support::WaitUntil;
 
 // Real milliseconds that a span of clock time takes.
 inline int RealMs(double clockMs) {

@@ -1,4 +1,5 @@
-// Runs the helper program of the platform-services tests through the layer's own process calls.
+// Runs the helper program of the platform-services tests (built beside every test program)
+// through the layer's own process calls; the platform and timer-core tests use it.
 #pragma once
 
 #include <string>
