@@ -103,7 +103,7 @@ bool WaitForTwoMoreWrites(const std::filesystem::path& file) {
 TEST_F(CollectionTest, CollectsTheCheckedChannelsWithinTheirTimeRulesAndWritesTheTables) {
     Open();
     Post(shared::WM_CAPTURE_START);
-    ASSERT_TRUE(WaitForStatus(1, 2000));
+    ASSERT_TRUE(WaitForStatus(1));
     EXPECT_FALSE(Dlg().GetDlgItem(IDC_START)->isEnabled());
     EXPECT_TRUE(Dlg().GetDlgItem(IDC_CANCEL)->isEnabled());
 

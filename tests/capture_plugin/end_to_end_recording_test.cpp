@@ -141,7 +141,7 @@ class EndToEndRecordingTest : public ::testing::Test {
             return platform::ReadNamedMapping(
                 name, {reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()});
         };
-        if (!test_support::WaitUntil(read, 2000)) return {};
+        if (!test_support::WaitUntil(read)) return {};
         return bytes.substr(0, bytes.find('\0'));
     }
 
@@ -215,9 +215,9 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
     const fs::path recording = recordings_ / platform::ToNativePath(name);
     const fs::path log = recordings_ / platform::ToNativePath(name + L".err");
     const fs::path program = recordings_ / platform::ToNativePath(name + L".program.txt");
-    ASSERT_TRUE(test_support::WaitUntil([&] { return SizeOf(recording) > 0; }, 5000));
+    ASSERT_TRUE(test_support::WaitUntil([&] { return SizeOf(recording) > 0; }, 20000));
     const int started = ViewerMinuteSecond();
-    ASSERT_TRUE(test_support::WaitUntil([&] { return SizeOf(program) > 0; }, 5000));
+    ASSERT_TRUE(test_support::WaitUntil([&] { return SizeOf(program) > 0; }, 20000));
     EXPECT_EQ(plugin_test::ReadFile(program).rfind(
                   platform::WideToShiftJis(
                       L"2026/12/09(水) 19:00～20:00\r\n\r\n番組19時\r\n\r\n19時の番組の説明です。"),
@@ -249,7 +249,7 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
     Publish(L"録画: 試験/2?.ts", 30, 5);
     ASSERT_EQ(shared::PostPluginStartRec(session_.Pid(), kChannel, kService), 1);
     const fs::path sanitised = recordings_ / platform::ToNativePath(L"録画： 試験／2？.ts");
-    ASSERT_TRUE(test_support::WaitUntil([&] { return SizeOf(sanitised) > 0; }, 5000));
+    ASSERT_TRUE(test_support::WaitUntil([&] { return SizeOf(sanitised) > 0; }, 20000));
     ASSERT_EQ(shared::PostPluginStopRec(session_.Pid()), 1);
     EXPECT_GE(WaitUntilStopped(sanitised, 5, 10000), 0);
     EXPECT_EQ(std::distance(fs::directory_iterator(recordings_), fs::directory_iterator()), 4);

@@ -128,7 +128,7 @@ class WindowMessagesTest : public ::testing::Test {
         Dlg().SendMessage(message, wParam, lParam);
     }
     // The posts to the viewer's window that arrive within a short (real) while.
-    std::vector<platform::MSG> PostsAfter(std::size_t count, int timeoutMs = 2000) {
+    std::vector<platform::MSG> PostsAfter(std::size_t count, int timeoutMs = 10000) {
         test_support::WaitUntil([&] { return host_.Posts().size() >= count; }, timeoutMs);
         return host_.Posts();
     }
@@ -160,7 +160,7 @@ TEST_F(WindowMessagesTest, StartRecordingTunesAsksTheViewerToRecordAndLogsErrors
     // margin adjustment (65 - 5).
     host_.SetStatus(1, 5400, 2, 3);
     const auto log = recordings_ / "ニュース.ts.err";
-    ASSERT_TRUE(test_support::WaitUntil([&] { return std::filesystem::exists(log); }, 8000));
+    ASSERT_TRUE(test_support::WaitUntil([&] { return std::filesystem::exists(log); }, 20000));
     posts = PostsAfter(2);
     ASSERT_EQ(posts.size(), 2u);
     EXPECT_EQ(posts[1].message, shared::WM_HOST_REC_ADJUST);
@@ -349,8 +349,8 @@ TEST_F(WindowMessagesTest, AWorkerThatOutlivesTheFirstWaitIsWaitedForBeforeAnyth
     for (std::size_t i = 0; i < chunk.size(); i += 188)
         chunk[i] = 0x47;
     plugin_->OnStreamData(chunk.data(), static_cast<platform::DWORD>(chunk.size()));
-    ASSERT_TRUE(test_support::WaitUntil(
-        [&] { return CQuorvantelDlgTestAccess::QueueSize(dlg) == 0; }, 2000));
+    ASSERT_TRUE(
+        test_support::WaitUntil([&] { return CQuorvantelDlgTestAccess::QueueSize(dlg) == 0; }));
     dlg.DestroyWindow();
     // The window waited for the worker to finish its chunk, and only then let the thread, the
     // queue and the store go.

@@ -121,7 +121,7 @@ class LeftoverCheck : public ::testing::EmptyTestEventListener {
             ADD_FAILURE() << name << " left a window timer armed";
         }
         // Threads the test stopped may take a moment to be gone from the list.
-        if (!WaitUntil([&] { return ThreadCount() <= threads_; }, 5000)) {
+        if (!WaitUntil([&] { return ThreadCount() <= threads_; })) {
             ADD_FAILURE() << name << " left threads running:" << NewThreads(threadList_);
         }
     }
