@@ -6,7 +6,6 @@
 #include "platform/clock.h"
 #include "platform/debug_output.h"
 #include "platform/paths.h"
-#include "platform/process.h"
 #include "shared/window_message_ids.h"
 
 namespace capture_plugin {
@@ -53,13 +52,6 @@ platform::DWORD CaptureThreadProc(CQuorvantelDlg* dlg, platform::HWND window) {
 }
 
 platform::DWORD CaptureWorker::Run() {
-    const platform::DWORD pid = platform::GetCurrentProcessId();
-    dlg_.sharedMemory_.WritePostHwnd(window_, pid);
-    {
-        std::lock_guard lock(dlg_.captureLock_);
-        dlg_.PublishStatusLocked(kStatusIdle);
-    }
-    dlg_.captureRunning_ = 0;
     wasCapturing_ = dlg_.capturing_ != 0;
     while (platform::WaitForSingleObject(dlg_.stopEvent_, 0) != platform::WAIT_OBJECT_0) {
         Round();

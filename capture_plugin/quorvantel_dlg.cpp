@@ -10,6 +10,7 @@
 #include "platform/file_operations.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 #include "shared/epg_data_folder.h"
 
 namespace capture_plugin {
@@ -136,6 +137,14 @@ void CQuorvantelDlg::closeEvent(QCloseEvent* event) {
 }
 
 void CQuorvantelDlg::StartWorker() {
+    // The worker's window and the idle Status are published before its thread runs: a collection
+    // the window starts meanwhile (the timer may ask at once) is then never undone by them.
+    sharedMemory_.WritePostHwnd(GetSafeHwnd(), platform::GetCurrentProcessId());
+    {
+        std::lock_guard lock(captureLock_);
+        PublishStatusLocked(kStatusIdle);
+    }
+    captureRunning_ = 0;
     worker_ = std::make_unique<platform::Thread>(
         [this, hwnd = GetSafeHwnd()] { return CaptureThreadProc(this, hwnd); }, true);
     workerRunning_ = true;

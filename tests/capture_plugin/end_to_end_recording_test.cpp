@@ -204,8 +204,10 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
     EXPECT_NE(now.find("start: 19:00\r\nend: 20:00\r\nprogram-title: " +
                        platform::WideToShiftJis(L"番組19時") + "\r\n"),
               std::string::npos);
-    EXPECT_NE(ProgramText(shared::kNextDataName).find("start: 20:00\r\nend: 21:00\r\n"),
-              std::string::npos);
+    EXPECT_TRUE(test_support::WaitUntil([&] {
+        return ProgramText(shared::kNextDataName).find("start: 20:00\r\nend: 21:00\r\n") !=
+               std::string::npos;
+    }));
 
     // A one-minute recording with a margin of 5 s, its programme text, then 2 minutes.
     const std::wstring name = L"夜の番組 19時.ts";
