@@ -14,7 +14,7 @@
 #include "broadcast_sim/si_packet_stream.h"
 #include "broadcast_sim/sim_time.h"
 #include "broadcast_sim/time_builder.h"
-#include "tests/broadcast/si_test_util.h"
+#include "tests/support/si_test_util.h"
 
 namespace broadcast {
 namespace {

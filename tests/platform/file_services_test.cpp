@@ -198,7 +198,7 @@ TEST_F(FileServicesTest, FreeSpaceOfTheSimulatedDiskFollowsTheFolderContents) {
     ASSERT_TRUE(CreateDirectoryW(sandbox.Wide("rec")));
     Make("rec/a-1.ts", std::string(1000, 'x'));
     Make("disk", "5000\n");
-    ::setenv("ORVANDEL_SIM_DISK", sandbox.Native("disk").c_str(), 1);
+    sandbox.SetEnv("ORVANDEL_SIM_DISK", sandbox.Native("disk"));
     std::uint64_t avail = 0, total = 0, free = 0;
     EXPECT_TRUE(GetDiskFreeSpaceExW(sandbox.Wide("rec"), &avail, &total, &free));
     EXPECT_EQ(avail, 4000u);
@@ -216,7 +216,6 @@ TEST_F(FileServicesTest, FreeSpaceOfTheSimulatedDiskFollowsTheFolderContents) {
     Make("disk", "lots");
     EXPECT_FALSE(GetDiskFreeSpaceExW(sandbox.Wide("rec"), &avail, nullptr, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_NOT_READY);
-    ::unsetenv("ORVANDEL_SIM_DISK");
 }
 
 TEST_F(FileServicesTest, OpeningAFifoNeverWaitsForItsOtherEnd) {

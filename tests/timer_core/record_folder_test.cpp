@@ -22,12 +22,8 @@ class RecordFolderTest : public ::testing::Test {
   protected:
     void SetUp() override {
         std::filesystem::create_directories(sandbox.Native("rec"));
-        ::setenv("ORVANDEL_SIM_DISK", sandbox.Native("disk").c_str(), 1);
-        ::setenv("ORVANDEL_DEBUG_LOG", sandbox.Native("debug.log").c_str(), 1);
-    }
-    void TearDown() override {
-        ::unsetenv("ORVANDEL_SIM_DISK");
-        ::unsetenv("ORVANDEL_DEBUG_LOG");
+        sandbox.SetEnv("ORVANDEL_SIM_DISK", sandbox.Native("disk"));
+        sandbox.SetEnv("ORVANDEL_DEBUG_LOG", sandbox.Native("debug.log"));
     }
 
     void DiskSize(std::uint64_t bytes) const { std::ofstream(sandbox.Native("disk")) << bytes; }

@@ -17,6 +17,8 @@
 namespace viewer_test {
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr std::uint32_t kBsMinato = (11727u << 16) | 0x4010;
 
 std::uintmax_t FileSize(const fs::path& path) {
@@ -212,8 +214,7 @@ TEST_F(ViewerProcessTest, AFullDiskEndsTheRecordingAfterItsLastWholePacket) {
     const fs::path seen =
         fs::path("/proc/" + std::to_string(process->Pid()) + "/root") / saveFolder.relative_path();
     const fs::path log = seen / "full.ts.err";
-    for (int i = 0; i < 100 && LoggedPackets(log) == 0; ++i)
-        std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(test_support::WaitUntil([&] { return LoggedPackets(log) != 0; }));
     const std::uint64_t packets = LoggedPackets(log);
     EXPECT_GT(packets, 1000u);
     EXPECT_EQ(packets * 188, fs::file_size(seen / "full.ts"));
@@ -243,9 +244,7 @@ TEST_F(ViewerProcessTest, ANameTooLongForTheFileSystemIsShortenedAndRecorded) {
     EXPECT_EQ(Expect("FriioView: the name is too long for the file system; recording to "),
               shortened.string());
     EXPECT_EQ(Status(), "card=0 errors=0 recording=1 seconds=180");
-    std::error_code error;
-    for (int i = 0; i < 100 && fs::file_size(shortened, error) == 0; ++i)
-        std::this_thread::sleep_for(50ms);  // the first chunk
+    ASSERT_TRUE(test_support::WaitUntil([&] { return FileSize(shortened) > 0; }));  // a chunk
     Post(0xFB9, 0, 0, host);
     EXPECT_EQ(Status(), "card=0 errors=0 recording=0 seconds=0");
     ExpectWholePackets(shortened);
@@ -259,8 +258,8 @@ TEST_F(ViewerProcessTest, ANameTooLongForTheFileSystemIsShortenedAndRecorded) {
     EXPECT_EQ(Expect("FriioView: the name is too long for the file system; recording to "),
               file.string());
     const fs::path log = file.string() + ".err";
-    for (int i = 0; i < 100 && LoggedPackets(log) == 0; ++i)
-        std::this_thread::sleep_for(100ms);  // one clock minute is one real second
+    // One clock minute is one real second.
+    EXPECT_TRUE(test_support::WaitUntil([&] { return LoggedPackets(log) != 0; }));
     EXPECT_EQ(LoggedPackets(log) * 188, fs::file_size(file));
     Post(platform::WM_CLOSE, 0, 0, host);
     EXPECT_EQ(ExitStatus(), 0);
