@@ -7,7 +7,8 @@
 
 namespace platform {
 
-// Far above any settings, channel table, broadcast description or EPG data file of the system.
+// Far above any settings file, channel table, broadcast description or EPG data file the programs
+// read.
 inline constexpr std::size_t kMaxWholeFileBytes = 64u << 20;
 
 // False (last error set) when the file cannot be opened or read. Only regular files are read: a
