@@ -14,7 +14,7 @@
 #include "broadcast_sim/sample_schedule.h"
 #include "broadcast_sim/time_builder.h"
 #include "tests/support/expected_extended_text.h"
-#include "tests/timer_core/epg_test_store.h"
+#include "tests/support/epg_test_store.h"
 #include "timer_core/epg/epg_search.h"
 
 namespace {

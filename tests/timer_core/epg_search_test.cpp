@@ -9,7 +9,7 @@
 
 #include "broadcast_sim/sim_time.h"
 #include "broadcast_sim/time_builder.h"
-#include "tests/timer_core/epg_test_store.h"
+#include "tests/support/epg_test_store.h"
 #include "timer_core/epg/search_tables.h"
 #include "timer_core/epg/search_text.h"
 #include "timer_core/epg/search_time.h"

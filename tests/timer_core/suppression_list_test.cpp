@@ -11,6 +11,7 @@
 #include "platform/process.h"
 #include "platform/process_snapshot.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/services_helper.h"
 #include "tests/timer_core/scheduler_fixture.h"
 
 namespace scheduler_test {
