@@ -1,9 +1,12 @@
 #include "platform/fd_io.h"
 
+#include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <thread>
 
 namespace platform {
 
@@ -35,11 +38,52 @@ bool WriteAllToFd(int fd, std::string_view bytes) {
     return true;
 }
 
-int FlockRetrying(int fd, int operation) {
-    int rc = 0;
-    while ((rc = ::flock(fd, operation)) != 0 && errno == EINTR) {
-    }
-    return rc;
+namespace fd_io_detail {
+
+bool PauseBeforeRetry(std::chrono::steady_clock::time_point deadline,
+                      std::chrono::microseconds* pause) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) return false;
+    std::this_thread::sleep_for(
+        std::min<std::chrono::steady_clock::duration>(*pause, deadline - now));
+    *pause = std::min<std::chrono::microseconds>(*pause * 2, std::chrono::milliseconds(2));
+    return true;
+}
+
+}  // namespace fd_io_detail
+
+int FlockWithin(int fd, int operation, std::chrono::milliseconds limit) {
+    int result = -1;
+    int error = EWOULDBLOCK;
+    RetryWithin(limit, [&] {
+        if (::flock(fd, operation | LOCK_NB) == 0) {
+            result = 0;
+            return true;
+        }
+        error = errno;
+        // Other errors than a held lock end the attempts at once.
+        return error != EWOULDBLOCK && error != EINTR;
+    });
+    if (result != 0) errno = error;
+    return result;
+}
+
+bool LockByteWithin(int fd, off_t byte, std::chrono::milliseconds limit) {
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = byte;
+    lock.l_len = 1;
+    return RetryWithin(limit, [&] { return ::fcntl(fd, F_OFD_SETLK, &lock) == 0; });
+}
+
+void UnlockByte(int fd, off_t byte) {
+    struct flock lock {};
+    lock.l_type = F_UNLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = byte;
+    lock.l_len = 1;
+    ::fcntl(fd, F_OFD_SETLK, &lock);
 }
 
 }  // namespace platform

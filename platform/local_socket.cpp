@@ -1,12 +1,16 @@
 #include "platform/local_socket.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <system_error>
@@ -45,9 +49,8 @@ LocalSocket& LocalSocket::Instance(const Handler& handler) {
 }
 
 LocalSocket::LocalSocket(Handler handler) : handler_(std::move(handler)) {
-    const auto folder = RuntimeFolder() / "msg";
-    std::error_code ec;
-    std::filesystem::create_directory(folder, ec);
+    const auto folder = RuntimeSubfolder("msg");
+    if (folder.empty()) return;  // refused: this process cannot be reached, nor reach others
     folder_ = folder.string();
     folderFd_ = ::open(folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     sendFd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -62,7 +65,42 @@ LocalSocket::LocalSocket(Handler handler) : handler_(std::move(handler)) {
         std::perror("orvandel: cannot bind the message socket");
         return;
     }
+    // bind gives the socket file the mode the umask leaves.
+    ::chmod(address.sun_path, 0600);
+    RemoveAtExit();
+    SweepDeadSockets();
     std::thread([this] { Receive(); }).detach();
+}
+
+void LocalSocket::RemoveAtExit() {
+    struct stat st {};
+    const std::string name = std::to_string(::getpid());
+    if (::fstatat(folderFd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return;
+    boundInode_ = st.st_ino;
+    // The instance is made by then: this runs at the end of its constructor.
+    std::atexit([] {
+        const LocalSocket& self = Instance({});
+        struct stat now {};
+        const std::string own = std::to_string(::getpid());
+        // Unless a later process of the same id has bound it since (this one was forked).
+        if (::fstatat(self.folderFd_, own.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+            now.st_ino == self.boundInode_) {
+            ::unlinkat(self.folderFd_, own.c_str(), 0);
+        }
+    });
+}
+
+void LocalSocket::SweepDeadSockets() const {
+    DIR* dir = ::opendir(folder_.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        char* end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (entry->d_name[0] == '\0' || *end != '\0' || pid <= 0) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            ::unlinkat(folderFd_, entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 void LocalSocket::Receive() {
@@ -78,6 +116,7 @@ void LocalSocket::Receive() {
 }
 
 bool LocalSocket::SendTo(DWORD pid, std::span<const std::byte> datagram) {
+    if (folder_.empty()) return false;
     sockaddr_un address{};
     if (!MakeAddress(folder_, folderFd_, pid, &address)) return false;
     for (;;) {

@@ -1,6 +1,8 @@
 // The per-process Unix datagram socket that carries window messages between the user's processes.
-// Each process binds "<runtime folder>/msg/<pid>" on first use and reads it on a thread of its
-// own; others send to it by process id. Datagrams of one sender arrive in the order sent.
+// Each process binds "<runtime folder>/msg/<pid>" (mode 0600) on first use and reads it on a
+// thread of its own; others send to it by process id. Datagrams of one sender arrive in the order
+// sent. The socket file goes when the process exits; sockets left by processes that were killed
+// are removed by the next process that binds its own.
 #pragma once
 
 #include <cstddef>
@@ -27,12 +29,17 @@ class LocalSocket {
   private:
     explicit LocalSocket(Handler handler);
     void Receive();
+    // Removes this process's socket file when the process exits.
+    void RemoveAtExit();
+    // Removes the socket files of processes that no longer exist.
+    void SweepDeadSockets() const;
 
     Handler handler_;
     int folderFd_ = -1;
     std::string folder_;
     int receiveFd_ = -1;
     int sendFd_ = -1;
+    unsigned long boundInode_ = 0;
 };
 
 }  // namespace platform

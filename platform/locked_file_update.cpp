@@ -15,6 +15,10 @@
 namespace platform {
 namespace {
 
+// Another writer holds the lock while it reads the file and writes it anew, flushed to disk; one
+// that keeps it longer than this was stopped, and the update fails.
+constexpr std::chrono::milliseconds kUpdateLockLimit(5000);
+
 // The lock sits on the file itself. A writer replaces the file by rename, so a process that got
 // the lock on the old file must look again: it holds the lock only when the path still names the
 // file it locked.
@@ -36,10 +40,14 @@ int LockCurrentFile(const std::string& path, bool* created) {
             if (fd < 0 && errno == EEXIST) continue;
         }
         if (fd < 0) return -1;
-        const int rc = FlockRetrying(fd, LOCK_EX);
+        const int rc = FlockWithin(fd, LOCK_EX, kUpdateLockLimit);
         if (rc == 0 && StillNamesLockedFile(fd, path)) return fd;
+        const int error = errno;
         ::close(fd);
-        if (rc != 0) return -1;
+        if (rc != 0) {
+            errno = error;
+            return -1;
+        }
     }
 }
 
@@ -50,7 +58,9 @@ BOOL UpdateFileLocked(std::wstring_view path, const FileUpdate& update) {
     bool created = false;
     const int fd = LockCurrentFile(native, &created);
     if (fd < 0) {
-        SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
+        SetLastError(errno == ENOENT        ? ERROR_PATH_NOT_FOUND
+                     : errno == EWOULDBLOCK ? ERROR_SHARING_VIOLATION
+                                            : ErrorFromErrno(errno));
         return FALSE;
     }
     std::string current;

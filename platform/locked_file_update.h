@@ -18,7 +18,8 @@ namespace platform {
 using FileUpdate = std::function<std::optional<std::string>(std::string_view current)>;
 
 // TRUE when the update was written or declined; FALSE (last error set) when the file could not
-// be locked, read or written. A missing file is created by the write; one that `update` declines
+// be locked (ERROR_SHARING_VIOLATION when another writer kept the lock for 5 seconds: it was
+// stopped), read or written. A missing file is created by the write; one that `update` declines
 // is not left behind.
 BOOL UpdateFileLocked(std::wstring_view path, const FileUpdate& update);
 

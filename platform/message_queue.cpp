@@ -1,11 +1,16 @@
 #include "platform/message_queue.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/eventfd.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <mutex>
+#include <set>
 #include <string>
 #include <system_error>
 
@@ -21,10 +26,44 @@ bool Matches(const MSG& msg, HWND filter, UINT filterMin, UINT filterMax) {
     return msg.message >= filterMin && msg.message <= filterMax;
 }
 
+// The activity a thread shares with other processes: the file named by its id, holding the
+// ThreadActivity; the process id in it tells whose it is.
+struct RawActivity {
+    std::uint64_t lastCheckMs;
+    std::uint64_t waitingSinceMs;
+    std::uint32_t pid;
+};
+static_assert(sizeof(RawActivity) == sizeof(ThreadActivity));
+
+// Removes, once per folder and process, the activity files of threads whose process has ended
+// without removing them (killed).
+void SweepOnce(const std::filesystem::path& folder) {
+    static auto* const mutex = new std::mutex;
+    static auto* const swept = new std::set<std::string>;
+    {
+        const std::lock_guard lock(*mutex);
+        if (!swept->insert(folder.string()).second) return;
+    }
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;
+        const auto path = folder / entry->d_name;
+        const OwnedFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        RawActivity raw{};
+        if (!fd.Valid() ||
+            ::pread(fd.Get(), &raw, sizeof raw, 0) != static_cast<ssize_t>(sizeof raw))
+            continue;
+        if (::kill(static_cast<pid_t>(raw.pid), 0) != 0 && errno == ESRCH) ::unlink(path.c_str());
+    }
+    ::closedir(dir);
+}
+
+// Empty when the runtime folder is refused.
 std::filesystem::path ActivityPath(DWORD tid) {
-    const auto folder = RuntimeFolder() / "threads";
-    std::error_code ec;
-    std::filesystem::create_directory(folder, ec);
+    const auto folder = RuntimeSubfolder("threads");
+    if (folder.empty()) return {};
+    SweepOnce(folder);
     return folder / std::to_string(tid);
 }
 
@@ -40,14 +79,11 @@ bool IsActivityHung(std::uint64_t lastCheckMs, std::uint64_t waitingSinceMs, std
 }
 
 bool IsThreadOfProcessHung(DWORD pid, DWORD tid) {
-    const OwnedFd fd(::open(ActivityPath(tid).c_str(), O_RDONLY | O_CLOEXEC));
+    const auto path = ActivityPath(tid);
+    if (path.empty()) return false;
+    const OwnedFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.Valid()) return false;
-    struct {
-        std::uint64_t lastCheckMs;
-        std::uint64_t waitingSinceMs;
-        std::uint32_t pid;
-    } raw{};
-    static_assert(sizeof(raw) == sizeof(ThreadActivity));
+    RawActivity raw{};
     if (::pread(fd.Get(), &raw, sizeof raw, 0) != static_cast<ssize_t>(sizeof raw)) return false;
     if (raw.pid != pid) return false;
     return IsActivityHung(raw.lastCheckMs, raw.waitingSinceMs, MonotonicMs());
@@ -69,7 +105,8 @@ void ThreadQueue::ShareActivity() {
     const std::lock_guard lock(mutex_);
     if (sharedActivity_ != nullptr) return;
     activityPath_ = ActivityPath(tid_);
-    const OwnedFd fd(::open(activityPath_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    if (activityPath_.empty()) return;
+    const OwnedFd fd(OpenPrivateFile(activityPath_, O_RDWR | O_CREAT | O_TRUNC));
     if (!fd.Valid() || ::ftruncate(fd.Get(), sizeof(ThreadActivity)) != 0) return;
     void* mem =
         ::mmap(nullptr, sizeof(ThreadActivity), PROT_READ | PROT_WRITE, MAP_SHARED, fd.Get(), 0);

@@ -1,27 +1,70 @@
 #include "platform/named_file_mapping.h"
 
 #include <sys/mman.h>
-#include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <cstring>
+#include <mutex>
 #include <utility>
+#include <vector>
+
+#include "platform/fd_io.h"
 
 namespace platform {
 namespace {
+
+// How long a reader tries to get a whole copy.
+constexpr std::chrono::milliseconds kWriteInProgressLimit(100);
 
 const NamedObjectStore& MappingStore() {
     static const NamedObjectStore store("mappings");
     return store;
 }
 
+// Byte copies into and out of memory that other processes read or write at the same time: each
+// word is one atomic access, so a copy that races a writer is only ever discarded, never torn in
+// a way the language leaves undefined. The object's bytes start on a page, so the words line up.
+void StoreShared(std::uint8_t* to, const std::uint8_t* from, std::size_t count) {
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        std::uint64_t word = 0;
+        if (from != nullptr) std::memcpy(&word, from + i, 8);
+        std::atomic_ref(*reinterpret_cast<std::uint64_t*>(to + i))
+            .store(word, std::memory_order_relaxed);
+    }
+    for (; i < count; ++i)
+        std::atomic_ref(to[i]).store(from != nullptr ? from[i] : 0, std::memory_order_relaxed);
+}
+
+void LoadShared(std::uint8_t* to, std::uint8_t* from, std::size_t count) {
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const std::uint64_t word = std::atomic_ref(*reinterpret_cast<std::uint64_t*>(from + i))
+                                       .load(std::memory_order_relaxed);
+        std::memcpy(to + i, &word, 8);
+    }
+    for (; i < count; ++i)
+        to[i] = std::atomic_ref(from[i]).load(std::memory_order_relaxed);
+}
+
 }  // namespace
 
-MappedView::MappedView(MappedView&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+MappedView::MappedView(std::uint8_t* base, std::size_t mapped, std::size_t size)
+    : base_(base), mapped_(mapped), size_(size) {
+    data_ = Slot(std::atomic_ref(Published()).load(std::memory_order_acquire));
+}
+
+MappedView::MappedView(MappedView&& other) noexcept {
+    *this = std::move(other);
+}
 
 MappedView& MappedView::operator=(MappedView&& other) noexcept {
     if (this != &other) {
-        if (data_ != nullptr) ::munmap(data_, size_);
+        if (base_ != nullptr) ::munmap(base_, mapped_);
+        base_ = std::exchange(other.base_, nullptr);
+        mapped_ = std::exchange(other.mapped_, 0);
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
     }
@@ -29,7 +72,21 @@ MappedView& MappedView::operator=(MappedView&& other) noexcept {
 }
 
 MappedView::~MappedView() {
-    if (data_ != nullptr) ::munmap(data_, size_);
+    if (base_ != nullptr) ::munmap(base_, mapped_);
+}
+
+std::uint8_t* MappedView::Slot(std::uint64_t number) const {
+    return base_ + (number % NamedObjectTrailer::kSlots) * NamedObjectTrailer::SlotStride(size_);
+}
+
+std::uint64_t& MappedView::Published() const {
+    return *reinterpret_cast<std::uint64_t*>(base_ + NamedObjectTrailer::Offset(size_) +
+                                             offsetof(NamedObjectTrailer, published));
+}
+
+std::uint64_t& MappedView::Claimed() const {
+    return *reinterpret_cast<std::uint64_t*>(base_ + NamedObjectTrailer::Offset(size_) +
+                                             offsetof(NamedObjectTrailer, claimed));
 }
 
 NamedFileMapping NamedFileMapping::Create(std::string_view name, std::size_t size,
@@ -47,19 +104,37 @@ NamedFileMapping NamedFileMapping::OpenForReading(std::string_view name) {
     return mapping;
 }
 
-std::size_t NamedFileMapping::Size() const {
-    struct stat st {};
-    if (!Valid() || ::fstat(handle_.Fd(), &st) != 0) return 0;
-    return static_cast<std::size_t>(st.st_size);
+MappedView NamedFileMapping::Map(bool writable) const {
+    if (!Valid() || Size() == 0 || (writable && !writable_)) return {};
+    const std::size_t mapped = NamedObjectTrailer::Offset(Size()) + sizeof(NamedObjectTrailer);
+    const int protection = writable ? PROT_READ | PROT_WRITE : PROT_READ;
+    void* data = ::mmap(nullptr, mapped, protection, MAP_SHARED, handle_.Fd(), 0);
+    if (data == MAP_FAILED) return {};
+    return MappedView(static_cast<std::uint8_t*>(data), mapped, Size());
 }
 
-MappedView NamedFileMapping::Map(bool writable) const {
-    const std::size_t size = Size();
-    if (size == 0 || (writable && !writable_)) return {};
-    const int protection = writable ? PROT_READ | PROT_WRITE : PROT_READ;
-    void* data = ::mmap(nullptr, size, protection, MAP_SHARED, handle_.Fd(), 0);
-    if (data == MAP_FAILED) return {};
-    return MappedView(static_cast<std::uint8_t*>(data), size);
+bool NamedFileMapping::Write(std::span<const std::uint8_t> bytes) {
+    if (!writeView_.Valid()) writeView_ = Map(true);
+    if (!writeView_.Valid() || bytes.size() > writeView_.size_) return false;
+    // Writers of this process take turns, so that a copy is never filled by two at once (other
+    // processes do not write the object: SharedMemoryBlock writes only objects it created).
+    static auto* const writers = new std::mutex;
+    const std::lock_guard turn(*writers);
+    const std::uint64_t number =
+        std::atomic_ref(writeView_.Claimed()).fetch_add(1, std::memory_order_relaxed) + 1;
+    // A reader that sees any of the bytes below sees this claim too, and drops its copy.
+    std::atomic_thread_fence(std::memory_order_release);
+    std::uint8_t* slot = writeView_.Slot(number);
+    StoreShared(slot, bytes.data(), bytes.size());
+    StoreShared(slot + bytes.size(), nullptr, writeView_.size_ - bytes.size());
+    std::atomic_ref(writeView_.Published()).store(number, std::memory_order_release);
+    return true;
+}
+
+void NamedFileMapping::Close() {
+    writeView_ = MappedView();
+    handle_.Close();
+    writable_ = false;
 }
 
 bool ReadNamedMapping(std::string_view name, std::span<std::uint8_t> out) {
@@ -67,7 +142,18 @@ bool ReadNamedMapping(std::string_view name, std::span<std::uint8_t> out) {
     if (!mapping.Valid()) return false;
     const MappedView view = mapping.Map(false);
     if (!view.Valid() || view.Bytes().size() < out.size()) return false;
-    std::copy_n(view.Bytes().begin(), out.size(), out.begin());
+    std::atomic_ref published(view.Published());
+    std::atomic_ref claimed(view.Claimed());
+    std::vector<std::uint8_t> copy(out.size());
+    const bool whole = RetryWithin(kWriteInProgressLimit, [&] {
+        const std::uint64_t number = published.load(std::memory_order_acquire);
+        LoadShared(copy.data(), view.Slot(number), copy.size());
+        std::atomic_thread_fence(std::memory_order_acquire);
+        // The copy is whole unless a writer has begun to fill that slot again.
+        return claimed.load(std::memory_order_relaxed) - number < NamedObjectTrailer::kSlots;
+    });
+    if (!whole) return false;
+    std::copy(copy.begin(), copy.end(), out.begin());
     return true;
 }
 

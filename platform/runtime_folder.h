@@ -1,5 +1,8 @@
-// Where the named objects of this user (and of the ORVANDEL_NAMESPACE, when set) live: lock files,
-// sockets, shared-memory bookkeeping, the window registry. Private to the user (mode 0700).
+// Where the named objects of this user (and of the ORVANDEL_NAMESPACE, when set) live: named
+// objects, message sockets, thread activity, the window registry. Windows keeps these in the
+// kernel; here they are files, so the folder must be the user's alone: every level is a real
+// folder (not a symbolic link) owned by this user with mode 0700, checked at every call, and the
+// files below it are 0600, whatever the umask.
 #pragma once
 
 #include <filesystem>
@@ -13,8 +16,19 @@ std::string CurrentNamespace();
 // The namespace that a value of ORVANDEL_NAMESPACE names (what CurrentNamespace gives for it).
 std::string NamespaceFromValue(std::string_view value);
 
-// $XDG_RUNTIME_DIR/orvandel[/<namespace>] (or /tmp/orvandel-<uid>/... without XDG_RUNTIME_DIR),
-// created on first use.
+// $XDG_RUNTIME_DIR/orvandel[/<namespace>], or <temp>/orvandel-<uid>[/<namespace>] without
+// XDG_RUNTIME_DIR (<temp>: $TMPDIR or /tmp), created on first use. Empty when a level cannot be
+// trusted: the top folder existed already and is a symbolic link, not a folder, another user's or
+// not mode 0700 (another user may have made it first to read or forge what lies in it). The refusal
+// is written to the debug output once per folder and reason.
 std::filesystem::path RuntimeFolder();
+
+// RuntimeFolder()/<kind>, created and checked the same way (a level below the top folder that has
+// another mode is set to 0700); empty when refused.
+std::filesystem::path RuntimeSubfolder(std::string_view kind);
+
+// Opens a file below the runtime folder with `flags` (O_CREAT among them to create it) and gives
+// it mode 0600 whatever the umask; -1 (errno set) on failure. The descriptor is close-on-exec.
+int OpenPrivateFile(const std::filesystem::path& path, int flags);
 
 }  // namespace platform

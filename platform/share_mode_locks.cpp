@@ -44,16 +44,23 @@ bool Take(int fd, Record record) {
     return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
 }
 
-// Serialises look-and-record between opens of the same file.
+// Serialises look-and-record between opens of the same file. Its holder needs it for a few calls;
+// one that keeps it for a second was stopped there, and the open gives up.
+constexpr std::chrono::milliseconds kGateLimit(1000);
+
 class Gate {
   public:
-    explicit Gate(int fd) : fd_(fd) { FlockRetrying(fd_, LOCK_EX); }
-    ~Gate() { ::flock(fd_, LOCK_UN); }
+    explicit Gate(int fd) : fd_(fd), held_(FlockWithin(fd_, LOCK_EX, kGateLimit) == 0) {}
+    ~Gate() {
+        if (held_) ::flock(fd_, LOCK_UN);
+    }
     Gate(const Gate&) = delete;
     Gate& operator=(const Gate&) = delete;
+    bool Held() const { return held_; }
 
   private:
     int fd_;
+    bool held_;
 };
 
 bool Conflicts(int fd, DWORD access, DWORD share) {
@@ -77,7 +84,7 @@ std::vector<Record> RecordsOf(DWORD access, DWORD share) {
 
 bool AcquireShareMode(int fd, DWORD desiredAccess, DWORD shareMode) {
     const Gate gate(fd);
-    if (Conflicts(fd, desiredAccess, shareMode)) return false;
+    if (!gate.Held() || Conflicts(fd, desiredAccess, shareMode)) return false;
     for (const Record record : RecordsOf(desiredAccess, shareMode))
         Take(fd, record);
     return true;
@@ -85,7 +92,7 @@ bool AcquireShareMode(int fd, DWORD desiredAccess, DWORD shareMode) {
 
 int UnlinkIfDeletionShared(int fd, const std::string& nativePath) {
     const Gate gate(fd);
-    if (Held(fd, kDeniesDelete)) return EBUSY;
+    if (!gate.Held() || Held(fd, kDeniesDelete)) return EBUSY;
     return ::unlink(nativePath.c_str()) == 0 ? 0 : errno;
 }
 

@@ -2,6 +2,8 @@
 // records, as shared open-file-description locks on bytes far beyond any data, which access it
 // has and which it refuses to share; a new open first looks for conflicting records. The look
 // and the recording happen under a short exclusive flock, so two opens never pass each other.
+// Unlike Windows, an open whose look cannot begin within a second (another process was stopped
+// in the middle of its own) is refused like a sharing violation.
 #pragma once
 
 #include <string>
@@ -16,7 +18,8 @@ namespace platform {
 bool AcquireShareMode(int fd, DWORD desiredAccess, DWORD shareMode);
 
 // Deletes the file that fd is open on (by its path) unless an open through the layer refuses to
-// share deletion: 0, EBUSY for such a refusal, else the errno of the deletion.
+// share deletion: 0, EBUSY for such a refusal (or when the look cannot begin within a second),
+// else the errno of the deletion.
 int UnlinkIfDeletionShared(int fd, const std::string& nativePath);
 
 }  // namespace platform

@@ -12,8 +12,9 @@ namespace platform {
 namespace {
 
 std::int64_t* MapOffsetFile(const std::string& key) {
-    const auto path = RuntimeFolder() / ("simclock-" + key);
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const auto folder = RuntimeFolder();
+    if (folder.empty()) return nullptr;
+    const int fd = OpenPrivateFile(folder / ("simclock-" + key), O_RDWR | O_CREAT);
     if (fd < 0) return nullptr;
     // Growing to the same size from several processes at once is harmless: the new bytes are 0.
     void* mapped = MAP_FAILED;

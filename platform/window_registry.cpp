@@ -2,7 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,7 +12,9 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <random>
+#include <set>
 #include <system_error>
 
 #include "platform/code_page.h"
@@ -27,6 +29,8 @@ namespace {
 
 constexpr std::uint32_t kMagic = 0x4E49574F;  // "OWIN"
 constexpr std::size_t kMaxTitleBytes = 4096;
+// Records being written: ".tmp-<pid>-<n>".
+constexpr std::string_view kTempPrefix = ".tmp-";
 
 // The fixed part of a record file; the UTF-8 title and the code page 932 title follow.
 struct RecordHeader {
@@ -42,11 +46,9 @@ struct RecordHeader {
     std::uint32_t reserved;
 };
 
+// Empty when the runtime folder is refused; every operation then fails.
 std::filesystem::path Folder() {
-    const auto folder = RuntimeFolder() / "windows";
-    std::error_code ec;
-    std::filesystem::create_directory(folder, ec);
-    return folder;
+    return RuntimeSubfolder("windows");
 }
 
 std::string FileNameOf(HWND hwnd) {
@@ -55,15 +57,21 @@ std::string FileNameOf(HWND hwnd) {
     return name;
 }
 
-class RegistryLock {
+// A lock per window handle, one byte (at the handle's value) of the folder's lock file, held for
+// the few calls that check a record and write or remove it. Nobody waits for it: a registration
+// tries another handle, a removal of a dead record leaves it to whoever holds the lock.
+class HandleLock {
   public:
-    explicit RegistryLock(const std::filesystem::path& folder)
-        : fd_(::open((folder / ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-        if (fd_.Valid()) FlockRetrying(fd_.Get(), LOCK_EX);
+    HandleLock(const std::filesystem::path& folder, HWND hwnd)
+        : fd_(OpenPrivateFile(folder / ".lock", O_RDWR | O_CREAT)),
+          held_(fd_.Valid() &&
+                LockByteWithin(fd_.Get(), static_cast<off_t>(hwnd), std::chrono::milliseconds(0))) {
     }
+    bool Held() const { return held_; }
 
   private:
-    OwnedFd fd_;
+    OwnedFd fd_;  // closing it releases the lock
+    bool held_;
 };
 
 std::optional<WindowRecord> ReadRecord(const std::filesystem::path& path, HWND hwnd) {
@@ -113,10 +121,10 @@ bool WriteRecord(const std::filesystem::path& folder, const WindowRecord& record
     std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
     bytes += wide;
     bytes += narrow;
-    const auto temp = folder / (".tmp-" + std::to_string(record.pid) + "-" +
+    const auto temp = folder / (std::string(kTempPrefix) + std::to_string(record.pid) + "-" +
                                 std::to_string(counter.fetch_add(1)));
     {
-        const OwnedFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+        const OwnedFd fd(OpenPrivateFile(temp, O_WRONLY | O_CREAT | O_TRUNC));
         if (!fd.Valid()) return false;
         if (::write(fd.Get(), bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
             ::unlink(temp.c_str());
@@ -148,7 +156,8 @@ class LivenessCache {
 
 // Removes a dead process's record, unless it was replaced meanwhile.
 void Reap(const std::filesystem::path& folder, HWND hwnd) {
-    const RegistryLock lock(folder);
+    const HandleLock lock(folder, hwnd);
+    if (!lock.Held()) return;
     const auto path = folder / FileNameOf(hwnd);
     const auto record = ReadRecord(path, hwnd);
     if (!record || !IsProcessAlive(record->pid, record->processStart)) ::unlink(path.c_str());
@@ -168,53 +177,8 @@ std::uint64_t NowNs() {
            static_cast<std::uint64_t>(ts.tv_nsec);
 }
 
-}  // namespace
-
-HWND Register(WindowRecord& record) {
-    const auto folder = Folder();
-    record.processStart = OwnStartTime();
-    record.createdNs = NowNs();
-    record.narrowTitle = WideToShiftJis(record.title);
-    const RegistryLock lock(folder);
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        const HWND candidate = RandomCandidate();
-        const auto existing = ReadRecord(folder / FileNameOf(candidate), candidate);
-        if (existing && IsProcessAlive(existing->pid, existing->processStart)) continue;
-        record.hwnd = candidate;
-        return WriteRecord(folder, record) ? candidate : 0;
-    }
-    return 0;
-}
-
-void Unregister(HWND hwnd) {
-    if (hwnd == 0) return;
-    const auto folder = Folder();
-    const RegistryLock lock(folder);
-    const auto path = folder / FileNameOf(hwnd);
-    const auto record = ReadRecord(path, hwnd);
-    if (record && record->pid == static_cast<DWORD>(::getpid())) ::unlink(path.c_str());
-}
-
-bool Update(const WindowRecord& record) {
-    WindowRecord copy = record;
-    copy.narrowTitle = WideToShiftJis(copy.title);
-    return WriteRecord(Folder(), copy);
-}
-
-std::optional<WindowRecord> Find(HWND hwnd) {
-    if (hwnd == 0) return std::nullopt;
-    const auto folder = Folder();
-    auto record = ReadRecord(folder / FileNameOf(hwnd), hwnd);
-    if (!record) return std::nullopt;
-    if (!IsProcessAlive(record->pid, record->processStart)) {
-        Reap(folder, hwnd);
-        return std::nullopt;
-    }
-    return record;
-}
-
-std::vector<WindowRecord> All() {
-    const auto folder = Folder();
+// Every live record of the folder; those of dead processes are removed on the way.
+std::vector<WindowRecord> LiveRecords(const std::filesystem::path& folder) {
     std::vector<WindowRecord> records;
     std::vector<HWND> dead;
     LivenessCache liveness;
@@ -236,6 +200,87 @@ std::vector<WindowRecord> All() {
     ::closedir(dir);
     for (const HWND hwnd : dead)
         Reap(folder, hwnd);
+    return records;
+}
+
+// Removes, once per folder and process, what ended processes left: their records and the records
+// they were writing when they died.
+void SweepOnce(const std::filesystem::path& folder) {
+    static auto* const mutex = new std::mutex;
+    static auto* const swept = new std::set<std::string>;
+    {
+        const std::lock_guard lock(*mutex);
+        if (!swept->insert(folder.string()).second) return;
+    }
+    LiveRecords(folder);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.substr(0, kTempPrefix.size()) != kTempPrefix) continue;
+        const auto pid =
+            static_cast<pid_t>(std::strtol(entry->d_name + kTempPrefix.size(), nullptr, 10));
+        if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH) ::unlink((folder / name).c_str());
+    }
+    ::closedir(dir);
+}
+
+}  // namespace
+
+HWND Register(WindowRecord& record) {
+    const auto folder = Folder();
+    if (folder.empty()) return 0;
+    SweepOnce(folder);
+    record.processStart = OwnStartTime();
+    record.createdNs = NowNs();
+    record.narrowTitle = WideToShiftJis(record.title);
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const HWND candidate = RandomCandidate();
+        const HandleLock lock(folder, candidate);
+        if (!lock.Held()) continue;
+        const auto existing = ReadRecord(folder / FileNameOf(candidate), candidate);
+        if (existing && IsProcessAlive(existing->pid, existing->processStart)) continue;
+        record.hwnd = candidate;
+        return WriteRecord(folder, record) ? candidate : 0;
+    }
+    return 0;
+}
+
+void Unregister(HWND hwnd) {
+    if (hwnd == 0) return;
+    const auto folder = Folder();
+    if (folder.empty()) return;
+    // No lock: a live window's record is replaced by nobody else, and removed only here.
+    const auto path = folder / FileNameOf(hwnd);
+    const auto record = ReadRecord(path, hwnd);
+    if (record && record->pid == static_cast<DWORD>(::getpid())) ::unlink(path.c_str());
+}
+
+bool Update(const WindowRecord& record) {
+    const auto folder = Folder();
+    if (folder.empty()) return false;
+    WindowRecord copy = record;
+    copy.narrowTitle = WideToShiftJis(copy.title);
+    return WriteRecord(folder, copy);
+}
+
+std::optional<WindowRecord> Find(HWND hwnd) {
+    if (hwnd == 0) return std::nullopt;
+    const auto folder = Folder();
+    if (folder.empty()) return std::nullopt;
+    auto record = ReadRecord(folder / FileNameOf(hwnd), hwnd);
+    if (!record) return std::nullopt;
+    if (!IsProcessAlive(record->pid, record->processStart)) {
+        Reap(folder, hwnd);
+        return std::nullopt;
+    }
+    return record;
+}
+
+std::vector<WindowRecord> All() {
+    const auto folder = Folder();
+    if (folder.empty()) return {};
+    std::vector<WindowRecord> records = LiveRecords(folder);
     std::sort(records.begin(), records.end(), [](const WindowRecord& a, const WindowRecord& b) {
         return a.createdNs > b.createdNs;
     });

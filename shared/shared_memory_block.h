@@ -1,13 +1,16 @@
-// The handles of the shared-memory objects one side publishes. Every write replaces its object:
-// the slot's previous handle is closed first, then the object is created afresh. When a reader
-// still holds the old object at that moment, the name already exists: nothing is written (0), and
-// the old value is gone once the reader lets go. A handle in the block keeps its object alive.
+// The handles of the shared-memory objects one side publishes. A handle in the block keeps its
+// object alive. The first write of a slot creates its object; later writes rewrite that object in
+// place, as one whole that readers never see half done, so a reader holding or polling the object
+// never costs a write. An object of that name made by another process (a second timer instance
+// finding the first one's PostTimerHwnd) is not written: 0, and the other process keeps it. One
+// made by this process and still held by a reader after the slot was closed is written again.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "platform/named_file_mapping.h"
@@ -58,6 +61,7 @@ class SharedMemoryBlock {
                 std::span<const std::uint8_t> bytes);
 
     std::array<platform::NamedFileMapping, kSlotCount> handles_;
+    std::array<std::string, kSlotCount> names_;  // of the object each open handle refers to
 };
 
 }  // namespace shared

@@ -1,12 +1,15 @@
 // The shared-memory protocol between the plug-in and the timer, with the other side in another
-// process: publication, whole-object reads, skipped publications while a reader holds an object.
+// process: publication, whole-object reads, publications while readers hold or poll an object.
 #include "shared/shared_memory_block.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/named_file_mapping.h"
 #include "shared/shared_memory_names.h"
@@ -77,28 +80,62 @@ TEST_F(SharedMemoryBlockTest, PluginObjectsOfAnotherProcessAreReadWholeUntilItCl
     EXPECT_EQ(ReadNowData(), "missing");
 }
 
-TEST_F(SharedMemoryBlockTest, StatusWrittenWhileTheTimerHoldsItIsSkippedAndTheOldValueGoesAfter) {
+TEST_F(SharedMemoryBlockTest, StatusWrittenWhileTheTimerHoldsItReachesTheTimer) {
     const auto pid = static_cast<platform::DWORD>(12345678);  // more than six digits
     HelperProcess plugin(SHARED_TEST_HELPER, {"plugin", std::to_string(pid)});
     ASSERT_EQ(plugin.Expect("published "), "6");
     EXPECT_TRUE(Exists("Global\\QuorvantelStatus12345678"));
-    {
-        HelperProcess timer(SHARED_TEST_HELPER, {"hold-status", std::to_string(pid)});
-        ASSERT_EQ(timer.Expect("held "), "1");
-        plugin.WriteLine("status 3");
-        EXPECT_EQ(plugin.Expect("wrote "), "0");
-        std::int32_t status = -1;
-        EXPECT_EQ(ReadPluginStatus(pid, &status), 1);
-        EXPECT_EQ(status, 1);  // the old value, kept alive by the reader
-        timer.CloseAndWait();
-    }
-    std::int32_t status = -1;
-    EXPECT_EQ(ReadPluginStatus(pid, &status), 0);
-    EXPECT_EQ(status, -1);
+    HelperProcess timer(SHARED_TEST_HELPER, {"hold-status", std::to_string(pid)});
+    ASSERT_EQ(timer.Expect("held "), "1");
     plugin.WriteLine("status 3");
     EXPECT_EQ(plugin.Expect("wrote "), "1");
+    std::int32_t status = -1;
     EXPECT_EQ(ReadPluginStatus(pid, &status), 1);
     EXPECT_EQ(status, 3);
+    // The plug-in closes its handle while the timer still holds the object, then writes again:
+    // the object it made is still its own.
+    plugin.WriteLine("close");
+    ASSERT_TRUE(plugin.Expect("closed").has_value());
+    plugin.WriteLine("status 1");
+    EXPECT_EQ(plugin.Expect("wrote "), "1");
+    timer.CloseAndWait();
+    EXPECT_EQ(ReadPluginStatus(pid, &status), 1);
+    EXPECT_EQ(status, 1);
+}
+
+TEST_F(SharedMemoryBlockTest, AReaderPollingAsFastAsItCanCostsNoWriteAndSeesTheLastValue) {
+    const auto pid = static_cast<platform::DWORD>(::getpid());
+    SharedMemoryBlock block;
+    ASSERT_EQ(block.WriteStatus(0, pid), 1);
+    ASSERT_EQ(block.WriteNowData("text", 4), 1);
+    HelperProcess reader(SHARED_TEST_HELPER, {"poll", std::to_string(pid)});
+    ASSERT_TRUE(reader.Expect("polling").has_value());
+    // Status and NowData are rewritten until the reader has seen Status change 1000 times.
+    std::atomic<bool> enough{false};
+    int writes = 0, skipped = 0;
+    std::thread writer([&] {
+        while (!enough) {
+            ++writes;
+            skipped += 1 - block.WriteStatus(writes, pid);
+            const std::string text = "text " + std::to_string(writes);
+            skipped += 1 - block.WriteNowData(text.data(), text.size());
+        }
+    });
+    const bool changing = reader.Expect("changing").has_value();
+    enough = true;
+    writer.join();
+    ASSERT_TRUE(changing);
+    reader.WriteLine("stop");
+    const auto report = reader.Expect("reads ");
+    ASSERT_TRUE(report.has_value());
+    long long reads = 0, statusFound = 0, nowFound = 0, final = 0;
+    ASSERT_EQ(std::sscanf(report->c_str(), "%lld status %lld now %lld final %lld", &reads,
+                          &statusFound, &nowFound, &final),
+              4);
+    EXPECT_EQ(skipped, 0) << "of " << 2 * writes;
+    EXPECT_EQ(final, writes);
+    EXPECT_EQ(statusFound, reads);
+    EXPECT_EQ(nowFound, reads);
 }
 
 TEST_F(SharedMemoryBlockTest, ProgrammeTextsFillAtMost2048BytesAndLongerOnesRemoveTheOldText) {

@@ -4,13 +4,16 @@
 //   hold-status <pid> opens the Status object for reading and holds it until input ends
 //   timer <hwnd>      publishes PostTimerHwnd and holds it until input ends
 //   read-rec <pid>    prints the REC request's fields
+//   poll <pid>        reads Status and NowData as fast as it can (see Poll)
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <thread>
 
 #include "platform/named_file_mapping.h"
 #include "platform/utf8.h"
@@ -104,6 +107,39 @@ int ReadRec(platform::DWORD pid) {
     return 0;
 }
 
+// Polls until "stop" arrives; says "changing" once it has seen Status change 1000 times, then
+// reports how many reads found each object and the Status value a read finds after the writer's
+// last write.
+int Poll(platform::DWORD pid) {
+    std::atomic<bool> stop{false};
+    std::thread input([&] {
+        std::string line;
+        while (std::getline(std::cin, line) && line != "stop") {
+        }
+        stop = true;
+    });
+    long long reads = 0, statusFound = 0, nowFound = 0, changes = 0;
+    std::int32_t last = 0;
+    std::uint8_t text[kProgramTextSize];
+    Report("polling");
+    while (!stop) {
+        ++reads;
+        std::int32_t status = 0;
+        if (ReadPluginStatus(pid, &status)) {
+            ++statusFound;
+            if (status != last && ++changes == 1000) Report("changing");
+            last = status;
+        }
+        if (platform::ReadNamedMapping(kNowDataName, text)) ++nowFound;
+    }
+    input.join();
+    std::int32_t status = -1;
+    const int found = ReadPluginStatus(pid, &status);
+    Report("reads " + std::to_string(reads) + " status " + std::to_string(statusFound) + " now " +
+           std::to_string(nowFound) + " final " + std::to_string(found ? status : -1));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -114,5 +150,6 @@ int main(int argc, char** argv) {
     if (mode == "hold-status") return HoldStatus(value);
     if (mode == "timer") return RunTimer(value);
     if (mode == "read-rec") return ReadRec(value);
+    if (mode == "poll") return Poll(value);
     return 2;
 }
