@@ -21,6 +21,7 @@ inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 inline constexpr DWORD ERROR_FILE_TOO_LARGE = 223;
 inline constexpr DWORD ERROR_MORE_DATA = 234;
+inline constexpr DWORD ERROR_MESSAGE_SYNC_ONLY = 1159;
 inline constexpr DWORD ERROR_PRIVILEGE_NOT_HELD = 1314;
 
 DWORD GetLastError();

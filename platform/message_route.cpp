@@ -2,10 +2,13 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 
+#include "platform/debug_output.h"
 #include "platform/local_socket.h"
 #include "platform/process_windows.h"
+#include "platform/utf8.h"
 
 namespace platform {
 namespace {
@@ -50,11 +53,28 @@ bool DeliverLocally(const RoutedMessage& m) {
     return false;
 }
 
+// A message from another process that only means something in the process that made it: its
+// pointers would be followed here, or it would end a window's life.
+bool DropsForeign(const RoutedMessage& m) {
+    const bool carriesMessage =
+        m.kind == RouteKind::Post || m.kind == RouteKind::PostThread || m.kind == RouteKind::Send;
+    if (!carriesMessage || !IsProcessLocalMessage(m.message)) return false;
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "orvandel: message 0x%04X from another process to window %08X, thread %u "
+                  "dropped: it is delivered only within its own process",
+                  m.message, m.hwnd, m.targetTid);
+    OutputDebugStringW(Utf8ToWide(line));
+    if (m.kind == RouteKind::Send) RouteReply(ReplyRoute{m.replyPid, m.replyTid, m.requestId}, 0);
+    return true;
+}
+
+// Datagrams come from other processes only: this process delivers its own messages directly.
 void OnDatagram(std::span<const std::byte> bytes) {
     RoutedMessage m;
     if (bytes.size() != sizeof m) return;
     std::memcpy(&m, bytes.data(), sizeof m);
-    if (m.magic != RoutedMessage::kMagic) return;
+    if (m.magic != RoutedMessage::kMagic || DropsForeign(m)) return;
     DeliverLocally(m);
 }
 

@@ -3,8 +3,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/clock.h"
+#include "platform/last_error.h"
 #include "platform/message_route.h"
 #include "platform/process_identity.h"
 #include "platform/process_windows.h"
@@ -100,6 +102,13 @@ LRESULT AwaitReply(ThreadQueue& self, std::uint64_t requestId, HWND hwnd) {
     return 0;
 }
 
+// Refuses a message for another process that only means something in this one.
+bool RefusedForOtherProcess(DWORD pid, UINT message) {
+    if (pid == OwnPid() || !IsProcessLocalMessage(message)) return false;
+    SetLastError(ERROR_MESSAGE_SYNC_ONLY);
+    return true;
+}
+
 // The window when it belongs to the calling thread.
 std::optional<LocalWindow> OwnThreadWindow(HWND hwnd) {
     auto window = ProcessWindows::Instance().Find(hwnd);
@@ -108,6 +117,36 @@ std::optional<LocalWindow> OwnThreadWindow(HWND hwnd) {
 }
 
 }  // namespace
+
+bool IsProcessLocalMessage(UINT message) {
+    static constexpr UINT kLocal[] = {
+        WM_CREATE,     // 0x0001 CREATESTRUCT*
+        WM_DESTROY,    // 0x0002
+        0x000C,        // WM_SETTEXT: text pointer
+        0x000D,        // WM_GETTEXT: buffer pointer
+        0x0024,        // WM_GETMINMAXINFO
+        0x002B,        // WM_DRAWITEM
+        0x002C,        // WM_MEASUREITEM
+        0x002D,        // WM_DELETEITEM
+        0x0039,        // WM_COMPAREITEM
+        0x0046,        // WM_WINDOWPOSCHANGING
+        0x0047,        // WM_WINDOWPOSCHANGED
+        0x004A,        // WM_COPYDATA
+        WM_NOTIFY,     // 0x004E NMHDR*
+        0x0053,        // WM_HELP
+        0x007C,        // WM_STYLECHANGING
+        0x007D,        // WM_STYLECHANGED
+        WM_NCCREATE,   // 0x0081
+        WM_NCDESTROY,  // 0x0082
+        0x0083,        // WM_NCCALCSIZE
+        0x0087,        // WM_GETDLGCODE: MSG*
+        0x0214,        // WM_SIZING: RECT*
+        0x0216,        // WM_MOVING: RECT*
+        0x0220,        // WM_MDICREATE
+        WM_DROPFILES,  // 0x0233 HDROP
+    };
+    return std::find(std::begin(kLocal), std::end(kLocal), message) != std::end(kLocal);
+}
 
 HWND CreateWindowHandle(WindowTarget* target, std::wstring_view title, HWND owner, bool visible) {
     if (target == nullptr) return 0;
@@ -134,7 +173,7 @@ BOOL DestroyWindowHandle(HWND hwnd) {
 BOOL PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (hwnd == 0) return PostThreadMessageW(GetCurrentThreadId(), message, wParam, lParam);
     const auto destination = Locate(hwnd);
-    if (!destination) return FALSE;
+    if (!destination || RefusedForOtherProcess(destination->pid, message)) return FALSE;
     const auto m = MakeRouted(RouteKind::Post, hwnd, message, wParam, lParam);
     return RouteMessage(destination->pid, m) ? TRUE : FALSE;
 }
@@ -144,7 +183,7 @@ LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return own->target->WindowProc(message, wParam, lParam);
     }
     const auto destination = Locate(hwnd);
-    if (!destination) return 0;
+    if (!destination || RefusedForOtherProcess(destination->pid, message)) return 0;
     if (destination->pid != OwnPid()) EnsureReachable();
     const auto self = ProcessWindows::Instance().CurrentQueue();
     auto m = MakeRouted(RouteKind::Send, hwnd, message, wParam, lParam);
@@ -165,7 +204,7 @@ BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPar
         return RouteMessage(OwnPid(), m) ? TRUE : FALSE;
     }
     const DWORD pid = ProcessOfThread(threadId);
-    if (pid == 0 || pid == OwnPid()) return FALSE;
+    if (pid == 0 || pid == OwnPid() || RefusedForOtherProcess(pid, message)) return FALSE;
     return RouteMessage(pid, m) ? TRUE : FALSE;
 }
 

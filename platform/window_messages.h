@@ -17,14 +17,28 @@
 namespace platform {
 
 inline constexpr UINT WM_NULL = 0x0000;
+inline constexpr UINT WM_CREATE = 0x0001;
 inline constexpr UINT WM_DESTROY = 0x0002;
 inline constexpr UINT WM_SIZE = 0x0005;
 inline constexpr UINT WM_CLOSE = 0x0010;
 inline constexpr UINT WM_QUIT = 0x0012;
+inline constexpr UINT WM_NOTIFY = 0x004E;
+inline constexpr UINT WM_NCCREATE = 0x0081;
+inline constexpr UINT WM_NCDESTROY = 0x0082;
 inline constexpr UINT WM_COMMAND = 0x0111;
 inline constexpr UINT WM_SYSCOMMAND = 0x0112;
 inline constexpr UINT WM_TIMER = 0x0113;
+inline constexpr UINT WM_DROPFILES = 0x0233;
 inline constexpr UINT WM_USER = 0x0400;
+
+// Messages that only mean something within the process that made them: those whose parameters
+// are pointers or handles of that process (WM_NOTIFY, WM_DROPFILES, WM_COPYDATA, WM_SETTEXT, ...)
+// and those that manage a window's life (WM_CREATE, WM_DESTROY, WM_NCCREATE, WM_NCDESTROY).
+// Unlike Windows, which marshals some of them and passes the rest on as they are, they are
+// carried only within a process: PostMessageW, PostThreadMessageW and SendMessageW refuse them
+// for another process's window or thread (FALSE or 0, ERROR_MESSAGE_SYNC_ONLY), and those that
+// arrive from another process anyway are dropped with a debug line (a send is answered with 0).
+bool IsProcessLocalMessage(UINT message);
 
 struct MSG {
     HWND hwnd = 0;

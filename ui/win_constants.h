@@ -26,6 +26,8 @@ using platform::WPARAM;
 using platform::WM_CLOSE;
 using platform::WM_COMMAND;
 using platform::WM_DESTROY;
+using platform::WM_DROPFILES;
+using platform::WM_NOTIFY;
 using platform::WM_NULL;
 using platform::WM_QUIT;
 using platform::WM_SIZE;
@@ -33,11 +35,9 @@ using platform::WM_SYSCOMMAND;
 using platform::WM_TIMER;
 using platform::WM_USER;
 
-inline constexpr UINT WM_NOTIFY = 0x004E;
 inline constexpr UINT WM_KEYDOWN = 0x0100;
 inline constexpr UINT WM_LBUTTONDOWN = 0x0201;
 inline constexpr UINT WM_RBUTTONDOWN = 0x0204;
-inline constexpr UINT WM_DROPFILES = 0x0233;
 
 // Dialog command ids and DoModal results.
 inline constexpr int IDOK = 1;

@@ -1,12 +1,20 @@
 // Messages between processes: posts in order per sender, sends with their results, requests, and
-// what happens when the other process dies.
+// what happens when the other process dies, and the messages that never leave their process.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <future>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "platform/last_error.h"
+#include "platform/message_route.h"
+#include "platform/process_windows.h"
 #include "platform/window_messages.h"
 #include "tests/support/helper_process.h"
 #include "tests/support/private_runtime.h"
@@ -126,6 +134,93 @@ TEST_F(WindowMessagesCrossProcessTest, PostThreadMessageReachesAThreadOfAnotherP
     EXPECT_TRUE(helper.Expect("quit").has_value());
     helper.Wait();
     EXPECT_FALSE(PostThreadMessageW(tid, WM_QUIT, 0, 0));
+}
+
+// Records what a window of this process receives.
+class RecordingWindow : public WindowTarget {
+  public:
+    LRESULT WindowProc(UINT message, WPARAM, LPARAM) override {
+        received.push_back(message);
+        return 0;
+    }
+    std::vector<UINT> received;
+};
+
+// Waits (real time) for the reply to a send request of this thread; nullopt after 5 s.
+std::optional<LRESULT> AwaitReply(ThreadQueue& self, std::uint64_t requestId) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < end) {
+        const std::uint64_t seen = self.Generation();
+        if (const auto result = self.TakeReply(requestId)) return result;
+        self.WaitForChange(seen, std::chrono::milliseconds(100));
+    }
+    self.ForgetRequest(requestId);
+    return std::nullopt;
+}
+
+TEST_F(WindowMessagesCrossProcessTest, PointerAndWindowLifeMessagesStayInTheProcessThatMadeThem) {
+    const std::string log = (test_support::UsePrivateRuntime() / "local-only.log").string();
+    HelperProcess receiver(PLATFORM_TEST_HELPER, {"window", "receiver", "0", "1"},
+                           {"ORVANDEL_DEBUG_LOG=" + log});
+    const auto line = receiver.Expect("hwnd ");
+    ASSERT_TRUE(line.has_value());
+    const auto hwnd = static_cast<HWND>(std::strtoul(line->c_str(), nullptr, 10));
+    const auto tid =
+        static_cast<DWORD>(std::strtoul(line->substr(line->find("tid ") + 4).c_str(), nullptr, 10));
+    const auto pid = static_cast<DWORD>(receiver.Pid());
+    const auto self = ProcessWindows::Instance().CurrentQueue();
+    constexpr UINT kLocalOnly[] = {WM_CREATE,
+                                   WM_DESTROY,
+                                   0x000C /* WM_SETTEXT */,
+                                   0x004A /* WM_COPYDATA */,
+                                   WM_NOTIFY,
+                                   WM_NCCREATE,
+                                   WM_NCDESTROY,
+                                   WM_DROPFILES};
+    for (const UINT message : kLocalOnly) {
+        SCOPED_TRACE(message);
+        // This layer refuses to carry them to another process.
+        EXPECT_FALSE(PostMessageW(hwnd, message, 1, 0x1234));
+        EXPECT_EQ(GetLastError(), ERROR_MESSAGE_SYNC_ONLY);
+        EXPECT_EQ(SendMessageW(hwnd, message, 1, 0x1234), 0);
+        EXPECT_FALSE(PostThreadMessageW(tid, message, 1, 0x1234));
+        // A program that writes the datagrams itself gets them there; the receiver drops them,
+        // and answers a send at once.
+        RoutedMessage raw;
+        raw.hwnd = hwnd;
+        raw.message = message;
+        raw.wParam = 1;
+        raw.lParam = 0x1234;
+        EXPECT_TRUE(RouteMessage(pid, raw));
+        raw.kind = RouteKind::PostThread;
+        raw.targetTid = tid;
+        EXPECT_TRUE(RouteMessage(pid, raw));
+        raw.kind = RouteKind::Send;
+        raw.replyPid = static_cast<DWORD>(::getpid());
+        raw.replyTid = self->ThreadId();
+        raw.requestId = self->NewRequest();
+        EnsureReachable();
+        EXPECT_TRUE(RouteMessage(pid, raw));
+        EXPECT_EQ(AwaitReply(*self, raw.requestId), 0);
+    }
+    // Datagrams of one sender arrive in order: the first message the window gets is this one.
+    ASSERT_TRUE(PostMessageW(hwnd, WM_USER + 9, 7, 0));
+    EXPECT_EQ(receiver.Expect("msg "), Msg(WM_USER + 9, 7));
+    std::ifstream in(log);
+    int dropped = 0;
+    for (std::string text; std::getline(in, text);)
+        dropped += text.find("dropped") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(dropped, 3 * static_cast<int>(std::size(kLocalOnly)));
+
+    // Within a process they are carried as before.
+    RecordingWindow own;
+    const HWND mine = CreateWindowHandle(&own, L"own", 0, false);
+    ASSERT_NE(mine, 0u);
+    EXPECT_TRUE(PostMessageW(mine, WM_NOTIFY, 0, 0));
+    EXPECT_TRUE(PostMessageW(mine, WM_DESTROY, 0, 0));
+    PumpThreadMessages();
+    EXPECT_EQ(own.received, (std::vector<UINT>{WM_NOTIFY, WM_DESTROY}));
+    DestroyWindowHandle(mine);
 }
 
 }  // namespace
