@@ -210,11 +210,15 @@ void CaptureWorker::ChannelEnd(const CaptureTarget& target) {
     if (!next || static_cast<std::size_t>(*next) >= dlg_.CaptureListSize()) {
         // The last channel, or a collection cancelled while this channel ended: the file is
         // complete either way.
-        CloseAndCopyDataFile();
+        const bool copied = CloseAndCopyDataFile();
         context_.reset();
-        if (next)
+        if (!next) return;
+        if (copied) {
             dlg_.FinishCollection(target.generation, window_, shared::WM_CAPTURE_DONE,
                                   kStatusFinished);
+        } else {
+            EndWithCopyFailure(target);
+        }
         return;
     }
     const auto nextTarget = dlg_.CurrentCaptureTarget();
@@ -223,15 +227,26 @@ void CaptureWorker::ChannelEnd(const CaptureTarget& target) {
     }
     platform::WaitForSingleObject(dlg_.stopEvent_, kTuneSettleMs);
     dlg_.DropQueuedChunks();
-    CloseAndCopyDataFile();
+    const bool copied = CloseAndCopyDataFile();
     context_.reset();
-    dlg_.ContinueCollection(target.generation, window_);
+    if (copied) {
+        dlg_.ContinueCollection(target.generation, window_);
+    } else {
+        EndWithCopyFailure(target);
+    }
 }
 
-void CaptureWorker::CloseAndCopyDataFile() {
-    if (!dataFile_.IsValid()) return;
+bool CaptureWorker::CloseAndCopyDataFile() {
+    if (!dataFile_.IsValid()) return true;
     dataFile_.Close();
-    CopyToEpgData(dataPath_, dlg_.documentsFolder_, dataName_);
+    return CopyToEpgData(dataPath_, dlg_.documentsFolder_, dataName_);
+}
+
+void CaptureWorker::EndWithCopyFailure(const CaptureTarget& target) {
+    const std::wstring copy = EpgDataPath(dlg_.documentsFolder_, dataName_);
+    platform::OutputDebugStringW(L"EPG data copy failed: " + copy);
+    dlg_.FinishCollection(target.generation, window_, shared::WM_CAPTURE_FILE_ERROR,
+                          kStatusFileError, copy);
 }
 
 void CaptureWorker::EndCollection(const CaptureTarget& target, platform::UINT message,

@@ -3,7 +3,8 @@
 // step); during an EPG collection it also writes them raw to ch<channel>_epg.dat, decides when
 // the channel is done (60 to 420 seconds, earlier once the schedule is complete), merges the
 // channel's services into the channel tables, copies the file into the timer's EpgData folder
-// and tunes the next channel (collection step).
+// and tunes the next channel (collection step). A copy that fails ends the collection like a data
+// file that cannot be created (0x467, Status 2): the timer must not load an old file as new.
 //
 // The capture context and the open data file belong to the worker alone. When the worker is
 // stopped in the middle of a channel, the data file is closed as it is and not copied, so the
@@ -48,7 +49,10 @@ class CaptureWorker {
     bool OpenDataFile(const CaptureTarget& target, int basicOnly);
     bool WritePending();
     void ChannelEnd(const CaptureTarget& target);
-    void CloseAndCopyDataFile();
+    // Closes the data file and copies it into the EpgData folder; false when the copy failed.
+    bool CloseAndCopyDataFile();
+    // A copy that failed ends the collection as a data file that cannot be created does.
+    void EndWithCopyFailure(const CaptureTarget& target);
     void EndCollection(const CaptureTarget& target, platform::UINT message, std::int32_t status);
 
     // One SI packet into the capture context; its broadcast time goes on to the window's clock.

@@ -9,10 +9,14 @@
 
 namespace capture_plugin {
 
+std::wstring EpgDataPath(std::wstring_view documentsFolder, std::wstring_view fileName) {
+    return platform::JoinPath(shared::EpgDataFolder(documentsFolder), fileName);
+}
+
 bool CopyToEpgData(std::wstring_view sourcePath, std::wstring_view documentsFolder,
                    std::wstring_view fileName) {
     const std::wstring folder = shared::EpgDataFolder(documentsFolder);
-    const std::wstring destination = platform::JoinPath(folder, fileName);
+    const std::wstring destination = EpgDataPath(documentsFolder, fileName);
     if (platform::EqualsNoCase(destination, sourcePath)) return true;
     std::string bytes;
     if (!platform::ReadWholeFile(sourcePath, &bytes)) return false;

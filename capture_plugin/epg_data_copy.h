@@ -7,9 +7,12 @@
 
 namespace capture_plugin {
 
+// <documents>/Orvandel/EpgData/<fileName>
+std::wstring EpgDataPath(std::wstring_view documentsFolder, std::wstring_view fileName);
+
 // Replaces <EpgData>/<fileName> whole with the source file, creating the EpgData folder when it
 // is missing. Nothing is copied when the source is that file itself (names compared without
-// case). Failures are not reported; the result tells whether the copy is in place.
+// case). The result tells whether the copy is in place.
 bool CopyToEpgData(std::wstring_view sourcePath, std::wstring_view documentsFolder,
                    std::wstring_view fileName);
 

@@ -42,12 +42,12 @@
 #include "broadcast/epg_store.h"
 #include "capture_plugin/broadcast_clock.h"
 #include "capture_plugin/channel_item.h"
-#include "shared/dtv_plugin.h"
 #include "capture_plugin/program_info.h"
 #include "capture_plugin/recording_error_log.h"
 #include "capture_plugin/stream_buffer.h"
 #include "platform/event.h"
 #include "platform/thread.h"
+#include "shared/dtv_plugin.h"
 #include "shared/shared_memory_block.h"
 #include "ui/dialog.h"
 #include "ui/log_font.h"
@@ -202,6 +202,7 @@ class CQuorvantelDlg : public ui::Dialog, private ProgramInfoOutput {
     void FreeQueue();
     // quorvantel_dlg_messages.cpp
     void OnCaptureEnded(std::wstring_view text);
+    void OnCaptureFileError();
     void OnSettleTimer();
     // quorvantel_dlg_capture.cpp
     void OnBnClickedStart() { Start(); }
@@ -220,8 +221,10 @@ class CQuorvantelDlg : public ui::Dialog, private ProgramInfoOutput {
     // For the worker (capture_worker.cpp uses these under the rules above).
     std::optional<CaptureTarget> CurrentCaptureTarget() const;
     // The collection of `generation` ends: when it is still current, posts `message` to the
-    // window, clears the capturing flag, publishes `status` and returns true.
-    bool FinishCollection(std::uint64_t generation, HWND window, UINT message, std::int32_t status);
+    // window, clears the capturing flag, publishes `status` and returns true. `failedFile` names
+    // the file whose saving failed (0x467), for the status text.
+    bool FinishCollection(std::uint64_t generation, HWND window, UINT message, std::int32_t status,
+                          std::wstring_view failedFile = {});
     // Moves the collection of `generation` on from the capture entry at `index` (marking its CS
     // group done), skipping what the basic-only modes leave out; returns the new index (the
     // entry count when none is left), or nullopt when the collection is no longer current.
@@ -340,6 +343,7 @@ class CQuorvantelDlg : public ui::Dialog, private ProgramInfoOutput {
     std::atomic<HWND> pluginWindow_{0};    // this window's handle, for the worker's publications
     std::uint64_t captureGeneration_ = 0;  // under captureLock_
     std::wstring captureSavePath_;         // under captureLock_: SavePath of the collection
+    std::wstring failedFile_;              // under captureLock_: named with the next 0x467
     bool fetchRunning_ = false;
     mutable std::mutex captureLock_;
     mutable std::mutex storeLock_;

@@ -15,9 +15,10 @@ std::optional<CQuorvantelDlg::CaptureTarget> CQuorvantelDlg::CurrentCaptureTarge
 }
 
 bool CQuorvantelDlg::FinishCollection(std::uint64_t generation, HWND window, UINT message,
-                                      std::int32_t status) {
+                                      std::int32_t status, std::wstring_view failedFile) {
     std::lock_guard lock(captureLock_);
     if (generation != captureGeneration_) return false;
+    failedFile_ = failedFile;
     platform::PostMessageW(window, message, 0, 0);
     capturing_ = 0;
     PublishStatusLocked(status);

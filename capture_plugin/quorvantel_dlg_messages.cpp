@@ -1,5 +1,7 @@
 // The window procedure: the timer's messages, the worker's messages and the settle timer. Every
 // message then takes the base path, except the close command, which the window refuses.
+#include <utility>
+
 #include "capture_plugin/capture_texts.h"
 #include "capture_plugin/quorvantel_dlg.h"
 #include "shared/window_message_ids.h"
@@ -45,7 +47,7 @@ platform::LRESULT CQuorvantelDlg::WindowProc(UINT message, WPARAM wParam, LPARAM
             OnCaptureEnded(kCollectionDoneText);
             break;
         case shared::WM_CAPTURE_FILE_ERROR:
-            OnCaptureEnded(kFileErrorText);
+            OnCaptureFileError();
             break;
         case shared::WM_CAPTURE_ARM:
             SetTimer(kSettleTimer, kSettleMs);
@@ -67,6 +69,17 @@ void CQuorvantelDlg::OnCaptureEnded(std::wstring_view text) {
     EnableAfterCapture();
     statusText_ = text;
     UpdateData(false);
+}
+
+// A data file that could not be created keeps the plain text (the folder is SavePath, shown
+// above); a copy into the timer's EpgData folder that failed names the copy.
+void CQuorvantelDlg::OnCaptureFileError() {
+    std::wstring text(kFileErrorText);
+    {
+        std::lock_guard lock(captureLock_);
+        if (!failedFile_.empty()) text += L"\r\n" + std::exchange(failedFile_, {});
+    }
+    OnCaptureEnded(text);
 }
 
 void CQuorvantelDlg::OnSettleTimer() {

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "broadcast/stream_si_capture.h"
@@ -61,6 +62,7 @@ class CollectionTest : public ::testing::Test {
     std::filesystem::path EpgData(const char* name) {
         return world_.DataFolder() / "EpgData" / name;
     }
+    void ExpectTheFailedCopyToEndTheCollection();
 
     plugin_test::PluginWorld world_;
     plugin_test::FakeHost host_;
@@ -196,6 +198,36 @@ TEST_F(CollectionTest, ADataFileThatCannotBeCreatedEndsWithStatus2) {
     ASSERT_TRUE(WaitForStatus(2));
     ASSERT_TRUE(WaitUntil([&] { return Dlg().StatusText() == kFileErrorText; }));
     EXPECT_EQ(Dlg().CaptureIndex(), -1);
+}
+
+// A file where the EpgData folder belongs, so that neither the copy nor the folder can be made;
+// the collection of channel 21 then ends (60 s) and must end with Status 2, naming the copy.
+void CollectionTest::ExpectTheFailedCopyToEndTheCollection() {
+    std::filesystem::create_directories(world_.DataFolder());
+    std::ofstream(world_.DataFolder() / "EpgData") << "not a folder";
+    Open();
+    Post(shared::WM_CAPTURE_START);
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(Capture("ch21_epg.dat")); }));
+    plugin_test::AdvanceClock(60);
+    ASSERT_TRUE(WaitForStatus(2));
+    const std::wstring copy =
+        platform::FromNativePath((world_.DataFolder() / "EpgData" / "ch21_epg.dat").native());
+    ASSERT_TRUE(WaitUntil([&] { return !Dlg().StatusText().empty(); }));
+    EXPECT_EQ(Dlg().StatusText(), std::wstring(kFileErrorText) + L"\r\n" + copy);
+    EXPECT_EQ(Dlg().CaptureIndex(), -1);
+    EXPECT_FALSE(Dlg().Capturing());
+    std::int32_t status = -1;
+    EXPECT_EQ(shared::ReadPluginStatus(static_cast<platform::DWORD>(::getpid()), &status), 1);
+    EXPECT_EQ(status, 2);
+}
+
+TEST_F(CollectionTest, ACopyThatFailsBeforeTheNextChannelEndsTheCollectionWithStatus2) {
+    ExpectTheFailedCopyToEndTheCollection();
+}
+
+TEST_F(CollectionTest, ACopyThatFailsOnTheLastChannelEndsTheCollectionWithStatus2) {
+    world_.SetPluginSetting(L"24ch", L"0");
+    ExpectTheFailedCopyToEndTheCollection();
 }
 
 TEST_F(CollectionTest, StartRefusesWithoutSaveFolderOrCheckedChannel) {
