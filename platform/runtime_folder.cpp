@@ -49,12 +49,15 @@ bool EnsurePrivateFolder(const std::filesystem::path& path, Level level) {
     // The umask may have narrowed a folder just made. Nobody else can replace it meanwhile: in a
     // sticky folder such as /tmp only its owner may rename or remove it.
     if (created) ::chmod(path.c_str(), 0700);
-    const OwnedFd fd(::open(path.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    // O_PATH with O_NOFOLLOW opens a symbolic link itself, so that it can be told apart.
+    const OwnedFd fd(::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     struct stat st {};
     if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0) {
-        ReportRefusal(path, errno == ELOOP     ? "it is a symbolic link"
-                            : errno == ENOTDIR ? "it is not a folder"
-                                               : std::strerror(errno));
+        ReportRefusal(path, std::strerror(errno));
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        ReportRefusal(path, S_ISLNK(st.st_mode) ? "it is a symbolic link" : "it is not a folder");
         return false;
     }
     if (st.st_uid != ::geteuid()) {

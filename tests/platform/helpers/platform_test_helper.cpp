@@ -1,17 +1,23 @@
 // The other process of the platform's multi-process tests. Usage: platform_test_helper <mode> ...
 // It reports on standard output, one line per event, and holds what it created until its
 // standard input ends (or the test kills it).
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 
 #include "platform/named_file_mapping.h"
 #include "platform/named_mutex.h"
+#include "platform/named_object_store.h"
+#include "platform/runtime_folder.h"
 #include "platform/utf8.h"
 #include "platform/window_messages.h"
 
@@ -76,6 +82,47 @@ int HoldMapping(const char* name, std::size_t size, int fill) {
     Report("existed %d", existed ? 1 : 0);
     WaitForInputEnd();
     return 0;
+}
+
+// Creates a mapping whose handle is never closed: the process's exit must give it up.
+int LeakMapping(const char* name) {
+    bool existed = false;
+    auto* const mapping = new NamedFileMapping(NamedFileMapping::Create(name, 8, &existed));
+    Report("existed %d valid %d", existed ? 1 : 0, mapping->Valid() ? 1 : 0);
+    WaitForInputEnd();
+    return 0;
+}
+
+// Takes the exclusive lock a process holds for an instant when it removes an object (the named
+// object's file) or keeps others out of a file (a path), then stops as a debugger would stop it.
+int StopHolding(const std::string& kind, const char* what) {
+    std::filesystem::path path = what;
+    if (kind == "object") {
+        path = RuntimeSubfolder("mappings") / NamedObjectStore::FileNameOf(what);
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 || ::flock(fd, LOCK_EX) != 0) return 1;
+    Report("holding");
+    ::raise(SIGSTOP);
+    WaitForInputEnd();
+    return 0;
+}
+
+// Creates, writes, reads and closes named objects and windows in a loop, as a busy viewer does,
+// until it is killed.
+int Churn() {
+    const std::string name = "Global\\Churn" + std::to_string(::getpid());
+    ReportingWindow target;
+    Report("churning");
+    for (std::uint8_t round = 0;; ++round) {
+        bool existed = false;
+        auto mapping = NamedFileMapping::Create(name, 16, &existed);
+        if (const MappedView view = mapping.Map(true); view.Valid()) view.Bytes()[0] = round;
+        std::uint8_t byte = 0;
+        ReadNamedMapping(name, std::span(&byte, 1));
+        mapping.Close();
+        DestroyWindowHandle(CreateWindowHandle(&target, L"churn", 0, false));
+    }
 }
 
 int OpenMapping(const char* name) {
@@ -156,6 +203,9 @@ int main(int argc, char** argv) {
     const auto num = [&](int i) { return std::strtoul(arg(i), nullptr, 0); };
     if (mode == "hold-mapping") return HoldMapping(arg(2), num(3), static_cast<int>(num(4)));
     if (mode == "open-mapping") return OpenMapping(arg(2));
+    if (mode == "leak-mapping") return LeakMapping(arg(2));
+    if (mode == "stop-holding") return StopHolding(arg(2), arg(3));
+    if (mode == "churn") return Churn();
     if (mode == "mutex") return HoldMutex(arg(2));
     if (mode == "window") return RunWindow(arg(2), static_cast<HWND>(num(3)), num(4) != 0);
     if (mode == "busy-window") return RunBusyWindow(arg(2), static_cast<int>(num(3)));
