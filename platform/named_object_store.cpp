@@ -52,7 +52,7 @@ class HeldObjects {
     }
     void Add(int fd, const std::filesystem::path& path) {
         const std::lock_guard lock(mutex_);
-        held_[fd] = path;
+        held_[fd] = Held{::getpid(), path};
         static const bool registered = [] { return std::atexit(ReleaseAll) == 0; }();
         (void)registered;
     }
@@ -64,14 +64,21 @@ class HeldObjects {
   private:
     // The descriptors stay open: other threads may still use them while the process ends. A
     // holder that is not the last loses its shared lock here, which ending would take anyway.
+    // A forked child that exits shares its parent's locks and leaves them alone.
     static void ReleaseAll() {
         HeldObjects& self = Instance();
         const std::lock_guard lock(self.mutex_);
-        for (const auto& [fd, path] : self.held_)
-            RemoveIfUnheld(fd, path);
+        const pid_t process = ::getpid();
+        for (const auto& [fd, held] : self.held_) {
+            if (held.opener == process) RemoveIfUnheld(fd, held.path);
+        }
     }
+    struct Held {
+        pid_t opener;
+        std::filesystem::path path;
+    };
     std::mutex mutex_;
-    std::map<int, std::filesystem::path> held_;
+    std::map<int, Held> held_;
 };
 
 // Removes, once per folder and process, what ended processes left there: objects nobody holds and
