@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <mutex>
-#include <set>
 #include <string>
 #include <system_error>
 
@@ -38,12 +37,7 @@ static_assert(sizeof(RawActivity) == sizeof(ThreadActivity));
 // Removes, once per folder and process, the activity files of threads whose process has ended
 // without removing them (killed).
 void SweepOnce(const std::filesystem::path& folder) {
-    static auto* const mutex = new std::mutex;
-    static auto* const swept = new std::set<std::string>;
-    {
-        const std::lock_guard lock(*mutex);
-        if (!swept->insert(folder.string()).second) return;
-    }
+    if (!FirstUseInProcess(folder)) return;
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) return;
     while (const dirent* entry = ::readdir(dir)) {

@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
-#include <set>
 
 #include "platform/fd_io.h"
 #include "platform/process_identity.h"
@@ -84,12 +83,7 @@ class HeldObjects {
 // Removes, once per folder and process, what ended processes left there: objects nobody holds and
 // objects that were being made.
 void SweepOnce(const std::filesystem::path& folder) {
-    static auto* const mutex = new std::mutex;
-    static auto* const swept = new std::set<std::string>;
-    {
-        const std::lock_guard lock(*mutex);
-        if (!swept->insert(folder.string()).second) return;
-    }
+    if (!FirstUseInProcess(folder)) return;
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) return;
     while (const dirent* entry = ::readdir(dir)) {
@@ -176,9 +170,10 @@ Outcome TryCreate(const std::filesystem::path& folder, const std::filesystem::pa
         rc = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW);
     } else {
         rc = ::link(temporary.c_str(), path.c_str());
-        ::unlink(temporary.c_str());
     }
-    if (rc != 0) return errno == EEXIST ? Outcome::kBusy : Outcome::kFailed;
+    const int error = errno;
+    if (!temporary.empty()) ::unlink(temporary.c_str());
+    if (rc != 0) return error == EEXIST ? Outcome::kBusy : Outcome::kFailed;
     *out = std::move(fd);
     return Outcome::kOpened;
 }

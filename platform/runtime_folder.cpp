@@ -125,6 +125,13 @@ std::filesystem::path RuntimeSubfolder(std::string_view kind) {
     return folder;
 }
 
+bool FirstUseInProcess(const std::filesystem::path& folder) {
+    static auto* const mutex = new std::mutex;
+    static auto* const used = new std::set<std::string>;
+    const std::lock_guard lock(*mutex);
+    return used->insert(folder.string()).second;
+}
+
 int OpenPrivateFile(const std::filesystem::path& path, int flags) {
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd >= 0 && (flags & O_CREAT) != 0 && ::fchmod(fd, 0600) != 0) {

@@ -27,6 +27,10 @@ std::filesystem::path RuntimeFolder();
 // another mode is set to 0700); empty when refused.
 std::filesystem::path RuntimeSubfolder(std::string_view kind);
 
+// True the first time this process asks about `folder`: what ended processes left in a folder is
+// swept once per process, at its first use there.
+bool FirstUseInProcess(const std::filesystem::path& folder);
+
 // Opens a file below the runtime folder with `flags` (O_CREAT among them to create it) and gives
 // it mode 0600 whatever the umask; -1 (errno set) on failure. The descriptor is close-on-exec.
 int OpenPrivateFile(const std::filesystem::path& path, int flags);

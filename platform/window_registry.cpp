@@ -12,9 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
-#include <mutex>
 #include <random>
-#include <set>
 #include <system_error>
 
 #include "platform/code_page.h"
@@ -206,12 +204,7 @@ std::vector<WindowRecord> LiveRecords(const std::filesystem::path& folder) {
 // Removes, once per folder and process, what ended processes left: their records and the records
 // they were writing when they died.
 void SweepOnce(const std::filesystem::path& folder) {
-    static auto* const mutex = new std::mutex;
-    static auto* const swept = new std::set<std::string>;
-    {
-        const std::lock_guard lock(*mutex);
-        if (!swept->insert(folder.string()).second) return;
-    }
+    if (!FirstUseInProcess(folder)) return;
     LiveRecords(folder);
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) return;
