@@ -81,8 +81,15 @@ bool EnsurePrivateFolder(const std::filesystem::path& path, Level level) {
 
 std::filesystem::path TopFolder() {
     const char* xdg = std::getenv("XDG_RUNTIME_DIR");
-    if (xdg != nullptr && *xdg == '/') return std::filesystem::path(xdg) / "orvandel";
     std::error_code ec;
+    if (xdg != nullptr && *xdg == '/') {
+        // The session's own folder; made here when it is missing, as it always was.
+        if (!std::filesystem::exists(xdg, ec)) {
+            std::filesystem::create_directories(xdg, ec);
+            ::chmod(xdg, 0700);
+        }
+        return std::filesystem::path(xdg) / "orvandel";
+    }
     std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
     if (ec || temp.empty()) temp = "/tmp";
     return temp / ("orvandel-" + std::to_string(::getuid()));
