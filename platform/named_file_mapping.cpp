@@ -25,17 +25,26 @@ const NamedObjectStore& MappingStore() {
 
 // Byte copies into and out of memory that other processes read or write at the same time: each
 // word is one atomic access, so a copy that races a writer is only ever discarded, never torn in
-// a way the language leaves undefined. The object's bytes start on a page, so the words line up.
-void StoreShared(std::uint8_t* to, const std::uint8_t* from, std::size_t count) {
+// a way the language leaves undefined. Every copy starts on 64 bytes, so the words line up.
+// Writes `bytes` and then zeros, `size` bytes in all, at `to` (a copy's start).
+void StoreShared(std::uint8_t* to, std::span<const std::uint8_t> bytes, std::size_t size) {
+    const auto byteAt = [&](std::size_t i) { return i < bytes.size() ? bytes[i] : 0; };
     std::size_t i = 0;
-    for (; i + 8 <= count; i += 8) {
+    for (; i + 8 <= size; i += 8) {
         std::uint64_t word = 0;
-        if (from != nullptr) std::memcpy(&word, from + i, 8);
+        if (i + 8 <= bytes.size()) {
+            std::memcpy(&word, bytes.data() + i, 8);
+        } else {
+            std::uint8_t chunk[8];
+            for (std::size_t k = 0; k < 8; ++k)
+                chunk[k] = byteAt(i + k);
+            std::memcpy(&word, chunk, 8);
+        }
         std::atomic_ref(*reinterpret_cast<std::uint64_t*>(to + i))
             .store(word, std::memory_order_relaxed);
     }
-    for (; i < count; ++i)
-        std::atomic_ref(to[i]).store(from != nullptr ? from[i] : 0, std::memory_order_relaxed);
+    for (; i < size; ++i)
+        std::atomic_ref(to[i]).store(byteAt(i), std::memory_order_relaxed);
 }
 
 void LoadShared(std::uint8_t* to, std::uint8_t* from, std::size_t count) {
@@ -125,8 +134,7 @@ bool NamedFileMapping::Write(std::span<const std::uint8_t> bytes) {
     // A reader that sees any of the bytes below sees this claim too, and drops its copy.
     std::atomic_thread_fence(std::memory_order_release);
     std::uint8_t* slot = writeView_.Slot(number);
-    StoreShared(slot, bytes.data(), bytes.size());
-    StoreShared(slot + bytes.size(), nullptr, writeView_.size_ - bytes.size());
+    StoreShared(slot, bytes, writeView_.size_);
     std::atomic_ref(writeView_.Published()).store(number, std::memory_order_release);
     return true;
 }

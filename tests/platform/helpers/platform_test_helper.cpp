@@ -87,7 +87,7 @@ int HoldMapping(const char* name, std::size_t size, int fill) {
 // Creates a mapping whose handle is never closed: the process's exit must give it up.
 int LeakMapping(const char* name) {
     bool existed = false;
-    auto* const mapping = new NamedFileMapping(NamedFileMapping::Create(name, 8, &existed));
+    static auto* const mapping = new NamedFileMapping(NamedFileMapping::Create(name, 8, &existed));
     Report("existed %d valid %d", existed ? 1 : 0, mapping->Valid() ? 1 : 0);
     WaitForInputEnd();
     return 0;
