@@ -2,13 +2,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/eventfd.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <system_error>
@@ -34,8 +33,8 @@ struct RawActivity {
 };
 static_assert(sizeof(RawActivity) == sizeof(ThreadActivity));
 
-// Removes, once per folder and process, the activity files of threads whose process has ended
-// without removing them (killed).
+// Removes, once per folder and process, the activity files of threads that ended without
+// removing them (their process was killed).
 void SweepOnce(const std::filesystem::path& folder) {
     if (!FirstUseInProcess(folder)) return;
     DIR* dir = ::opendir(folder.c_str());
@@ -48,7 +47,10 @@ void SweepOnce(const std::filesystem::path& folder) {
         if (!fd.Valid() ||
             ::pread(fd.Get(), &raw, sizeof raw, 0) != static_cast<ssize_t>(sizeof raw))
             continue;
-        if (::kill(static_cast<pid_t>(raw.pid), 0) != 0 && errno == ESRCH) ::unlink(path.c_str());
+        // The thread named by the file must still belong to the process named in it (process
+        // ids come round again; a thread id within the same process hardly).
+        const auto tid = static_cast<DWORD>(std::strtoul(entry->d_name, nullptr, 10));
+        if (ProcessOfThread(tid) != raw.pid) ::unlink(path.c_str());
     }
     ::closedir(dir);
 }
