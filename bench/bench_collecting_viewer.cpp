@@ -22,7 +22,7 @@
 #include "platform/process.h"
 #include "shared/plugin_posts.h"
 #include "shared/shared_memory_names.h"
-#include "tests/platform/private_runtime.h"
+#include "tests/support/private_runtime.h"
 
 namespace {
 

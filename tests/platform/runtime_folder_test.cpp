@@ -18,8 +18,8 @@
 #include "platform/named_file_mapping.h"
 #include "platform/named_object_store.h"
 #include "platform/window_messages.h"
-#include "tests/platform/helper_process.h"
-#include "tests/platform/private_runtime.h"
+#include "tests/support/helper_process.h"
+#include "tests/support/private_runtime.h"
 
 namespace platform {
 namespace {

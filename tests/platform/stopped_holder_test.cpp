@@ -24,8 +24,8 @@
 #include "platform/paths.h"
 #include "platform/private_profile.h"
 #include "platform/window_messages.h"
-#include "tests/platform/helper_process.h"
-#include "tests/platform/private_runtime.h"
+#include "tests/support/helper_process.h"
+#include "tests/support/private_runtime.h"
 
 namespace platform {
 namespace {
