@@ -1,0 +1,41 @@
+// What the timer's dialog tests share: an offscreen Qt application, a private runtime folder and
+// namespace, a simulated clock running ten times as fast as real time, waiting for events while
+// the event loop runs, and the folders screenshots go to.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "ui/dialog.h"
+
+namespace timer_ui_test {
+
+// The simulated clock's rate in this test program.
+inline constexpr double kClockRate = 10.0;
+
+// Runs the Qt event loop until `done` holds or `timeoutMs` of real time pass; returns `done()`.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+
+// Clicks a button of the dialog as the user would (WM_COMMAND with BN_CLICKED).
+void ClickButton(ui::Dialog& dialog, int id);
+
+// Runs `answer` on the dialog that becomes the active modal widget, once, while the caller's
+// DoModal runs; it must end the dialog.
+void WhenModal(std::function<void(ui::Dialog&)> answer);
+
+// Saves a picture of `widget` as <name>.png into the test program's build folder and, when
+// ORVANDEL_SCREENSHOT_DIR is set, into that folder too; false when a file could not be written.
+bool SaveScreenshot(QWidget& widget, const QString& name);
+
+// The dialogs and boxes of this process that still exist (shown or not).
+int LiveDialogs();
+
+// The base of the dialog tests: after each test no dialog or box may be left.
+class DialogTest : public ::testing::Test {
+  protected:
+    void TearDown() override;
+};
+
+}  // namespace timer_ui_test
