@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
@@ -18,9 +20,19 @@
 namespace timer_ui_test {
 namespace {
 
+// Where the named pictures go besides the build folder: ORVANDEL_SCREENSHOT_DIR as the program
+// was started with it. The variable itself is taken away, so that the dialogs of the other tests
+// do not each save a picture of themselves there.
+QString& PictureFolder() {
+    static QString folder;
+    return folder;
+}
+
 class TimerUiTestEnvironment : public ::testing::Environment {
   public:
     void SetUp() override {
+        PictureFolder() = ui::ScreenshotDirectory();
+        ::unsetenv("ORVANDEL_SCREENSHOT_DIR");
         ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
         test_support::UsePrivateRuntime();
         platform::SYSTEMTIME start{};
@@ -82,7 +94,7 @@ bool SaveScreenshot(QWidget& widget, const QString& name) {
     const QString file = name + QStringLiteral(".png");
     bool saved =
         ui::RenderToPng(widget, QDir(QStringLiteral(TIMER_UI_TEST_OUTPUT_DIR)).filePath(file));
-    const QString folder = ui::ScreenshotDirectory();
+    const QString& folder = PictureFolder();
     if (!folder.isEmpty()) {
         QDir().mkpath(folder);
         saved = ui::RenderToPng(widget, QDir(folder).filePath(file)) && saved;
@@ -98,9 +110,24 @@ int LiveDialogs() {
     return live;
 }
 
+int RegisteredWindows() {
+    int count = 0;
+    platform::EnumWindows(
+        [](platform::HWND hwnd, platform::LPARAM counter) {
+            platform::DWORD pid = 0;
+            platform::GetWindowThreadProcessId(hwnd, &pid);
+            if (pid == static_cast<platform::DWORD>(::getpid())) ++*reinterpret_cast<int*>(counter);
+            return platform::TRUE;
+        },
+        reinterpret_cast<platform::LPARAM>(&count));
+    return count;
+}
+
 void DialogTest::TearDown() {
     // Boxes delete themselves a moment after they close.
     EXPECT_TRUE(WaitUntil([] { return LiveDialogs() == 0; })) << LiveDialogs() << " left";
+    // A window handle holds the window's timers; none may outlive its test.
+    EXPECT_EQ(RegisteredWindows(), 0);
 }
 
 }  // namespace timer_ui_test

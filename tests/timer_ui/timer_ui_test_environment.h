@@ -26,13 +26,18 @@ void ClickButton(ui::Dialog& dialog, int id);
 void WhenModal(std::function<void(ui::Dialog&)> answer);
 
 // Saves a picture of `widget` as <name>.png into the test program's build folder and, when
-// ORVANDEL_SCREENSHOT_DIR is set, into that folder too; false when a file could not be written.
+// ORVANDEL_SCREENSHOT_DIR was set when the program started, into that folder too; false when a file
+// could not be written.
 bool SaveScreenshot(QWidget& widget, const QString& name);
 
 // The dialogs and boxes of this process that still exist (shown or not).
 int LiveDialogs();
 
-// The base of the dialog tests: after each test no dialog or box may be left.
+// The platform windows of this process that are still registered (their timers with them).
+int RegisteredWindows();
+
+// The base of the dialog tests: after each test no dialog, box, window or window timer may be
+// left.
 class DialogTest : public ::testing::Test {
   protected:
     void TearDown() override;
