@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "broadcast_sim/time_builder.h"
 #include "platform/clock.h"
 #include "platform/window_messages.h"
 #include "tests/platform/private_runtime.h"
@@ -35,12 +36,7 @@ class TimerUiTestEnvironment : public ::testing::Environment {
         ::unsetenv("ORVANDEL_SCREENSHOT_DIR");
         ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
         test_support::UsePrivateRuntime();
-        platform::SYSTEMTIME start{};
-        start.wYear = 2026;
-        start.wMonth = 12;
-        start.wDay = 9;
-        start.wHour = 20;
-        start.wMinute = 50;
+        const platform::SYSTEMTIME start = broadcast_sim::JstTime(2026, 12, 9, 20, 50);
         ::setenv("ORVANDEL_SIM_CLOCK", platform::FormatSimClockSetting(start, kClockRate).c_str(),
                  1);
         app_ = std::make_unique<QApplication>(argc_, argv_);
