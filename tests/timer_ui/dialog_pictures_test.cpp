@@ -28,7 +28,7 @@ using timer_ui_test::WaitUntil;
 // Every label and button of the dialog shows its whole text on one line.
 void ExpectTextsFit(const ui::Dialog& dialog) {
     for (const QLabel* label : dialog.findChildren<QLabel*>()) {
-        if (label->text().isEmpty() || label->pixmap().isNull() == false) continue;
+        if (label->text().isEmpty() || !label->pixmap().isNull()) continue;
         const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
         EXPECT_LE(needed, label->width()) << label->text().toStdString();
     }

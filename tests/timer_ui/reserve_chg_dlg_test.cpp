@@ -80,5 +80,21 @@ TEST_F(ReserveChgDlgTest, CancelLeavesTheCallersFields) {
     EXPECT_EQ(dlg.followIndex, 1);
 }
 
+// A priority a hand-edited Program.txt put out of range selects nothing; OK hands back -1 and the
+// caller decides what that means.
+TEST_F(ReserveChgDlgTest, AnIndexOutOfRangeSelectsNothingAndComesBackAsMinusOne) {
+    CReserveChgDlg dlg;
+    Fill(dlg);
+    dlg.priorityIndex = 8;
+    WhenModal([](ui::Dialog& modal) {
+        EXPECT_EQ(modal.Item<ui::ComboBox>(CReserveChgDlg::IDC_PRIORITY)->GetCurSel(), -1);
+        EXPECT_EQ(modal.GetDlgItemText(CReserveChgDlg::IDC_FOLLOW), L"する");
+        ClickButton(modal, ui::IDOK);
+    });
+    EXPECT_EQ(dlg.DoModal(), ui::IDOK);
+    EXPECT_EQ(dlg.priorityIndex, -1);
+    EXPECT_EQ(dlg.followIndex, 1);
+}
+
 }  // namespace
 }  // namespace timer_ui
