@@ -5,8 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QPlainTextEdit>
-#include <memory>
 
+#include "broadcast_sim/time_builder.h"
+#include "tests/timer_core/epg_test_store.h"
 #include "tests/timer_ui/timer_ui_test_environment.h"
 #include "timer_ui/program_info_text.h"
 
@@ -22,33 +23,22 @@ class ProgramInfoTest : public timer_ui_test::DialogTest {
     // An event of みなと総合１ with every field the text shows; `extended` goes to the schedule's
     // extended texts.
     broadcast::EpgEventRecord& AddEvent(std::uint16_t eventId, const wchar_t* extended) {
-        auto& schedule = store_.schedules[broadcast::ServiceKey(kTsid, kSid)];
-        if (!schedule) schedule = std::make_unique<broadcast::ServiceScheduleRecord>(kSid);
-        auto event = std::make_unique<broadcast::EpgEventRecord>();
-        event->serviceId = kSid;
-        event->transportStreamId = kTsid;
-        event->originalNetworkId = kOnid;
-        event->eventId = eventId;
-        event->startYear = 2026;
-        event->startMonth = 12;
-        event->startDay = 9;
-        event->startHour = 21;
-        event->startMinute = 0;
-        event->startSecond = 5;
-        event->durationHours = 1;
-        event->durationMinutes = 24;
-        event->durationSeconds = 30;
-        event->name = L"港町ニュース９";
-        event->text = L"きょうの出来事を詳しく伝える。";
-        event->componentType = 0xB3;
-        event->componentText = L"映像１０８０ｉ";
-        event->audioComponent = {0x03, 0, 1, 7};
-        event->audioText = L"主音声／副音声";
-        event->contentEntries = {{0x0, 0x1, 0xF, 0xF}, {0x0, 0x2, 0xF, 0xF}, {0x3, 0x0, 0xF, 0xF}};
-        if (extended != nullptr) schedule->extendedTexts[eventId] = extended;
-        auto& stored = schedule->events[eventId];
-        stored = std::move(event);
-        return *stored;
+        test_support::StoreEvent e;
+        e.eventId = eventId;
+        e.start = broadcast_sim::JstTime(2026, 12, 9, 21, 0, 5);
+        e.minutes = 84;
+        e.name = L"港町ニュース９";
+        e.text = L"きょうの出来事を詳しく伝える。";
+        if (extended != nullptr) e.extended = extended;
+        e.genres = {0x0, 0x0, 0x3};  // news, news, drama
+        broadcast::EpgEventRecord& event = test_support::AddEvent(store_, kTsid, kSid, e);
+        event.originalNetworkId = kOnid;
+        event.durationSeconds = 30;
+        event.componentType = 0xB3;
+        event.componentText = L"映像１０８０ｉ";
+        event.audioComponent = {0x03, 0, 1, 7};
+        event.audioText = L"主音声／副音声";
+        return event;
     }
 
     std::wstring Text(std::uint16_t eventId) const {

@@ -40,14 +40,7 @@ const broadcast::EpgEventRecord* NextEvent(const broadcast::EpgStore& store,
     const broadcast::EpgEventRecord* next = nullptr;
     std::uint64_t nextStart = 0;
     for (const auto& [id, event] : schedule->second->events) {
-        platform::SYSTEMTIME start{};
-        start.wYear = event->startYear;
-        start.wMonth = event->startMonth;
-        start.wDay = event->startDay;
-        start.wHour = event->startHour;
-        start.wMinute = event->startMinute;
-        start.wSecond = event->startSecond;
-        const std::uint64_t value = broadcast_sim::ToTimeValue(start);
+        const std::uint64_t value = broadcast_sim::ToTimeValue(broadcast::EventStart(*event));
         if (value >= now && (next == nullptr || value < nextStart)) {
             next = event.get();
             nextStart = value;
