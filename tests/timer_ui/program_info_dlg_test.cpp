@@ -7,7 +7,7 @@
 #include <QPlainTextEdit>
 
 #include "broadcast_sim/time_builder.h"
-#include "tests/timer_core/epg_test_store.h"
+#include "tests/support/epg_test_store.h"
 #include "tests/timer_ui/timer_ui_test_environment.h"
 #include "timer_ui/program_info_text.h"
 

@@ -1,13 +1,14 @@
 // What the timer's dialog tests share: an offscreen Qt application, a private runtime folder and
 // namespace, a simulated clock running ten times as fast as real time, waiting for events while
-// the event loop runs, and the folders screenshots go to.
+// the event loop runs, driving modal dialogs, and the folders screenshots go to.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <QString>
 #include <functional>
 
-#include <gtest/gtest.h>
-
+#include "tests/support/wait_until.h"
 #include "ui/dialog.h"
 
 namespace timer_ui_test {
@@ -15,8 +16,8 @@ namespace timer_ui_test {
 // The simulated clock's rate in this test program.
 inline constexpr double kClockRate = 10.0;
 
-// Runs the Qt event loop until `done` holds or `timeoutMs` of real time pass; returns `done()`.
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+// Waiting runs the event loop (the environment sets that up).
+using test_support::WaitUntil;
 
 // Clicks a button of the dialog as the user would (WM_COMMAND with BN_CLICKED).
 void ClickButton(ui::Dialog& dialog, int id);
@@ -33,11 +34,8 @@ bool SaveScreenshot(QWidget& widget, const QString& name);
 // The dialogs and boxes of this process that still exist (shown or not).
 int LiveDialogs();
 
-// The platform windows of this process that are still registered (their timers with them).
-int RegisteredWindows();
-
-// The base of the dialog tests: after each test no dialog, box, window or window timer may be
-// left.
+// The base of the dialog tests: after each test no dialog or box may be left, not even one that
+// waits to be deleted (the program-wide check after each test sees windows and their timers).
 class DialogTest : public ::testing::Test {
   protected:
     void TearDown() override;
