@@ -10,9 +10,7 @@
 #include <memory>
 
 #include "broadcast_sim/time_builder.h"
-#include "platform/clock.h"
-#include "tests/support/private_runtime.h"
-#include "tests/support/qt_event_loop.h"
+#include "tests/support/offscreen_application.h"
 #include "ui/screenshot.h"
 
 namespace timer_ui_test {
@@ -31,26 +29,15 @@ class TimerUiTestEnvironment : public ::testing::Environment {
     void SetUp() override {
         PictureFolder() = ui::ScreenshotDirectory();
         ::unsetenv("ORVANDEL_SCREENSHOT_DIR");
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        test_support::UsePrivateRuntime();
-        const platform::SYSTEMTIME start = broadcast_sim::JstTime(2026, 12, 9, 20, 50);
-        ::setenv("ORVANDEL_SIM_CLOCK", platform::FormatSimClockSetting(start, kClockRate).c_str(),
-                 1);
-        app_ = std::make_unique<QApplication>(argc_, argv_);
-        QApplication::setApplicationName(QStringLiteral("Orvandel"));
-        test_support::WaitWithTheEventLoop();
+        app_ = std::make_unique<test_support::OffscreenApplication>(
+            "timer_ui_tests", broadcast_sim::JstTime(2026, 12, 9, 20, 50), kClockRate,
+            QStringLiteral("Orvandel"));
     }
 
-    void TearDown() override {
-        test_support::SetIdleRunner(nullptr);
-        app_.reset();
-    }
+    void TearDown() override { app_.reset(); }
 
   private:
-    int argc_ = 1;
-    char name_[15] = "timer_ui_tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
+    std::unique_ptr<test_support::OffscreenApplication> app_;
 };
 
 [[maybe_unused]] const auto* const kEnvironment =
