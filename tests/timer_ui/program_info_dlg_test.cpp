@@ -132,13 +132,5 @@ TEST_F(ProgramInfoTest, TheDialogShowsTheTextReadOnlyAndKeepsItFillingTheWindow)
     dlg.DestroyWindow();
 }
 
-TEST_F(ProgramInfoTest, TheDialogWithoutTheProgrammeShowsTheNotice) {
-    CProgramInfoDlg dlg;
-    dlg.SetProgram(&store_, kTsid, kSid, 0x0001);
-    ASSERT_TRUE(dlg.Create());
-    EXPECT_EQ(dlg.GetDlgItemText(CProgramInfoDlg::IDC_INFO), L"番組情報が見つかりませでした");
-    dlg.DestroyWindow();
-}
-
 }  // namespace
 }  // namespace timer_ui
