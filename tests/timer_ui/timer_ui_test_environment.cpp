@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMouseEvent>
 #include <QTimer>
 #include <cstdlib>
 #include <memory>
@@ -48,6 +49,59 @@ class TimerUiTestEnvironment : public ::testing::Environment {
 void ClickButton(ui::Dialog& dialog, int id) {
     dialog.SendMessage(ui::WM_COMMAND, ui::MAKEWPARAM(static_cast<ui::WORD>(id), ui::BN_CLICKED),
                        0);
+}
+
+namespace {
+
+void SendMouse(QWidget* target, QEvent::Type type, QPoint pos) {
+    const Qt::MouseButtons buttons =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+    QMouseEvent event(type, QPointF(pos), QPointF(target->mapToGlobal(pos)), Qt::LeftButton,
+                      buttons, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+QPoint RowPoint(ui::ListView& list, int row) {
+    return list.visualRect(list.model()->index(row, 0)).center();
+}
+
+}  // namespace
+
+void ClickRow(ui::ListView& list, int row) {
+    const QPoint point = RowPoint(list, row);
+    SendMouse(list.viewport(), QEvent::MouseButtonPress, point);
+    SendMouse(list.viewport(), QEvent::MouseButtonRelease, point);
+}
+
+void DoubleClickRow(ui::ListView& list, int row) {
+    const QPoint point = RowPoint(list, row);
+    ClickRow(list, row);
+    SendMouse(list.viewport(), QEvent::MouseButtonDblClick, point);
+    SendMouse(list.viewport(), QEvent::MouseButtonRelease, point);
+}
+
+void ClickBelowRows(ui::ListView& list) {
+    const QPoint point(20, list.viewport()->height() - 3);
+    SendMouse(list.viewport(), QEvent::MouseButtonPress, point);
+    SendMouse(list.viewport(), QEvent::MouseButtonRelease, point);
+}
+
+MessageBoxes::MessageBoxes() {
+    ui::SetMessageBoxAnswer([this](const ui::MessageBoxRequest& request) {
+        shown.push_back(request);
+        return ui::IDOK;
+    });
+}
+
+MessageBoxes::~MessageBoxes() {
+    ui::SetMessageBoxAnswer({});
+}
+
+std::vector<std::wstring> MessageBoxes::Texts() const {
+    std::vector<std::wstring> texts;
+    for (const ui::MessageBoxRequest& request : shown)
+        texts.push_back(request.text);
+    return texts;
 }
 
 void WhenModal(std::function<void(ui::Dialog&)> answer) {

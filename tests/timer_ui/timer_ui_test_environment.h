@@ -7,9 +7,13 @@
 
 #include <QString>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "tests/support/wait_until.h"
 #include "ui/dialog.h"
+#include "ui/list_view.h"
+#include "ui/message_box.h"
 
 namespace timer_ui_test {
 
@@ -21,6 +25,25 @@ using test_support::WaitUntil;
 
 // Clicks a button of the dialog as the user would (WM_COMMAND with BN_CLICKED).
 void ClickButton(ui::Dialog& dialog, int id);
+
+// Clicks or double-clicks a row of a shown list view with the mouse (the list's hot item becomes
+// the row); ClickBelowRows clicks the empty space under the last row.
+void ClickRow(ui::ListView& list, int row);
+void DoubleClickRow(ui::ListView& list, int row);
+void ClickBelowRows(ui::ListView& list);
+
+// Answers every modal message box with OK while it lives and keeps what the boxes said.
+class MessageBoxes {
+  public:
+    MessageBoxes();
+    ~MessageBoxes();
+    MessageBoxes(const MessageBoxes&) = delete;
+    MessageBoxes& operator=(const MessageBoxes&) = delete;
+
+    std::vector<std::wstring> Texts() const;
+
+    std::vector<ui::MessageBoxRequest> shown;
+};
 
 // Runs `answer` on the dialog that becomes the active modal widget, once, while the caller's
 // DoModal runs; it must end the dialog.

@@ -5,24 +5,13 @@
 #include <utility>
 
 #include "platform/debug_output.h"
-#include "platform/known_folders.h"
-#include "platform/paths.h"
 #include "timer_core/scheduling/reserve_time.h"
+#include "timer_core/scheduling/timer_ini_path.h"
 #include "timer_core/scheduling/timer_manager_state.h"
 #include "timer_core/scheduling/tuner_group.h"
 
 namespace timer_core {
 namespace {
-
-constexpr platform::DWORD kModulePathBuffer = 512;
-
-// The executable's folder and base name with the extension .ini.
-std::wstring IniPathBesideExecutable() {
-    wchar_t module[kModulePathBuffer] = {};
-    platform::GetModuleFileNameW(nullptr, module, kModulePathBuffer);
-    const platform::PathParts parts = platform::SplitPath(module);
-    return parts.drive + parts.dir + parts.fname + L".ini";
-}
 
 // "%04d/%02d/%02d %02d:%02d %s" of a reservation's start and title.
 std::wstring StartAndTitle(const ReserveEntry& entry) {
@@ -34,7 +23,7 @@ std::wstring StartAndTitle(const ReserveEntry& entry) {
 
 }  // namespace
 
-TimerManager::TimerManager() : TimerManager(IniPathBesideExecutable()) {}
+TimerManager::TimerManager() : TimerManager(TimerIniPathBesideExecutable()) {}
 
 TimerManager::TimerManager(std::wstring iniPath)
     : state_(std::make_shared<State>(std::move(iniPath))), owning_(true) {}
