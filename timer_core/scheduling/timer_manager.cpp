@@ -52,6 +52,10 @@ void TimerManager::SetRecordProcedure(RecordProcedure procedure) {
     state_->recordProcedure = std::move(procedure);
 }
 
+void TimerManager::SetEpgProcedure(EpgProcedure procedure) {
+    state_->epgProcedure = std::move(procedure);
+}
+
 const std::wstring& TimerManager::IniPath() const {
     return state_->iniPath;
 }

@@ -43,6 +43,7 @@
 #include <vector>
 
 #include "platform/critical_section.h"
+#include "platform/event.h"
 #include "platform/system_time.h"
 #include "platform/win_types.h"
 #include "timer_core/reservations/reserve_entry.h"
@@ -58,6 +59,12 @@ class TimerManager {
     // and returns its exit code.
     using RecordProcedure = std::function<platform::DWORD(const std::shared_ptr<RecThreadSlot>&)>;
 
+    // What the EPG acquisition thread runs: EpgAcquireThreadProc, or in tests a stand-in. It
+    // receives a manager to keep (ShareWithThread), its stop event and the EPG delay in
+    // milliseconds, and returns its exit code.
+    using EpgProcedure = std::function<platform::DWORD(const std::shared_ptr<TimerManager>&,
+                                                       const platform::Event&, std::int32_t)>;
+
     static constexpr platform::DWORD kStopWaitMs = 2000;
     static constexpr std::int32_t kDefaultEpgDelayMs = 60000;
 
@@ -72,6 +79,9 @@ class TimerManager {
     // The procedure every new slot's thread runs; none (the default) gives slots whose thread
     // ends at once. Set before the first tick.
     void SetRecordProcedure(RecordProcedure procedure);
+    // The procedure of the EPG acquisition threads started from now on; none (the default) runs
+    // EpgAcquireThreadProc.
+    void SetEpgProcedure(EpgProcedure procedure);
 
     // --- Settings and files ---
     const std::wstring& IniPath() const;
@@ -139,6 +149,14 @@ class TimerManager {
     // The next enabled EPG acquisition time (today or tomorrow) from section "Orvandel": 1, or 0
     // when no time is enabled.
     int GetNextEpgTime(platform::SYSTEMTIME* out);
+
+    // --- Timed EPG acquisition (main window: every 120 s, after resume, reload and settings) ---
+    // When the next EPG time is at most 120 s away (or has just passed), stops a running EPG
+    // acquisition thread and starts a new one that waits for the time. 0 when it declines
+    // because a viewer runs or a reservation starts less than 90 minutes after the EPG time;
+    // otherwise 1, also when nothing was to be done (no enabled time, the time not near, or
+    // the time already armed once and past).
+    int CheckEpgAcquisition();
 
     // --- Shared state ---
     platform::CriticalSection& DataLock() const;

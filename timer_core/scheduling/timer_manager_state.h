@@ -40,7 +40,12 @@ struct TimerManager::State {
     // Main thread only.
     WakeTimer wakeTimer;
     std::unique_ptr<platform::Thread> epgThread;
+    // Each thread gets a stop event of its own: one that overran its stop and was detached must
+    // still see its stop when the next thread starts.
     platform::Event epgStopEvent{true, false};
+    EpgProcedure epgProcedure;
+    // The EPG time (FILETIME) the last thread was started for; 0: none yet.
+    std::uint64_t lastArmedEpgTime = 0;
 };
 
 }  // namespace timer_core
