@@ -8,6 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 extern char** environ;
 
 namespace test_support {
@@ -19,6 +21,11 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
         pointers.push_back(s.data());
     pointers.push_back(nullptr);
     return pointers;
+}
+
+// "NAME" of a "NAME=value" entry (or of a bare "NAME").
+std::string NameOf(const std::string& entry) {
+    return entry.substr(0, entry.find('='));
 }
 
 }  // namespace
@@ -40,9 +47,15 @@ HelperProcess::HelperProcess(const std::string& program, const std::vector<std::
     std::vector<std::string> argStore{program};
     argStore.insert(argStore.end(), args.begin(), args.end());
     std::vector<std::string> envStore;
-    for (char** e = environ; *e != nullptr; ++e)
-        envStore.emplace_back(*e);
-    envStore.insert(envStore.end(), extraEnv.begin(), extraEnv.end());
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string name = NameOf(*e);
+        const bool changed = std::any_of(extraEnv.begin(), extraEnv.end(),
+                                         [&](const std::string& x) { return NameOf(x) == name; });
+        if (!changed) envStore.emplace_back(*e);
+    }
+    for (const std::string& entry : extraEnv) {
+        if (entry.find('=') != std::string::npos) envStore.push_back(entry);
+    }
     auto argv = Pointers(argStore);
     auto envp = Pointers(envStore);
     if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) {

@@ -13,8 +13,8 @@ namespace test_support {
 
 class HelperProcess {
   public:
-    // Starts `program` with the arguments and the test's environment plus `extraEnv`
-    // ("NAME=value" entries).
+    // Starts `program` with the arguments and the test's environment changed by `extraEnv`:
+    // a "NAME=value" entry replaces the test's variable of that name, a bare "NAME" removes it.
     HelperProcess(const std::string& program, const std::vector<std::string>& args,
                   const std::vector<std::string>& extraEnv = {});
     HelperProcess(const HelperProcess&) = delete;

@@ -11,7 +11,7 @@
 
 #include "platform/clock.h"
 #include "platform/process.h"
-#include "tests/platform/private_runtime.h"
+#include "tests/support/private_runtime.h"
 #include "tests/timer_core/fake_viewer.h"
 #include "tests/timer_core/scheduler_fixture.h"
 #include "timer_core/recording/friio_view_launcher.h"
