@@ -76,7 +76,9 @@ double ClockSecondsBetween(const platform::SYSTEMTIME& from, const platform::SYS
 TEST(EndToEndEpgAcquisitionTest, BothTunersCollectAtTheEpgTimeAndTheMainWindowReloads) {
     const auto realStart = std::chrono::steady_clock::now();
     TimerWorldOptions options;
-    options.clockStart = broadcast_sim::JstTime(2026, 12, 4, 3, 59, 40);
+    options.clockStart = broadcast_sim::JstTime(2026, 12, 4, 3, 59, 50);
+    // The run gives each viewer 4 s of clock to publish its tuner kind: 400 ms of real time.
+    options.clockRate = 10;
     options.viewer.broadcastDescription = HourlyBroadcast(options.clockStart);
     options.viewer.channelsIni = L"[東京]\r\n21=みなと総合\r\n";
     options.viewer.bscsIni = L"[BS110CS]\r\n11727,4010=ＢＳみなと\r\n";
@@ -93,7 +95,7 @@ TEST(EndToEndEpgAcquisitionTest, BothTunersCollectAtTheEpgTimeAndTheMainWindowRe
     std::fclose(stale);
 
     ASSERT_TRUE(world.Start());
-    // Start-up: the stale data loads as nothing, the acquisition 20 s ahead is armed.
+    // Start-up: the stale data loads as nothing, the acquisition 10 s ahead is armed.
     std::string armed;
     for (const HostReport& report : world.Reports()) {
         if (report.line.starts_with("check-epg ")) armed = report.line.substr(10, 1);

@@ -99,7 +99,9 @@ TimerWorld::~TimerWorld() {
 bool TimerWorld::Prepare() {
     if (!world_.PrepareViewerFolder(options_.viewer)) return false;
     if (!options_.withPlugin) fs::remove(ViewerPath().parent_path() / "friio_Quorvantel.so");
-    for (const IniValue& v : options_.viewerIni) {
+    std::vector<IniValue> viewerIni{{L"Device0", L"Kind", L"1"}, {L"Device1", L"Kind", L"2"}};
+    viewerIni.insert(viewerIni.end(), options_.viewerIni.begin(), options_.viewerIni.end());
+    for (const IniValue& v : viewerIni) {
         platform::WritePrivateProfileStringW(v.section.c_str(), v.key.c_str(), v.value.c_str(),
                                              Wide(ViewerIni()).c_str());
     }

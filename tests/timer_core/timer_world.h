@@ -22,8 +22,10 @@
 // host's report lines or on a file, in real milliseconds; RealMs turns host clock time into real
 // time. A failing test gets the host's reports and the end of the debug log of every process
 // printed. The destructor (or Stop) quits the host and ends every viewer of the world. The
-// viewer's Bitrate counts per real second; a viewer needs well under its 4 s of clock to publish
-// its tuner kind, which holds at rates up to about 20 (also under the sanitizers).
+// viewer's Bitrate counts per real second. The timer gives a viewer it starts a few seconds of
+// clock (4 s in the EPG acquisition) before it asks its plug-in; a viewer publishes within about
+// 100 ms of real time (80-100 ms under the sanitizers on a busy machine), so a rate of 10 leaves
+// four times that.
 #pragma once
 
 #ifdef FRIIOVIEW_PATH
@@ -61,7 +63,8 @@ struct TimerWorldOptions {
     // the built-in one of the sample channel lists), channels.ini and bscs.ini (empty: the
     // samples), EIT schedule cycle and bitrate of both devices.
     tools::ViewerFolderOptions viewer;
-    // More FriioView.ini values (e.g. {L"Device0", L"ErrorsPerMinute", L"12"}).
+    // FriioView.ini values after the defaults [Device0] Kind=1 and [Device1] Kind=2 (e.g.
+    // {L"Device0", L"ErrorsPerMinute", L"12"}).
     std::vector<IniValue> viewerIni;
     // false: the viewer runs without the capture plug-in.
     bool withPlugin = true;
