@@ -12,6 +12,7 @@
 
 #include "broadcast/section_assembler.h"
 #include "broadcast/time_sections.h"
+#include "broadcast_sim/time_builder.h"
 #include "platform/paths.h"
 #include "platform/private_profile.h"
 #include "platform/registry_file.h"
@@ -47,27 +48,15 @@ std::optional<platform::SYSTEMTIME> ParseHostTime(const std::string& text) {
     if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d.%d", &year, &month, &day, &hour, &minute,
                     &second, &ms) != 7)
         return std::nullopt;
-    platform::SYSTEMTIME time{};
-    time.wYear = static_cast<platform::WORD>(year);
-    time.wMonth = static_cast<platform::WORD>(month);
-    time.wDay = static_cast<platform::WORD>(day);
-    time.wHour = static_cast<platform::WORD>(hour);
-    time.wMinute = static_cast<platform::WORD>(minute);
-    time.wSecond = static_cast<platform::WORD>(second);
+    platform::SYSTEMTIME time = broadcast_sim::JstTime(year, month, day, hour, minute, second);
     time.wMilliseconds = static_cast<platform::WORD>(ms);
     return time;
 }
 
 template <typename Section>
 platform::SYSTEMTIME TimeOf(const Section& section) {
-    platform::SYSTEMTIME time{};
-    time.wYear = section.year;
-    time.wMonth = section.month;
-    time.wDay = section.day;
-    time.wHour = section.hour;
-    time.wMinute = section.minute;
-    time.wSecond = section.second;
-    return time;
+    return broadcast_sim::JstTime(section.year, section.month, section.day, section.hour,
+                                  section.minute, section.second);
 }
 
 // A registry file holding the viewer's recording folder and its window positions.
