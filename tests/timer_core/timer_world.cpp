@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -144,9 +145,14 @@ void TimerWorld::Stop() {
     }
     if (host_) {
         host_->WriteLine("quit");
-        if (!ReadUntil([](const std::string& line) { return line == "closed"; }, 0, kHostEndMs))
+        if (!ReadUntil([](const std::string& line) { return line == "closed"; }, 0, kHostEndMs)) {
+            ADD_FAILURE() << "the timer host did not close";
             host_->Kill();
-        host_->Wait();
+        }
+        // A sanitizer's report ends the host with another status.
+        const int status = host_->Wait();
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            ADD_FAILURE() << "the timer host ended with wait status " << status;
         host_.reset();
     }
     for (const platform::DWORD pid : ViewerPids())
