@@ -277,6 +277,31 @@ bool TimerWorld::WaitForFile(const fs::path& path, int timeoutMs) const {
     return WaitUntil([&] { return fs::exists(path); }, timeoutMs);
 }
 
+std::optional<platform::SYSTEMTIME> TimerWorld::WaitUntilFileStopsGrowing(const fs::path& path,
+                                                                          double quietClockMs,
+                                                                          int timeoutMs) const {
+    const auto quiet = std::chrono::milliseconds(RealMs(quietClockMs));
+    std::optional<std::uintmax_t> size;
+    platform::SYSTEMTIME grew = Now();
+    auto stableSince = std::chrono::steady_clock::now();
+    const bool stopped = WaitUntil(
+        [&] {
+            std::error_code ec;
+            const std::uintmax_t now = fs::file_size(path, ec);
+            if (ec) return false;
+            if (!size || now != *size) {
+                size = now;
+                grew = Now();
+                stableSince = std::chrono::steady_clock::now();
+                return false;
+            }
+            return std::chrono::steady_clock::now() - stableSince >= quiet;
+        },
+        timeoutMs);
+    if (!stopped) return std::nullopt;
+    return grew;
+}
+
 std::vector<TimerWorld::RecordingFile> TimerWorld::RecordingFiles() const {
     std::vector<RecordingFile> files;
     std::error_code ec;

@@ -16,6 +16,7 @@
 //   auto at = world.WaitForMessage(timer_core::WM_RECORDING_ENDED);  // host time, or nullopt
 //   world.Reservations();                     // Program.txt as the host last saved it
 //   world.RecordingFiles();                   // the viewer's .ts files and their sizes
+//   world.WaitUntilFileStopsGrowing(file, 5000);  // host time of the file's last growth
 //   TimerWorld::TotSpan(file);                // first and last TOT/TDT time in a recording
 //   world.KillViewer(world.ViewerPids().front());
 // The host runs whatever record procedure the TimerManager has by default. Every wait is on the
@@ -126,6 +127,12 @@ class TimerWorld {
     std::vector<timer_core::ReserveEntry> Reservations() const;
     // Waits until the path exists (real milliseconds).
     bool WaitForFile(const std::filesystem::path& path, int timeoutMs = 30000) const;
+
+    // Waits until the file exists and has not grown for quietClockMs of host clock: the host
+    // time of its last growth, or nullopt after timeoutMs of real time.
+    std::optional<platform::SYSTEMTIME> WaitUntilFileStopsGrowing(const std::filesystem::path& path,
+                                                                  double quietClockMs,
+                                                                  int timeoutMs = 30000) const;
 
     struct RecordingFile {
         std::filesystem::path path;
