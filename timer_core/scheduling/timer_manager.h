@@ -5,9 +5,10 @@
 //
 // Ownership. The main window holds one TimerManager for its whole life. Its state lives in a
 // shared TimerManager::State: every slot holds a second, non-owning TimerManager on the same state
-// (RecThreadSlot::owner), and a slot's thread holds its slot. A thread that does not end within
-// the 2000 ms of a stop is detached, not killed, and keeps the slot, its reservations and the
-// manager's state alive until it returns. Only the main window's manager stops threads: its
+// (RecThreadSlot::owner), and a slot's thread holds its slot; the EPG acquisition thread holds
+// such a manager of its own, and a stop event no later thread shares. A thread that does not end
+// within the 2000 ms of a stop is detached, not killed, and keeps the slot, its reservations and
+// the manager's state alive until it returns. Only the main window's manager stops threads: its
 // destructor stops every slot, the EPG acquisition thread and the wake-up waiter; a non-owning
 // manager's destructor does nothing.
 //
