@@ -1,16 +1,14 @@
 #include "platform/power.h"
 
-#include <time.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
-#include <thread>
 
 #include "platform/debug_output.h"
 #include "platform/event.h"
 #include "platform/process.h"
+#include "platform/resume_watcher.h"
 #include "platform/simulated_power.h"
 
 namespace platform {
@@ -18,36 +16,41 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Time the machine spent asleep since boot: CLOCK_BOOTTIME runs on during a sleep,
-// CLOCK_MONOTONIC does not.
-std::chrono::nanoseconds SleptSoFar() {
-    timespec boot{}, mono{};
-    clock_gettime(CLOCK_BOOTTIME, &boot);
-    clock_gettime(CLOCK_MONOTONIC, &mono);
-    return std::chrono::seconds(boot.tv_sec - mono.tv_sec) +
-           std::chrono::nanoseconds(boot.tv_nsec - mono.tv_nsec);
-}
-
+// The listeners, and the watcher that finds resumes for them while anyone needs it: a listener
+// added outside the power simulation, or a standby request waiting for its resume.
 class ResumeNotifier {
   public:
     static ResumeNotifier& Instance() {
-        static ResumeNotifier* notifier = new ResumeNotifier;  // its watcher never ends
+        static ResumeNotifier* notifier = new ResumeNotifier;  // used until the process ends
         return *notifier;
     }
 
     int Add(std::function<void()> listener) {
+        const bool watching = !IsPowerSimulated();
+        if (watching) HoldWatcher();
         const std::lock_guard lock(mutex_);
-        listeners_.emplace(++lastId_, std::move(listener));
+        listeners_.emplace(++lastId_, Listener{std::move(listener), watching});
         return lastId_;
     }
 
+    // Once Remove has returned, the listener is not running and will not be called again
+    // (unless Remove is called from within a listener).
     void Remove(int id) {
-        const std::lock_guard lock(mutex_);
-        listeners_.erase(id);
+        bool watching = false;
+        {
+            const std::lock_guard delivery(deliveryMutex_);
+            const std::lock_guard lock(mutex_);
+            const auto it = listeners_.find(id);
+            if (it == listeners_.end()) return;
+            watching = it->second.watching;
+            listeners_.erase(it);
+        }
+        if (watching) ReleaseWatcher();
     }
 
     void Notify() {
-        std::map<int, std::function<void()>> listeners;
+        const std::lock_guard delivery(deliveryMutex_);
+        std::map<int, Listener> listeners;
         {
             const std::lock_guard lock(mutex_);
             ++resumes_;
@@ -55,7 +58,7 @@ class ResumeNotifier {
         }
         resumed_.notify_all();
         for (const auto& [id, listener] : listeners)
-            listener();
+            listener.call();
     }
 
     std::uint64_t Resumes() {
@@ -69,29 +72,38 @@ class ResumeNotifier {
         resumed_.wait_for(lock, limit, [&] { return resumes_ != seen; });
     }
 
-    // The watcher runs from the first use on the real machine.
-    void StartWatching() {
-        std::call_once(started_, [this] { std::thread([this] { Watch(); }).detach(); });
+    // The watcher runs while it is held at least once.
+    void HoldWatcher() {
+        const std::lock_guard lock(watcherMutex_);
+        if (watcherHolds_++ == 0) watcher_ = std::make_unique<ResumeWatcher>([this] { Notify(); });
+    }
+
+    void ReleaseWatcher() {
+        std::unique_ptr<ResumeWatcher> ending;
+        {
+            const std::lock_guard lock(watcherMutex_);
+            if (--watcherHolds_ == 0) ending = std::move(watcher_);
+        }
+        // Destroyed without the lock: it waits for the watcher thread, which may be delivering.
     }
 
   private:
-    // A sleep shows as a jump in the slept time; 2 s polls make the notice at most 2 s late.
-    void Watch() {
-        auto slept = SleptSoFar();
-        for (;;) {
-            std::this_thread::sleep_for(2s);
-            const auto now = SleptSoFar();
-            if (now - slept > 1s) Notify();
-            slept = now;
-        }
-    }
+    struct Listener {
+        std::function<void()> call;
+        bool watching = false;  // holds the watcher
+    };
 
+    // Held while listeners run, so that Remove waits for a delivery in progress; recursive so
+    // that a listener may remove itself.
+    std::recursive_mutex deliveryMutex_;
     std::mutex mutex_;
     std::condition_variable resumed_;
-    std::map<int, std::function<void()>> listeners_;
+    std::map<int, Listener> listeners_;
     int lastId_ = 0;
     std::uint64_t resumes_ = 0;
-    std::once_flag started_;
+    std::mutex watcherMutex_;
+    int watcherHolds_ = 0;
+    std::unique_ptr<ResumeWatcher> watcher_;
 };
 
 // Runs systemctl with the verb and waits for its answer; true when it accepted.
@@ -119,11 +131,12 @@ BOOL SetSystemPowerState(BOOL suspend, BOOL /*force*/) {
         notifier.Notify();
         return TRUE;
     }
-    notifier.StartWatching();
+    notifier.HoldWatcher();
     const std::uint64_t before = notifier.Resumes();
-    if (!AskSystemd(suspend ? L"suspend" : L"hibernate")) return FALSE;
-    notifier.WaitForResumeAfter(before, 60s);
-    return TRUE;
+    const bool accepted = AskSystemd(suspend ? L"suspend" : L"hibernate");
+    if (accepted) notifier.WaitForResumeAfter(before, 60s);
+    notifier.ReleaseWatcher();
+    return accepted ? TRUE : FALSE;
 }
 
 BOOL EnterSleepState(BOOL standby) {
@@ -132,9 +145,7 @@ BOOL EnterSleepState(BOOL standby) {
 }
 
 int AddResumeListener(std::function<void()> listener) {
-    ResumeNotifier& notifier = ResumeNotifier::Instance();
-    if (!IsPowerSimulated()) notifier.StartWatching();
-    return notifier.Add(std::move(listener));
+    return ResumeNotifier::Instance().Add(std::move(listener));
 }
 
 void RemoveResumeListener(int id) {

@@ -3,9 +3,12 @@
 // On Linux the request goes to systemd-logind through `systemctl suspend` / `systemctl
 // hibernate` (started directly, never through a shell); there is no privilege to enable, and a
 // refusal (no permission, no swap for hibernation) is reported by systemctl's exit status.
-// Resume is detected from the gap that a sleep opens between CLOCK_BOOTTIME and
-// CLOCK_MONOTONIC. Under ORVANDEL_SIM_POWER (platform/simulated_power.h) requests are only
-// written to the simulation file, and the resume follows at once.
+// Resume is heard from logind's PrepareForSleep(false) signal, and from the gap that a sleep opens
+// between CLOCK_BOOTTIME and CLOCK_MONOTONIC where logind is not there or was bypassed
+// (platform/resume_watcher.h); each resume is delivered once. Under ORVANDEL_SIM_POWER
+// (platform/simulated_power.h) requests are only written to the simulation file, and the resume
+// follows at once. Whether the machine may sleep at all is the program's answer to the suspend
+// query (platform/suspend_query.h).
 #pragma once
 
 #include <functional>
@@ -24,8 +27,12 @@ BOOL SetSystemPowerState(BOOL suspend, BOOL force);
 BOOL EnterSleepState(BOOL standby);
 
 // Called (on a thread of the layer) after every resume from standby or hibernation; the
-// listener should only post a message. Returns an id for RemoveResumeListener.
+// listener should only post a message (Windows' WM_POWERBROADCAST with PBT_APMRESUMESUSPEND).
+// Returns an id for RemoveResumeListener. Outside the power simulation, the layer watches for
+// resumes while any listener is registered; it subscribes to logind before this returns.
 int AddResumeListener(std::function<void()> listener);
+// Once it has returned, the listener is neither running nor called again (a listener may remove
+// itself).
 void RemoveResumeListener(int id);
 
 }  // namespace platform

@@ -1,9 +1,10 @@
 // The power simulation: with ORVANDEL_SIM_POWER=<file>, every power request (standby,
-// hibernate, wake time armed, wake time cancelled) is appended to that file as one line and
-// nothing reaches the machine. Lines read "<local time> <request>[ <argument>]", times as
+// hibernate, wake time armed, wake time cancelled, sleep blocked and allowed again by the answer
+// to the suspend query) is appended to that file as one line and nothing reaches the machine. Lines read "<local time> <request>[ <argument>]", times as
 // YYYY-MM-DDTHH:MM:SS on the layer's clock, e.g.
 //   2026-12-09T23:10:05 wake-armed 2026-12-10T04:55:00
 //   2026-12-09T23:10:20 standby
+//   2026-12-10T04:53:00 sleep-blocked
 #pragma once
 
 #include <cstdint>
