@@ -2,7 +2,6 @@
 
 #include <stdlib.h>
 
-#include <QCoreApplication>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -192,14 +191,31 @@ int FakeHost::SetChannel(platform::DWORD channel) {
         source_ = channels_.count(channel) ? channels_[channel]() : nullptr;
         tunings_.push_back({channel, ClockSeconds()});
     }
-    const std::uint16_t service = firstService_[channel];
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [this, channel, service] {
-            if (IDTVPlugin* plugin = plugin_.load()) plugin->OnChannelChanged(channel, service);
-        },
-        Qt::QueuedConnection);
+    // Read only: the worker tunes channels it was never given as well.
+    const auto first = firstService_.find(channel);
+    notices_.Post(channel, first == firstService_.end() ? 0 : first->second);
     return 1;
+}
+
+FakeHost::ChannelNotices::ChannelNotices(const std::atomic<IDTVPlugin*>& plugin)
+    : plugin_(plugin), hwnd_(platform::CreateWindowHandle(this, L"", 0, false)) {}
+
+FakeHost::ChannelNotices::~ChannelNotices() {
+    platform::DestroyWindowHandle(hwnd_);
+}
+
+void FakeHost::ChannelNotices::Post(platform::DWORD channel, std::uint16_t service) const {
+    platform::PostMessageW(hwnd_, platform::WM_USER, channel, service);
+}
+
+platform::LRESULT FakeHost::ChannelNotices::WindowProc(platform::UINT message,
+                                                       platform::WPARAM wParam,
+                                                       platform::LPARAM lParam) {
+    if (message != platform::WM_USER) return 0;
+    if (IDTVPlugin* plugin = plugin_.load())
+        plugin->OnChannelChanged(static_cast<platform::DWORD>(wParam),
+                                 static_cast<std::uint16_t>(lParam));
+    return 0;
 }
 
 int FakeHost::GetStatus(PluginHostStatus* status) {

@@ -104,6 +104,21 @@ class FakeHost : public PluginHost {
     std::vector<Tuning> Tunings() const;
 
   private:
+    // Tells the plug-in of a channel change on the GUI thread, as the viewer's window does: the
+    // plug-in's worker tunes, the window's thread hears of it through a posted message.
+    class ChannelNotices : public platform::WindowTarget {
+      public:
+        explicit ChannelNotices(const std::atomic<IDTVPlugin*>& plugin);
+        ~ChannelNotices() override;
+        void Post(platform::DWORD channel, std::uint16_t service) const;
+        platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM wParam,
+                                     platform::LPARAM lParam) override;
+
+      private:
+        const std::atomic<IDTVPlugin*>& plugin_;
+        platform::HWND hwnd_ = 0;
+    };
+
     platform::DWORD Play();
 
     std::map<std::uint32_t, std::function<std::unique_ptr<broadcast_sim::PacketSource>()>>
@@ -116,6 +131,7 @@ class FakeHost : public PluginHost {
     std::atomic<bool> recording_{false};
     platform::Event stop_{true, false};
     std::unique_ptr<platform::Thread> player_;
+    ChannelNotices notices_{plugin_};
 };
 
 // A private world for one test: HOME (with Documents), the viewer folder holding the channel lists
