@@ -1,17 +1,17 @@
 #include "viewer/plugin_set.h"
 
 #include <QDir>
-#include <QLibrary>
 #include <cstdio>
 
+#include "platform/dynamic_library.h"
 #include "platform/utf8.h"
 
 namespace viewer {
 namespace {
 
-void Complain(const QString& file, const QString& why) {
+void Complain(const QString& file, const std::wstring& why) {
     std::fprintf(stderr, "FriioView: %s: %s; skipped\n", file.toUtf8().constData(),
-                 why.toUtf8().constData());
+                 platform::WideToUtf8(why).c_str());
 }
 
 }  // namespace
@@ -25,21 +25,25 @@ PluginSet::~PluginSet() {
 void PluginSet::LoadFolder(const std::wstring& folder) {
     const QDir dir(QString::fromStdString(platform::WideToUtf8(folder)));
     for (const QString& name : dir.entryList({"*.so"}, QDir::Files, QDir::Name)) {
-        auto library = std::make_unique<QLibrary>(dir.filePath(name));
-        if (!library->load()) {
-            Complain(name, library->errorString());
+        // Loaded and unloaded by this code, not by Qt: the library's constructors and
+        // destructors (which stop the plug-in's threads) then run in code ThreadSanitizer sees.
+        std::wstring error;
+        auto library = platform::DynamicLibrary::Load(
+            platform::Utf8ToWide(dir.filePath(name).toStdString()), &error);
+        if (!library) {
+            Complain(name, error);
             continue;
         }
-        auto getIface = reinterpret_cast<GetIface2Function>(library->resolve(kGetIface2Symbol));
+        auto getIface = reinterpret_cast<GetIface2Function>(library->Symbol(kGetIface2Symbol));
         if (getIface == nullptr) {
-            Complain(name, "no GetIface2");
-            library->unload();
+            Complain(name, L"no GetIface2");
             continue;
         }
         IDTVPlugin* plugin = nullptr;
         if (getIface(0, &plugin) == 0 || plugin == nullptr) {
-            Complain(name, "GetIface2 gave no plug-in");
-            continue;  // stays loaded: it may own half a plug-in
+            Complain(name, L"GetIface2 gave no plug-in");
+            library->KeepLoaded();  // it may own half a plug-in
+            continue;
         }
         plugins_.push_back({std::move(library), plugin, false});
     }
@@ -76,8 +80,7 @@ std::wstring PluginSet::GetRecFileName() {
 
 void PluginSet::Unload() {
     while (!plugins_.empty()) {
-        plugins_.back().library->unload();
-        plugins_.pop_back();
+        plugins_.pop_back();  // unloads the library
     }
 }
 

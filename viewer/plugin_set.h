@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/dynamic_library.h"
 #include "shared/dtv_plugin.h"
-
-class QLibrary;
 
 namespace viewer {
 
@@ -39,7 +38,7 @@ class PluginSet {
 
   private:
     struct Loaded {
-        std::unique_ptr<QLibrary> library;
+        std::unique_ptr<platform::DynamicLibrary> library;
         IDTVPlugin* plugin = nullptr;
         bool started = false;
     };
