@@ -8,7 +8,9 @@
 // to the query (TimerManager::SetNextWakeUp() returns 0: BROADCAST_QUERY_DENY; otherwise TRUE)
 // after every scheduler tick, after every power event it handles, and from a timer at least once
 // a minute, so that the lock is taken before a recording or an EPG acquisition comes near. All
-// calls come from that one thread.
+// calls come from that one thread. Windows also asks the program that requests the sleep itself:
+// the standby and hibernation commands, once SetNextWakeUp has allowed them, give the answer TRUE
+// before they call EnterSleepState, or the program's own lock would refuse its own request.
 //
 // What differs from Windows:
 // - The answer is given ahead of time, not at the moment of the suspend: it is as old as the
