@@ -3,15 +3,14 @@
 // lives, so the layer never reaches the machine's bus.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "tests/platform/helper_process.h"
+#include "tests/support/helper_process.h"
+#include "tests/support/scoped_environment.h"
 
 namespace test_support {
 
@@ -25,23 +24,13 @@ class LogindMock {
         } else if (line->starts_with("unavailable ")) {
             unavailable_ = line->substr(12);
         } else if (line->starts_with("ready ")) {
-            const char* old = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
-            if (old != nullptr) oldAddress_ = old;
-            ::setenv("DBUS_SYSTEM_BUS_ADDRESS", line->substr(6).c_str(), 1);
+            env_.Set("DBUS_SYSTEM_BUS_ADDRESS", line->substr(6));
             ready_ = true;
         } else {
             failure_ = "the logind mock said: " + *line;
         }
     }
-    ~LogindMock() {
-        if (ready_) {
-            if (oldAddress_)
-                ::setenv("DBUS_SYSTEM_BUS_ADDRESS", oldAddress_->c_str(), 1);
-            else
-                ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
-        }
-        helper_.CloseAndWait();
-    }
+    ~LogindMock() { helper_.CloseAndWait(); }
     LogindMock(const LogindMock&) = delete;
     LogindMock& operator=(const LogindMock&) = delete;
 
@@ -72,10 +61,10 @@ class LogindMock {
 
   private:
     HelperProcess helper_;
+    ScopedEnvironment env_;
     bool ready_ = false;
     std::string unavailable_;
     std::string failure_;
-    std::optional<std::string> oldAddress_;
 };
 
 }  // namespace test_support

@@ -1,7 +1,6 @@
 #include "platform/suspend_query.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <atomic>
 #include <string>
@@ -9,9 +8,9 @@
 
 #include "platform/event.h"
 #include "platform/power.h"
-#include "tests/platform/helper_process.h"
 #include "tests/platform/logind_mock.h"
-#include "tests/platform/test_sandbox.h"
+#include "tests/support/helper_process.h"
+#include "tests/support/sandbox.h"
 
 namespace platform {
 namespace {
@@ -109,8 +108,8 @@ TEST_F(SuspendQueryTest, AListenerMayRemoveItselfWhenTheResumeArrives) {
 
 TEST_F(SuspendQueryTest, WithoutASystemBusNothingFailsAndOneDebugLineSaysSo) {
     const std::string noBus = "unix:path=" + sandbox.Native("no-bus").string();
-    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", noBus.c_str(), 1);
-    ::setenv("ORVANDEL_DEBUG_LOG", sandbox.Native("debug.log").c_str(), 1);
+    sandbox.SetEnv("DBUS_SYSTEM_BUS_ADDRESS", noBus);
+    sandbox.SetEnv("ORVANDEL_DEBUG_LOG", sandbox.Native("debug.log"));
     {
         SuspendQueryAnswer answer(kWho, kWhy);
         answer.Answer(BROADCAST_QUERY_DENY);
@@ -120,16 +119,14 @@ TEST_F(SuspendQueryTest, WithoutASystemBusNothingFailsAndOneDebugLineSaysSo) {
         const int id = AddResumeListener([] {});
         RemoveResumeListener(id);
     }
-    ::unsetenv("ORVANDEL_DEBUG_LOG");
-    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
     const auto lines = sandbox.Lines("debug.log");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_TRUE(lines[0].starts_with("logind: no system bus at " + noBus)) << lines[0];
 }
 
 TEST_F(SuspendQueryTest, UnderThePowerSimulationTheLockIsOnlyWritten) {
-    ::setenv("ORVANDEL_SIM_POWER", sandbox.Native("power.log").c_str(), 1);
-    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
+    sandbox.SetEnv("ORVANDEL_SIM_POWER", sandbox.Native("power.log"));
+    sandbox.SetEnv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/bus");
     {
         SuspendQueryAnswer answer(kWho, kWhy);
         answer.Answer(TRUE);
@@ -140,8 +137,6 @@ TEST_F(SuspendQueryTest, UnderThePowerSimulationTheLockIsOnlyWritten) {
         answer.Answer(TRUE);
         answer.Answer(BROADCAST_QUERY_DENY);
     }
-    ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
-    ::unsetenv("ORVANDEL_SIM_POWER");
     std::vector<std::string> requests;
     for (const std::string& line : sandbox.Lines("power.log"))
         requests.push_back(line.substr(line.find(' ') + 1));
