@@ -6,6 +6,7 @@
 #include "timer_core/epg/epg_search_context.h"
 #include "timer_core/epg/search_tables.h"
 #include "timer_core/scheduling/timer_ini_path.h"
+#include "timer_ui/auto_add_search_dlg.h"
 #include "timer_ui/search_channels.h"
 #include "timer_ui/search_result_list.h"
 #include "ui/list_view.h"
@@ -177,7 +178,15 @@ void CAutoAddDlg::OnBnClickedDelete() {
     Reload();
 }
 
-void CAutoAddDlg::RunEditor(int /*mode*/, int /*index*/) {
+void CAutoAddDlg::RunEditor(int mode, int index) {
+    {
+        CAutoAddSearchDlg editor(iniPath_);
+        editor.SetMode(mode);
+        editor.SetStore(store_);
+        editor.SetConditionIndex(index);
+        editor.DoModal(GetSafeHwnd());
+    }
+    // The editor saved the file itself; whatever way it was closed, read it again.
     Reload();
 }
 

@@ -11,6 +11,7 @@
 #include "tests/timer_ui/auto_add_test_data.h"
 #include "tests/timer_ui/private_home.h"
 #include "tests/timer_ui/timer_ui_test_environment.h"
+#include "timer_ui/auto_add_search_dlg.h"
 #include "timer_ui/program_info_dlg.h"
 #include "ui/list_view.h"
 
@@ -207,6 +208,39 @@ TEST_F(AutoAddDlgTest, AClickBelowTheRowsSelectsNothing) {
     EXPECT_EQ(boxes.Texts(), (std::vector<std::wstring>{L"変更する条件を選択してください",
                                                         L"削除する条件を選択してください"}));
     EXPECT_EQ(timer_ui_test::LoadConditions().size(), 1u);
+    dlg.DestroyWindow();
+}
+
+TEST_F(AutoAddDlgTest, TheListsAreReloadedAfterTheEditorAddsOrChanges) {
+    timer_ui_test::SaveConditions({Condition(L"旅")});
+    CAutoAddDlg dlg(home.IniPath());
+    Open(dlg);
+    Show(dlg);
+    WhenModal([](ui::Dialog& editor) {
+        EXPECT_EQ(editor.GetWindowText(), L"自動予約登録条件");
+        editor.SetDlgItemText(CAutoAddSearchDlg::IDC_AND, L"ドラマ");
+        ClickButton(editor, CAutoAddSearchDlg::IDC_ADD_OR_CHANGE);
+        editor.SendMessage(ui::WM_SYSCOMMAND, ui::SC_CLOSE, 0);
+    });
+    ClickButton(dlg, CAutoAddDlg::IDC_ADD);
+    ASSERT_EQ(conditions->GetItemCount(), 2);
+    EXPECT_EQ(conditions->GetItemText(1, 0), L"ドラマ");
+    EXPECT_EQ(conditions->GetItemText(1, 8), L"みなと総合 さくらテレビ ");
+    EXPECT_EQ(results->GetItemCount(), 2);
+
+    // A double click on the first condition opens it for a change.
+    WhenModal([](ui::Dialog& editor) {
+        EXPECT_EQ(editor.GetDlgItemText(CAutoAddSearchDlg::IDC_AND), L"旅");
+        editor.SetDlgItemText(CAutoAddSearchDlg::IDC_AND, L"星空");
+        ClickButton(editor, CAutoAddSearchDlg::IDC_ADD_OR_CHANGE);
+        editor.EndDialog(ui::IDCANCEL);
+    });
+    timer_ui_test::DoubleClickRow(*conditions, 0);
+    EXPECT_EQ(dlg.SelectedCondition(), 0);
+    ASSERT_EQ(conditions->GetItemCount(), 2);
+    EXPECT_EQ(conditions->GetItemText(0, 0), L"星空");
+    ASSERT_EQ(results->GetItemCount(), 2);
+    EXPECT_EQ(results->GetItemText(0, 2), L"星空ニュース");
     dlg.DestroyWindow();
 }
 
