@@ -5,12 +5,12 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QMouseEvent>
 #include <QTimer>
 #include <cstdlib>
 #include <memory>
 
 #include "broadcast_sim/time_builder.h"
+#include "tests/support/mouse_input.h"
 #include "tests/support/offscreen_application.h"
 #include "ui/screenshot.h"
 
@@ -53,13 +53,8 @@ void ClickButton(ui::Dialog& dialog, int id) {
 
 namespace {
 
-void SendMouse(QWidget* target, QEvent::Type type, QPoint pos) {
-    const Qt::MouseButtons buttons =
-        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
-    QMouseEvent event(type, QPointF(pos), QPointF(target->mapToGlobal(pos)), Qt::LeftButton,
-                      buttons, Qt::NoModifier);
-    QApplication::sendEvent(target, &event);
-}
+using test_support::Click;
+using test_support::SendMouse;
 
 QPoint RowPoint(ui::ListView& list, int row) {
     return list.visualRect(list.model()->index(row, 0)).center();
@@ -68,9 +63,7 @@ QPoint RowPoint(ui::ListView& list, int row) {
 }  // namespace
 
 void ClickRow(ui::ListView& list, int row) {
-    const QPoint point = RowPoint(list, row);
-    SendMouse(list.viewport(), QEvent::MouseButtonPress, point);
-    SendMouse(list.viewport(), QEvent::MouseButtonRelease, point);
+    Click(list.viewport(), RowPoint(list, row));
 }
 
 void DoubleClickRow(ui::ListView& list, int row) {
@@ -81,9 +74,7 @@ void DoubleClickRow(ui::ListView& list, int row) {
 }
 
 void ClickBelowRows(ui::ListView& list) {
-    const QPoint point(20, list.viewport()->height() - 3);
-    SendMouse(list.viewport(), QEvent::MouseButtonPress, point);
-    SendMouse(list.viewport(), QEvent::MouseButtonRelease, point);
+    Click(list.viewport(), QPoint(20, list.viewport()->height() - 3));
 }
 
 MessageBoxes::MessageBoxes() {

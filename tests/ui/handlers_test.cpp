@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "tests/support/mouse_input.h"
 #include "tests/ui/table_dialog.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/list_box.h"
@@ -14,18 +15,8 @@
 namespace ui_test {
 namespace {
 
-void SendMouse(QWidget* target, QEvent::Type type, QPoint pos) {
-    const Qt::MouseButtons buttons =
-        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
-    QMouseEvent event(type, QPointF(pos), QPointF(target->mapToGlobal(pos)), Qt::LeftButton,
-                      buttons, Qt::NoModifier);
-    QApplication::sendEvent(target, &event);
-}
-
-void Click(QWidget* target, QPoint pos) {
-    SendMouse(target, QEvent::MouseButtonPress, pos);
-    SendMouse(target, QEvent::MouseButtonRelease, pos);
-}
+using test_support::Click;
+using test_support::SendMouse;
 
 QPoint RowPoint(ui::ListView* view, int row) {
     return view->visualRect(view->model()->index(row, 1)).center();
