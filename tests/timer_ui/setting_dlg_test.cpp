@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <filesystem>
 
+#include "platform/known_folders.h"
 #include "platform/paths.h"
 #include "platform/private_profile.h"
 #include "tests/timer_ui/auto_add_test_data.h"
@@ -66,6 +67,11 @@ class SettingDlgTest : public timer_ui_test::DialogTest {
     const std::wstring ini = home.IniPath();
     ui::ListBox* times = nullptr;
 };
+
+TEST_F(SettingDlgTest, TheTimersIniFileLiesBesideTheExecutable) {
+    EXPECT_EQ(Dlg().IniPath(),
+              platform::FolderOf(platform::HostExecutablePath()) + L"timer_ui_tests.ini");
+}
 
 TEST_F(SettingDlgTest, WithoutAnIniTheDefaultsShowAndCancelWritesNothing) {
     Dlg dlg(ini);
