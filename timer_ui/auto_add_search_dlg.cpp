@@ -179,11 +179,7 @@ void CAutoAddSearchDlg::FillCombos() {
 void CAutoAddSearchDlg::FillChannelRows() {
     auto* list = Item<ui::ListBox>(IDC_CHANNELS);
     if (list == nullptr || store_ == nullptr) return;
-    for (const SearchChannelRow& row : SearchChannelRows(*store_, iniPath_)) {
-        const int index = list->AddString(row.name);
-        list->SetItemData(index, row.serviceKey);
-        list->SetCheck(index, row.checked);
-    }
+    AppendChannelRows(*list, SearchChannelRows(*store_, iniPath_));
 }
 
 void CAutoAddSearchDlg::ShowStoredCondition() {
@@ -354,11 +350,7 @@ void CAutoAddSearchDlg::OnBnClickedReserve() {
 void CAutoAddSearchDlg::OnBnClickedEnlarge() {
     auto* list = Item<ui::ListBox>(IDC_CHANNELS);
     if (list == nullptr) return;
-    std::vector<SearchChannelRow> rows;
-    for (int i = 0; i < list->GetCount(); ++i) {
-        rows.push_back({static_cast<int>(list->GetItemData(i)), list->GetText(i),
-                        list->GetCheck(i) == 1 ? 1 : 0});
-    }
+    std::vector<SearchChannelRow> rows = ChannelRowsOf(*list);
     {
         CSearchChSetDlg channels;
         channels.SetRows(&rows);
@@ -366,11 +358,7 @@ void CAutoAddSearchDlg::OnBnClickedEnlarge() {
     }
     // The channel dialog wrote its rows back however it was closed.
     list->ResetContent();
-    for (const SearchChannelRow& row : rows) {
-        const int index = list->AddString(row.name);
-        list->SetItemData(index, row.serviceKey);
-        list->SetCheck(index, row.checked);
-    }
+    AppendChannelRows(*list, rows);
 }
 
 void CAutoAddSearchDlg::OnSize(ui::UINT /*type*/, int cx, int cy) {

@@ -1,5 +1,6 @@
 #include "timer_ui/search_ch_set_dlg.h"
 
+#include "timer_ui/search_channels.h"
 #include "ui/list_box.h"
 
 namespace timer_ui {
@@ -30,11 +31,7 @@ ui::BOOL CSearchChSetDlg::OnInitDialog() {
     ui::Dialog::OnInitDialog();
     auto* list = Item<ui::ListBox>(IDC_CHANNELS);
     if (rows_ == nullptr || list == nullptr) return ui::TRUE;
-    for (const SearchChannelRow& row : *rows_) {
-        const int index = list->AddString(row.name);
-        list->SetItemData(index, row.serviceKey);
-        list->SetCheck(index, row.checked);
-    }
+    AppendChannelRows(*list, *rows_);
     return ui::TRUE;
 }
 
@@ -47,13 +44,7 @@ void CSearchChSetDlg::SetAllChecks(int checked) {
 
 void CSearchChSetDlg::OnDestroy() {
     auto* list = Item<ui::ListBox>(IDC_CHANNELS);
-    if (rows_ != nullptr && list != nullptr) {
-        rows_->clear();
-        for (int i = 0; i < list->GetCount(); ++i) {
-            rows_->push_back({static_cast<int>(list->GetItemData(i)), list->GetText(i),
-                              list->GetCheck(i) == 1 ? 1 : 0});
-        }
-    }
+    if (rows_ != nullptr && list != nullptr) *rows_ = ChannelRowsOf(*list);
     ui::Dialog::OnDestroy();
 }
 

@@ -58,6 +58,23 @@ std::vector<SearchChannelRow> SearchChannelRows(const broadcast::EpgStore& store
     return rows;
 }
 
+void AppendChannelRows(ui::ListBox& list, const std::vector<SearchChannelRow>& rows) {
+    for (const SearchChannelRow& row : rows) {
+        const int index = list.AddString(row.name);
+        list.SetItemData(index, row.serviceKey);
+        list.SetCheck(index, row.checked);
+    }
+}
+
+std::vector<SearchChannelRow> ChannelRowsOf(const ui::ListBox& list) {
+    std::vector<SearchChannelRow> rows;
+    for (int i = 0; i < list.GetCount(); ++i) {
+        rows.push_back({static_cast<int>(list.GetItemData(i)), list.GetText(i),
+                        list.GetCheck(i) == 1 ? 1 : 0});
+    }
+    return rows;
+}
+
 std::wstring ConditionServiceText(const broadcast::EpgStore* store,
                                   const timer_core::AutoSearchCondition& condition) {
     std::wstring text;

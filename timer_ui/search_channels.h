@@ -11,6 +11,7 @@
 #include "broadcast/epg_store.h"
 #include "timer_core/epg/auto_search_condition.h"
 #include "timer_ui/search_channel_row.h"
+#include "ui/list_box.h"
 
 namespace timer_ui {
 
@@ -26,6 +27,10 @@ void WriteChannelDefault(const std::wstring& iniPath, int serviceKey, int checke
 // default says.
 std::vector<SearchChannelRow> SearchChannelRows(const broadcast::EpgStore& store,
                                                 const std::wstring& iniPath);
+
+// A check list's rows and back: text = name, item data = service key, check = checked.
+void AppendChannelRows(ui::ListBox& list, const std::vector<SearchChannelRow>& rows);
+std::vector<SearchChannelRow> ChannelRowsOf(const ui::ListBox& list);
 
 // The condition's services as the automatic-reservation list shows them: for each key in the
 // condition's order the TV service's name and a blank, or, when the store has no service
