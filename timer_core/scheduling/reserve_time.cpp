@@ -49,8 +49,7 @@ int ComputeEndTimeSeconds(std::uint32_t seconds, const platform::SYSTEMTIME& sta
     return 1;
 }
 
-int FormatReserveTimeRange(std::wstring* out, const platform::SYSTEMTIME& start,
-                           const platform::SYSTEMTIME& end) {
+std::wstring FormatStartDateTime(const platform::SYSTEMTIME& start) {
     static constexpr const wchar_t* kWeekdays[] = {L"(日)", L"(月)", L"(火)", L"(水)",
                                                    L"(木)", L"(金)", L"(土)"};
     // The stored start does not keep its weekday; a round trip through FILETIME fills it in.
@@ -58,10 +57,16 @@ int FormatReserveTimeRange(std::wstring* out, const platform::SYSTEMTIME& start,
     const int weekday = converted != 0 ? LocalSystemTime(converted).wDayOfWeek
                                        : platform::DayOfWeek(start.wYear, start.wMonth, start.wDay);
     wchar_t text[64];
-    std::swprintf(text, 64, L"%04d/%02d/%02d%ls %02d:%02d～%02d:%02d", start.wYear, start.wMonth,
-                  start.wDay, kWeekdays[(weekday % 7 + 7) % 7], start.wHour, start.wMinute,
-                  end.wHour, end.wMinute);
-    *out = text;
+    std::swprintf(text, 64, L"%04d/%02d/%02d%ls %02d:%02d", start.wYear, start.wMonth, start.wDay,
+                  kWeekdays[(weekday % 7 + 7) % 7], start.wHour, start.wMinute);
+    return text;
+}
+
+int FormatReserveTimeRange(std::wstring* out, const platform::SYSTEMTIME& start,
+                           const platform::SYSTEMTIME& end) {
+    wchar_t endText[16];
+    std::swprintf(endText, 16, L"～%02d:%02d", end.wHour, end.wMinute);
+    *out = FormatStartDateTime(start) + endText;
     return 1;
 }
 

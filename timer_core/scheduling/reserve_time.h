@@ -38,6 +38,11 @@ int ComputeEndTimeSeconds(std::uint32_t seconds, const platform::SYSTEMTIME& sta
                           platform::FILETIME* startOut = nullptr,
                           platform::FILETIME* endOut = nullptr);
 
+// "2026/12/04(金) 20:00": a start's date, weekday and clock time, as the main window's list and
+// tip show it. A start that is no valid date still shows its fields, with the weekday of its
+// calendar date.
+std::wstring FormatStartDateTime(const platform::SYSTEMTIME& start);
+
 // "2026/12/04(金) 20:00～21:00": the start's date and weekday, start and end clock times (the
 // end's date is not shown). Always 1.
 int FormatReserveTimeRange(std::wstring* out, const platform::SYSTEMTIME& start,
