@@ -17,6 +17,12 @@
 
 namespace platform {
 
+// Windows' power broadcast: the suspend query a window may refuse, and the notice of resume that
+// the timer's main window has its resume listener post to itself.
+inline constexpr UINT WM_POWERBROADCAST = 0x0218;
+inline constexpr WPARAM PBT_APMQUERYSUSPEND = 0x0000;
+inline constexpr WPARAM PBT_APMRESUMESUSPEND = 0x0007;
+
 // Windows' SetSystemPowerState: TRUE standby, FALSE hibernate; force is not used. Like Windows,
 // it returns after the machine has resumed (or, when the machine does not sleep within 60 s of
 // an accepted request, then). FALSE when the request was refused.

@@ -18,6 +18,11 @@ struct TrayEntry {
 
 using Key = std::pair<HWND, UINT>;
 
+std::optional<bool>& NotificationAreaAnswer() {
+    static std::optional<bool> answer;
+    return answer;
+}
+
 std::map<Key, TrayEntry>& Icons() {
     static std::map<Key, TrayEntry> icons;
     return icons;
@@ -78,6 +83,15 @@ BOOL Shell_NotifyIconW(DWORD message, const NOTIFYICONDATAW& data) {
 QSystemTrayIcon* FindNotifyIcon(HWND owner, UINT id) {
     const auto it = Icons().find({owner, id});
     return it != Icons().end() ? it->second.icon.data() : nullptr;
+}
+
+bool IsNotificationAreaAvailable() {
+    if (const std::optional<bool>& answer = NotificationAreaAnswer()) return *answer;
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void SetNotificationAreaAnswer(std::optional<bool> available) {
+    NotificationAreaAnswer() = available;
 }
 
 }  // namespace ui

@@ -6,6 +6,7 @@
 
 #include <QIcon>
 #include <QSystemTrayIcon>
+#include <optional>
 #include <string>
 
 #include "ui/win_constants.h"
@@ -34,5 +35,12 @@ BOOL Shell_NotifyIconW(DWORD message, const NOTIFYICONDATAW& data);
 
 // The Qt icon behind an added icon (tests click it through its activated signal), or null.
 QSystemTrayIcon* FindNotifyIcon(HWND owner, UINT id);
+
+// Whether the desktop shows notification icons at all. Windows always does; a Linux desktop may
+// have no notification area, and a window that hides itself into its icon must not do so there.
+bool IsNotificationAreaAvailable();
+
+// Tests: the answer IsNotificationAreaAvailable gives (nullopt: ask the desktop).
+void SetNotificationAreaAnswer(std::optional<bool> available);
 
 }  // namespace ui
