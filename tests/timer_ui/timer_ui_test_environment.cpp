@@ -2,11 +2,13 @@
 #include "tests/timer_ui/timer_ui_test_environment.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "broadcast_sim/time_builder.h"
@@ -30,12 +32,24 @@ class TimerUiTestEnvironment : public ::testing::Environment {
     void SetUp() override {
         PictureFolder() = ui::ScreenshotDirectory();
         ::unsetenv("ORVANDEL_SCREENSHOT_DIR");
+        // A home of its own (the Documents folder the main window uses), and power requests
+        // that only go into a file.
+        const std::filesystem::path& root = PrivateRoot();
+        for (const char* sub : {"home", "config"})
+            std::filesystem::create_directories(root / sub);
+        ::setenv("HOME", (root / "home").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+        ::setenv("ORVANDEL_SIM_POWER", PowerRequestFile().c_str(), 1);
         app_ = std::make_unique<test_support::OffscreenApplication>(
             "timer_ui_tests", broadcast_sim::JstTime(2026, 12, 9, 20, 50), kClockRate,
             QStringLiteral("Orvandel"));
     }
 
-    void TearDown() override { app_.reset(); }
+    void TearDown() override {
+        app_.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(PrivateRoot(), ec);
+    }
 
   private:
     std::unique_ptr<test_support::OffscreenApplication> app_;
@@ -45,6 +59,20 @@ class TimerUiTestEnvironment : public ::testing::Environment {
     ::testing::AddGlobalTestEnvironment(new TimerUiTestEnvironment);
 
 }  // namespace
+
+const std::filesystem::path& PrivateRoot() {
+    static const std::filesystem::path root = [] {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "orvandel-timer-ui-XXXXXX").string();
+        const char* made = ::mkdtemp(pattern.data());
+        return std::filesystem::path(made != nullptr ? made : pattern);
+    }();
+    return root;
+}
+
+std::filesystem::path PowerRequestFile() {
+    return PrivateRoot() / "power.txt";
+}
 
 void ClickButton(ui::Dialog& dialog, int id) {
     dialog.SendMessage(ui::WM_COMMAND, ui::MAKEWPARAM(static_cast<ui::WORD>(id), ui::BN_CLICKED),

@@ -1,11 +1,13 @@
 // What the timer's dialog tests share: an offscreen Qt application, a private runtime folder and
-// namespace, a simulated clock running ten times as fast as real time, waiting for events while
-// the event loop runs, driving modal dialogs, and the folders screenshots go to.
+// namespace, a private home (and so Documents folder), a simulated clock running ten times as
+// fast as real time, power requests written to a file, waiting for events while the event loop
+// runs, driving modal dialogs, and the folders screenshots go to.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +24,12 @@ inline constexpr double kClockRate = 10.0;
 
 // Waiting runs the event loop (the environment sets that up).
 using test_support::WaitUntil;
+
+// The program's private folder: home/ (HOME) and config/ (XDG_CONFIG_HOME) are in it.
+const std::filesystem::path& PrivateRoot();
+
+// Where the power requests of the program go (ORVANDEL_SIM_POWER).
+std::filesystem::path PowerRequestFile();
 
 // Clicks a button of the dialog as the user would (WM_COMMAND with BN_CLICKED).
 void ClickButton(ui::Dialog& dialog, int id);

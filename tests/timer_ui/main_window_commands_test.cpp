@@ -1,0 +1,229 @@
+// The main window's buttons and list clicks: change, delete, programme information, search,
+// standby and hibernation, and exit, with their refusal texts.
+#include <gtest/gtest.h>
+
+#include "tests/support/queue_probe.h"
+#include "tests/timer_ui/main_window_fixture.h"
+#include "timer_ui/main_window_texts.h"
+#include "timer_ui/program_info_dlg.h"
+#include "timer_ui/program_info_text.h"
+#include "timer_ui/reserve_chg_dlg.h"
+
+namespace timer_ui_test {
+namespace {
+
+using timer_ui::COrvandelDlg;
+namespace texts = timer_ui::texts;
+
+class MainWindowCommandsTest : public MainWindowTest {
+  protected:
+    // Two reservations tomorrow evening: row 0 "港町ニュース" (ID 1), row 1 "さくらドラマ" (ID 2).
+    void OpenWithTwo() {
+        WriteChannelTables();
+        timer_core::ReserveEntry drama = Reservation(L"さくらドラマ", Evening(21), 54, 0, 0x2001);
+        drama.channelName = L"さくらテレビ";
+        drama.channelValue = kSakuraChannel;
+        drama.serviceId = kSakuraService;
+        WriteProgram({Reservation(L"港町ニュース", Evening(19), 30, 0, 0x1001), drama});
+        OpenWindow();
+        CloseNotice();
+    }
+
+    static platform::SYSTEMTIME Evening(int hour) {
+        platform::SYSTEMTIME day = MinutesFromNow(24 * 60);
+        day.wHour = static_cast<platform::WORD>(hour);
+        day.wMinute = 0;
+        return day;
+    }
+
+    void Click(int id) { ClickButton(Window(), id); }
+
+    // A click on the row (-1: on no row), as the list reports it.
+    void ClickRow(int row, int code = ui::NM_CLICK) {
+        List().SetHotItem(row);
+        ui::Notification n{COrvandelDlg::IDC_RESERVE_LIST, code, row};
+        Window().SendMessage(ui::WM_NOTIFY, COrvandelDlg::IDC_RESERVE_LIST,
+                             reinterpret_cast<ui::LPARAM>(&n));
+    }
+};
+
+TEST_F(MainWindowCommandsTest, DeleteWithNothingCheckedChangesNothing) {
+    OpenWithTwo();
+    const auto before = ProgramEntries();
+    Click(COrvandelDlg::IDC_DELETE);
+    EXPECT_EQ(OpenNotice(), texts::kCheckToDelete);
+    EXPECT_EQ(List().GetItemCount(), 2);
+    EXPECT_EQ(ProgramEntries().size(), before.size());
+}
+
+TEST_F(MainWindowCommandsTest, DeleteRemovesTheCheckedRowsFromListAndFile) {
+    OpenWithTwo();
+    List().SetCheck(0, true);
+    Click(COrvandelDlg::IDC_DELETE);
+    EXPECT_EQ(OpenNotice(), L"");
+    ASSERT_EQ(List().GetItemCount(), 1);
+    EXPECT_EQ(RowTexts(0)[2], L"さくらドラマ");
+    EXPECT_FALSE(List().GetCheck(0));
+    const auto entries = ProgramEntries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].title, L"さくらドラマ");
+}
+
+TEST_F(MainWindowCommandsTest, ChangeBeforeAnyClickAsksForARow) {
+    OpenWithTwo();
+    EXPECT_EQ(Window().SelectedRow(), -1);
+    Click(COrvandelDlg::IDC_CHANGE);
+    EXPECT_EQ(OpenNotice(), texts::kSelectToChange);
+    // A double-click on no row runs the change command, which refuses in the same words.
+    CloseNotice();
+    ClickRow(-1, ui::NM_DBLCLK);
+    EXPECT_EQ(OpenNotice(), texts::kSelectToChange);
+}
+
+TEST_F(MainWindowCommandsTest, ChangeAppliesTheDialogsFieldsAndKeepsStartAndId) {
+    OpenWithTwo();
+    ClickRow(1);
+    EXPECT_EQ(Window().SelectedRow(), 1);
+    WhenModal([](ui::Dialog& modal) {
+        auto& change = dynamic_cast<timer_ui::CReserveChgDlg&>(modal);
+        EXPECT_EQ(change.titleText, L"さくらドラマ");
+        EXPECT_EQ(change.priorityIndex, 1);
+        EXPECT_EQ(change.followIndex, 1);
+        EXPECT_EQ(change.minutesText, L"54");
+        EXPECT_NE(change.startText.find(L" 21:00"), std::wstring::npos);
+        modal.SetDlgItemText(timer_ui::CReserveChgDlg::IDC_TITLE, L"さくらドラマ（最終回）");
+        modal.SetDlgItemText(timer_ui::CReserveChgDlg::IDC_MINUTES, L"84分");
+        change.OnBnClickedOk();
+    });
+    Click(COrvandelDlg::IDC_CHANGE);
+    EXPECT_EQ(RowTexts(1)[2], L"さくらドラマ（最終回）");
+    EXPECT_NE(RowTexts(1)[0].find(L"21:00～22:24"), std::wstring::npos);
+    const auto entries = ProgramEntries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].title, L"さくらドラマ（最終回）");
+    EXPECT_EQ(entries[1].durationMinutes, 84u);
+    EXPECT_EQ(entries[1].id, 2);
+    EXPECT_EQ(entries[1].start.wHour, 21);
+}
+
+TEST_F(MainWindowCommandsTest, APriorityTheListDoesNotOfferStaysAsItWasAndNegativeLengthsAreZero) {
+    timer_core::ReserveEntry odd = Reservation(L"手で直した予約", MinutesFromNow(24 * 60), 30);
+    odd.priority = 0;  // a hand-edited file; the list offers 1 to 5
+    odd.follow = 7;
+    WriteProgram({odd});
+    OpenWindow();
+    ClickRow(0);
+    WhenModal([](ui::Dialog& modal) {
+        auto& change = dynamic_cast<timer_ui::CReserveChgDlg&>(modal);
+        modal.SetDlgItemText(timer_ui::CReserveChgDlg::IDC_MINUTES, L"-30");
+        change.OnBnClickedOk();
+    });
+    Click(COrvandelDlg::IDC_CHANGE);
+    const auto entries = ProgramEntries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].priority, 0);
+    EXPECT_EQ(entries[0].follow, 7);
+    EXPECT_EQ(entries[0].durationMinutes, 0u);
+    EXPECT_EQ(RowTexts(0)[3], L"0");
+    EXPECT_EQ(RowTexts(0)[4], L"しない");
+
+    // A choice made in the dialog is taken.
+    WhenModal([](ui::Dialog& modal) {
+        auto& change = dynamic_cast<timer_ui::CReserveChgDlg&>(modal);
+        change.priorityIndex = 4;
+        change.followIndex = 1;
+        change.UpdateData(false);
+        change.OnBnClickedOk();
+    });
+    Click(COrvandelDlg::IDC_CHANGE);
+    EXPECT_EQ(ProgramEntries()[0].priority, 5);
+    EXPECT_EQ(ProgramEntries()[0].follow, 1);
+}
+
+TEST_F(MainWindowCommandsTest, CancelInTheChangeDialogChangesNothing) {
+    OpenWithTwo();
+    ClickRow(0);
+    WhenModal([](ui::Dialog& modal) {
+        modal.SetDlgItemText(timer_ui::CReserveChgDlg::IDC_TITLE, L"別の番組");
+        ClickButton(modal, ui::IDCANCEL);
+    });
+    Click(COrvandelDlg::IDC_CHANGE);
+    EXPECT_EQ(RowTexts(0)[2], L"港町ニュース");
+    EXPECT_EQ(ProgramEntries()[0].title, L"港町ニュース");
+}
+
+TEST_F(MainWindowCommandsTest, ARowWhoseReservationVanishedIsAnInternalError) {
+    OpenWithTwo();
+    ClickRow(1);
+    // Gone behind the list's back (a record thread, another command) before the list was rebuilt.
+    Window().Manager().DeleteReserve(2);
+    ASSERT_EQ(List().GetItemCount(), 2);
+    Click(COrvandelDlg::IDC_CHANGE);
+    EXPECT_EQ(OpenNotice(), texts::kInternalError);
+    CloseNotice();
+    ClickRow(1, ui::NM_DBLCLK);
+    EXPECT_EQ(OpenNotice(), texts::kInternalError);
+}
+
+TEST_F(MainWindowCommandsTest, ADoubleClickShowsTheProgrammeOfTheRowsService) {
+    OpenWithTwo();
+    WhenModal([](ui::Dialog& modal) {
+        auto& info = dynamic_cast<timer_ui::CProgramInfoDlg&>(modal);
+        // The window's store holds no EPG data: the dialog says so.
+        EXPECT_EQ(info.Text(), timer_ui::kProgramInfoNotFound);
+        ClickButton(modal, ui::IDCANCEL);
+    });
+    ClickRow(1, ui::NM_DBLCLK);
+    EXPECT_EQ(Window().SelectedRow(), 1);
+    EXPECT_EQ(OpenNotice(), L"");
+
+    // A service ChSet2.txt does not list.
+    WriteFile(DataFolder() / "ChSet2.txt", "x\t22\t9\t32544\r\n");
+    ClickRow(1, ui::NM_DBLCLK);
+    EXPECT_EQ(OpenNotice(), texts::kChannelSearchFailed);
+
+    // Without ChSet2.txt nothing is shown.
+    CloseNotice();
+    std::filesystem::remove(DataFolder() / "ChSet2.txt");
+    ClickRow(1, ui::NM_DBLCLK);
+    ASSERT_TRUE(test_support::WaitForQueuedMessages());
+    EXPECT_EQ(OpenNotice(), L"");
+}
+
+TEST_F(MainWindowCommandsTest, SearchWithoutEpgDataIsRefused) {
+    OpenWindow();
+    CloseNotice();
+    Click(COrvandelDlg::IDC_SEARCH);
+    EXPECT_EQ(OpenNotice(), texts::kNoEpgForSearch);
+}
+
+TEST_F(MainWindowCommandsTest, StandbyWithARecordingDueIsRefusedAndOtherwiseRequested) {
+    WriteProgram({Reservation(L"すぐ始まる番組", MinutesFromNow(5), 30)});
+    OpenWindow();
+    CloseNotice();
+    Click(COrvandelDlg::IDC_STANDBY);
+    EXPECT_EQ(OpenNotice(), texts::kStandbyRefused);
+    Click(COrvandelDlg::IDC_HIBERNATE);
+    EXPECT_EQ(OpenNotice(), texts::kHibernateRefused);
+    for (const std::string& request : PowerRequests()) {
+        EXPECT_NE(request, "standby");
+        EXPECT_NE(request, "hibernate");
+    }
+
+    List().SetCheck(0, true);
+    Click(COrvandelDlg::IDC_DELETE);
+    CloseNotice();
+    Click(COrvandelDlg::IDC_HIBERNATE);
+    EXPECT_EQ(OpenNotice(), L"");
+    const auto requests = PowerRequests();
+    EXPECT_NE(std::find(requests.begin(), requests.end(), "hibernate"), requests.end());
+}
+
+TEST_F(MainWindowCommandsTest, ExitEndsTheWindowAsCancelDoes) {
+    OpenWindow();
+    Click(COrvandelDlg::IDC_EXIT);
+    EXPECT_FALSE(Window().IsWindowVisible());
+}
+
+}  // namespace
+}  // namespace timer_ui_test
