@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/utf8.h"
-#include "timer_core/scheduling/timer_manager.h"
+#include "timer_core/scheduling/timer_ini_path.h"
 #include "timer_ui/orvandel_app.h"
 
 namespace {
@@ -24,7 +24,7 @@ std::wstring CommandTail(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    timer_ui::COrvandelApp app(CommandTail(argc, argv), timer_core::TimerManager::DefaultIniPath());
+    timer_ui::COrvandelApp app(CommandTail(argc, argv), timer_core::TimerIniPathBesideExecutable());
     app.InitInstance();
     return 0;
 }

@@ -31,6 +31,7 @@
 #include "shared/shared_memory_block.h"
 #include "timer_core/epg/ch_set2_list.h"
 #include "timer_core/epg/iepg_reader.h"
+#include "timer_core/scheduling/timer_ini_path.h"
 #include "timer_core/scheduling/timer_manager.h"
 #include "timer_ui/async_message_box.h"
 #include "timer_ui/reserve_list_texts.h"
@@ -84,8 +85,8 @@ class COrvandelDlg : public ui::Dialog {
     // The pause after a record thread's note, before the list is read again.
     static constexpr platform::DWORD kRecordThreadPauseMs = 500;
 
-    // iniPath: the timer's settings file (TimerManager::DefaultIniPath for the program).
-    explicit COrvandelDlg(std::wstring iniPath = timer_core::TimerManager::DefaultIniPath());
+    // iniPath: the timer's settings file (the one beside the executable for the program).
+    explicit COrvandelDlg(std::wstring iniPath = timer_core::TimerIniPathBesideExecutable());
     ~COrvandelDlg() override;
 
     // Appends one reservation of the iEPG file's programme to <documents>/Orvandel/Program.txt

@@ -6,6 +6,7 @@
 
 #include "shared/text_lines.h"
 #include "timer_core/scheduling/reserve_time.h"
+#include "timer_ui/auto_add_dlg.h"
 #include "timer_ui/epg_viewer_start.h"
 #include "timer_ui/main_window_texts.h"
 #include "timer_ui/orvandel_dlg.h"
@@ -38,7 +39,10 @@ void COrvandelDlg::OnBnClickedStartEpgViewer() {
 }
 
 void COrvandelDlg::OnBnClickedAutoAdd() {
-    // The automatic-reservation dialog is not part of this program yet.
+    // Its conditions take effect at the next EPG load; nothing here changes now.
+    CAutoAddDlg conditions(iniPath_);
+    conditions.SetStore(epgStore_.get());
+    conditions.DoModal(GetSafeHwnd());
 }
 
 void COrvandelDlg::OnBnClickedSearch() {

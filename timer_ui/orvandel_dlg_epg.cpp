@@ -3,28 +3,15 @@
 #include "platform/code_page.h"
 #include "shared/ch_set_file.h"
 #include "shared/epg_data_folder.h"
-#include "timer_core/epg/auto_search_file.h"
 #include "timer_core/epg/epg_search.h"
 #include "timer_core/epg/load_epg_data_files.h"
+#include "timer_ui/auto_add_dlg.h"
 #include "timer_ui/main_window_texts.h"
 #include "timer_ui/orvandel_dlg.h"
 #include "timer_ui/wait_dlg.h"
 
 namespace timer_ui {
 namespace {
-
-// The hits of every condition of AutoSearch.txt on the store, the first condition that finds
-// an event deciding its priority and follow mode.
-timer_core::SearchResultMap SearchAllConditions(const broadcast::EpgStore& store) {
-    timer_core::AutoSearchFile file;
-    file.Load();
-    timer_core::EpgSearchContext context;
-    context.store = &store;
-    timer_core::SearchResultMap results;
-    for (const auto& [key, condition] : file.conditions)
-        timer_core::SearchEpgByCondition(&context, &condition, &results);
-    return results;
-}
 
 timer_core::ReserveEntry AutoReserveEntry(const timer_core::SearchResultEntry& hit, int channel) {
     timer_core::ReserveEntry entry;
@@ -66,13 +53,16 @@ void COrvandelDlg::EmptyEpgStore() {
 
 void COrvandelDlg::ApplyAutoReservations() {
     if (epgStore_->schedules.empty()) return;
-    const timer_core::SearchResultMap hits = SearchAllConditions(*epgStore_);
+    CAutoAddDlg conditions(iniPath_);
+    conditions.SetStore(epgStore_.get());
+    conditions.File().Load();
+    conditions.SearchAllConditions();
     shared::ChSetFile channels;
     if (!channels.Load(chSetPath_)) {
         messageBox_.Show(texts::kChannelListReadFailed);
         return;
     }
-    for (const auto& [key, hit] : hits) {
+    for (const auto& [key, hit] : conditions.Results()) {
         const auto channel = channels.entries().find(platform::WideToShiftJis(hit.serviceName));
         if (channel == channels.entries().end()) {
             // What was added so far stays in the store and reaches the file with its next save.

@@ -20,7 +20,7 @@ void COrvandelDlg::Tick(int mode) {
 }
 
 void COrvandelDlg::CheckEpgAcquisition() {
-    // The timed EPG acquisition is not part of this program yet: nothing is armed.
+    timerManager_->CheckEpgAcquisition();
 }
 
 LRESULT COrvandelDlg::AnswerSuspendQuery() {
