@@ -4,6 +4,7 @@
 
 #include "tests/support/queue_probe.h"
 #include "tests/timer_ui/main_window_fixture.h"
+#include "timer_ui/auto_add_dlg.h"
 #include "timer_ui/main_window_texts.h"
 #include "timer_ui/program_info_dlg.h"
 #include "timer_ui/program_info_text.h"
@@ -38,10 +39,10 @@ class MainWindowCommandsTest : public MainWindowTest {
 
     void Click(int id) { ClickButton(Window(), id); }
 
-    // A click on the row (-1: on no row), as the list reports it.
-    void ClickRow(int row, int code = ui::NM_CLICK) {
-        List().SetHotItem(row);
-        ui::Notification n{COrvandelDlg::IDC_RESERVE_LIST, code, row};
+    // A double-click where the list has no row, as the list reports it after ClickBelowRows.
+    void DoubleClickBelowRows() {
+        ASSERT_EQ(List().GetHotItem(), -1);
+        ui::Notification n{COrvandelDlg::IDC_RESERVE_LIST, ui::NM_DBLCLK, -1};
         Window().SendMessage(ui::WM_NOTIFY, COrvandelDlg::IDC_RESERVE_LIST,
                              reinterpret_cast<ui::LPARAM>(&n));
     }
@@ -76,13 +77,15 @@ TEST_F(MainWindowCommandsTest, ChangeBeforeAnyClickAsksForARow) {
     EXPECT_EQ(OpenNotice(), texts::kSelectToChange);
     // A double-click on no row runs the change command, which refuses in the same words.
     CloseNotice();
-    ClickRow(-1, ui::NM_DBLCLK);
+    ClickBelowRows(List());
+    DoubleClickBelowRows();
+    EXPECT_EQ(Window().SelectedRow(), -1);
     EXPECT_EQ(OpenNotice(), texts::kSelectToChange);
 }
 
 TEST_F(MainWindowCommandsTest, ChangeAppliesTheDialogsFieldsAndKeepsStartAndId) {
     OpenWithTwo();
-    ClickRow(1);
+    ClickRow(List(), 1);
     EXPECT_EQ(Window().SelectedRow(), 1);
     WhenModal([](ui::Dialog& modal) {
         auto& change = dynamic_cast<timer_ui::CReserveChgDlg&>(modal);
@@ -112,7 +115,7 @@ TEST_F(MainWindowCommandsTest, APriorityTheListDoesNotOfferStaysAsItWasAndNegati
     odd.follow = 7;
     WriteProgram({odd});
     OpenWindow();
-    ClickRow(0);
+    ClickRow(List(), 0);
     WhenModal([](ui::Dialog& modal) {
         auto& change = dynamic_cast<timer_ui::CReserveChgDlg&>(modal);
         modal.SetDlgItemText(timer_ui::CReserveChgDlg::IDC_MINUTES, L"-30");
@@ -142,7 +145,7 @@ TEST_F(MainWindowCommandsTest, APriorityTheListDoesNotOfferStaysAsItWasAndNegati
 
 TEST_F(MainWindowCommandsTest, CancelInTheChangeDialogChangesNothing) {
     OpenWithTwo();
-    ClickRow(0);
+    ClickRow(List(), 0);
     WhenModal([](ui::Dialog& modal) {
         modal.SetDlgItemText(timer_ui::CReserveChgDlg::IDC_TITLE, L"別の番組");
         ClickButton(modal, ui::IDCANCEL);
@@ -154,14 +157,14 @@ TEST_F(MainWindowCommandsTest, CancelInTheChangeDialogChangesNothing) {
 
 TEST_F(MainWindowCommandsTest, ARowWhoseReservationVanishedIsAnInternalError) {
     OpenWithTwo();
-    ClickRow(1);
+    ClickRow(List(), 1);
     // Gone behind the list's back (a record thread, another command) before the list was rebuilt.
     Window().Manager().DeleteReserve(2);
     ASSERT_EQ(List().GetItemCount(), 2);
     Click(COrvandelDlg::IDC_CHANGE);
     EXPECT_EQ(OpenNotice(), texts::kInternalError);
     CloseNotice();
-    ClickRow(1, ui::NM_DBLCLK);
+    DoubleClickRow(List(), 1);
     EXPECT_EQ(OpenNotice(), texts::kInternalError);
 }
 
@@ -173,19 +176,19 @@ TEST_F(MainWindowCommandsTest, ADoubleClickShowsTheProgrammeOfTheRowsService) {
         EXPECT_EQ(info.Text(), timer_ui::kProgramInfoNotFound);
         ClickButton(modal, ui::IDCANCEL);
     });
-    ClickRow(1, ui::NM_DBLCLK);
+    DoubleClickRow(List(), 1);
     EXPECT_EQ(Window().SelectedRow(), 1);
     EXPECT_EQ(OpenNotice(), L"");
 
     // A service ChSet2.txt does not list.
     WriteFile(DataFolder() / "ChSet2.txt", "x\t22\t9\t32544\r\n");
-    ClickRow(1, ui::NM_DBLCLK);
+    DoubleClickRow(List(), 1);
     EXPECT_EQ(OpenNotice(), texts::kChannelSearchFailed);
 
     // Without ChSet2.txt nothing is shown.
     CloseNotice();
     std::filesystem::remove(DataFolder() / "ChSet2.txt");
-    ClickRow(1, ui::NM_DBLCLK);
+    DoubleClickRow(List(), 1);
     ASSERT_TRUE(test_support::WaitForQueuedMessages());
     EXPECT_EQ(OpenNotice(), L"");
 }
@@ -217,6 +220,20 @@ TEST_F(MainWindowCommandsTest, StandbyWithARecordingDueIsRefusedAndOtherwiseRequ
     EXPECT_EQ(OpenNotice(), L"");
     const auto requests = PowerRequests();
     EXPECT_NE(std::find(requests.begin(), requests.end(), "hibernate"), requests.end());
+}
+
+TEST_F(MainWindowCommandsTest, TheAutomaticReservationListOpensOnTheWindowsStore) {
+    OpenWithTwo();
+    bool opened = false;
+    WhenModal([&](ui::Dialog& modal) {
+        opened = dynamic_cast<timer_ui::CAutoAddDlg*>(&modal) != nullptr;
+        ClickButton(modal, ui::IDCANCEL);
+    });
+    Click(COrvandelDlg::IDC_AUTO_ADD);
+    EXPECT_TRUE(opened);
+    // Nothing is refreshed afterwards.
+    EXPECT_EQ(List().GetItemCount(), 2);
+    EXPECT_EQ(OpenNotice(), L"");
 }
 
 TEST_F(MainWindowCommandsTest, ExitEndsTheWindowAsCancelDoes) {

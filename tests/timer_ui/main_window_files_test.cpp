@@ -314,19 +314,7 @@ TEST_F(AutoReservationTest, AMissingEpgDataFolderSaysSoAndReservesNothing) {
 
 class CommandLineTest : public MainWindowFilesTest {
   protected:
-    void SetUp() override {
-        MainWindowFilesTest::SetUp();
-        ui::SetMessageBoxAnswer([this](const ui::MessageBoxRequest& request) {
-            boxes_.push_back(request);
-            return ui::IDOK;
-        });
-    }
-    void TearDown() override {
-        ui::SetMessageBoxAnswer(nullptr);
-        MainWindowFilesTest::TearDown();
-    }
-
-    std::vector<ui::MessageBoxRequest> boxes_;
+    MessageBoxes boxes_;
 };
 
 TEST_F(CommandLineTest, QuotesAreRemovedAndOnlyQuotesCountAsNoFile) {
@@ -342,7 +330,7 @@ TEST_F(CommandLineTest, TheFilesProgrammeIsAppendedUnnumberedAndTheOldLinesStay)
     WriteProgram({old, old});
     const std::filesystem::path file = Iepg("a.tvpid", L"さくら紀行", DaysAhead(2, 20), 45, 0x4001);
     timer_ui::COrvandelApp::AddCommandLineReservation(platform::FromNativePath(file.native()));
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(boxes_.shown.empty());
     const auto entries = ProgramEntries();
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].id, 5);
@@ -365,11 +353,11 @@ TEST_F(CommandLineTest, EachFailureHasItsModalBoxWithAnEmptyCaption) {
     std::string unknown = IepgText(L"さくら紀行", DaysAhead(2, 20), 45, 0x4001);
     unknown.replace(unknown.find("DFS00400"), 8, "DFS00999");
     add(WorkFile("unknown.tvpid", unknown));
-    ASSERT_EQ(boxes_.size(), 3u);
-    EXPECT_EQ(boxes_[0].text, texts::kIepgReadFailed);
-    EXPECT_EQ(boxes_[1].text, texts::kChannelSettingsReadFailed);
-    EXPECT_EQ(boxes_[2].text, texts::kPhysicalChannelNotFound);
-    for (const ui::MessageBoxRequest& box : boxes_) {
+    ASSERT_EQ(boxes_.shown.size(), 3u);
+    EXPECT_EQ(boxes_.shown[0].text, texts::kIepgReadFailed);
+    EXPECT_EQ(boxes_.shown[1].text, texts::kChannelSettingsReadFailed);
+    EXPECT_EQ(boxes_.shown[2].text, texts::kPhysicalChannelNotFound);
+    for (const ui::MessageBoxRequest& box : boxes_.shown) {
         EXPECT_EQ(box.caption, L"");
         EXPECT_EQ(box.owner, 0u);
     }

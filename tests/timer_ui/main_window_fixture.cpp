@@ -90,11 +90,9 @@ std::wstring OpenNotice() {
 void MainWindowTest::SetUp() {
     DialogTest::SetUp();
     std::error_code ec;
-    std::filesystem::remove_all(DataFolder(), ec);
     std::filesystem::remove_all(PrivateRoot() / "work", ec);
     std::filesystem::create_directories(DataFolder());
     std::filesystem::create_directories(PrivateRoot() / "work");
-    std::filesystem::remove(IniFile(), ec);
     WriteIni("");
     powerFileStart_ = std::filesystem::file_size(PowerRequestFile(), ec);
     if (ec) powerFileStart_ = 0;
@@ -107,6 +105,10 @@ void MainWindowTest::TearDown() {
         window_.reset();
     }
     DialogTest::TearDown();
+}
+
+std::filesystem::path MainWindowTest::IniFile() const {
+    return platform::ToNativePath(home_.IniPath());
 }
 
 std::filesystem::path MainWindowTest::DataFolder() const {

@@ -1,7 +1,7 @@
-// What the main window's tests share: a fresh data folder (<Documents>/Orvandel) and settings file
-// for every test, writers of the files the window reads (Program.txt, ChSet.txt, ChSet2.txt, iEPG
-// files), the window itself on the simulated clock, and what it shows (list rows, the open notice,
-// the power requests it made).
+// What the main window's tests share: a private home (so a fresh data folder <Documents>/Orvandel)
+// and settings file for every test, writers of the files the window reads (Program.txt, ChSet.txt,
+// ChSet2.txt, iEPG files), the window itself on the simulated clock, and what it shows (list rows,
+// the open notice, the power requests it made).
 #pragma once
 
 #include <filesystem>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/system_time.h"
+#include "tests/timer_ui/private_home.h"
 #include "tests/timer_ui/timer_ui_test_environment.h"
 #include "timer_core/reservations/reserve_entry.h"
 #include "timer_ui/orvandel_dlg.h"
@@ -53,7 +54,7 @@ class MainWindowTest : public DialogTest {
     // <Documents>/Orvandel, made afresh for the test.
     std::filesystem::path DataFolder() const;
     std::filesystem::path ProgramFile() const { return DataFolder() / "Program.txt"; }
-    std::filesystem::path IniFile() const { return PrivateRoot() / "Orvandel.ini"; }
+    std::filesystem::path IniFile() const;
 
     void WriteIni(const std::string& setSection) const;
     void WriteProgram(const std::vector<timer_core::ReserveEntry>& entries) const;
@@ -80,6 +81,7 @@ class MainWindowTest : public DialogTest {
     std::unique_ptr<timer_ui::COrvandelDlg> window_;
 
   private:
+    PrivateHome home_;
     std::uintmax_t powerFileStart_ = 0;
 };
 

@@ -32,14 +32,10 @@ class TimerUiTestEnvironment : public ::testing::Environment {
     void SetUp() override {
         PictureFolder() = ui::ScreenshotDirectory();
         ::unsetenv("ORVANDEL_SCREENSHOT_DIR");
-        // A home of its own (the Documents folder the main window uses), and power requests
-        // that only go into a file.
-        const std::filesystem::path& root = PrivateRoot();
-        for (const char* sub : {"home", "config"})
-            std::filesystem::create_directories(root / sub);
-        ::setenv("HOME", (root / "home").c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+        // Power requests only go into a file; the debug lines of the timer core too.
+        std::filesystem::create_directories(PrivateRoot());
         ::setenv("ORVANDEL_SIM_POWER", PowerRequestFile().c_str(), 1);
+        ::setenv("ORVANDEL_DEBUG_LOG", (PrivateRoot() / "debug.log").c_str(), 1);
         app_ = std::make_unique<test_support::OffscreenApplication>(
             "timer_ui_tests", broadcast_sim::JstTime(2026, 12, 9, 20, 50), kClockRate,
             QStringLiteral("Orvandel"));

@@ -1,7 +1,7 @@
 // What the timer's dialog tests share: an offscreen Qt application, a private runtime folder and
-// namespace, a private home (and so Documents folder), a simulated clock running ten times as
-// fast as real time, power requests written to a file, waiting for events while the event loop
-// runs, driving modal dialogs, and the folders screenshots go to.
+// namespace, a simulated clock running ten times as fast as real time, power requests and debug
+// lines written to files, waiting for events while the event loop runs, driving modal dialogs,
+// and the folders screenshots go to.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -25,7 +25,7 @@ inline constexpr double kClockRate = 10.0;
 // Waiting runs the event loop (the environment sets that up).
 using test_support::WaitUntil;
 
-// The program's private folder: home/ (HOME) and config/ (XDG_CONFIG_HOME) are in it.
+// The program's private folder (the power request file and the debug log are in it).
 const std::filesystem::path& PrivateRoot();
 
 // Where the power requests of the program go (ORVANDEL_SIM_POWER).
