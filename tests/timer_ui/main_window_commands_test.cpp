@@ -21,20 +21,14 @@ class MainWindowCommandsTest : public MainWindowTest {
     // Two reservations tomorrow evening: row 0 "港町ニュース" (ID 1), row 1 "さくらドラマ" (ID 2).
     void OpenWithTwo() {
         WriteChannelTables();
-        timer_core::ReserveEntry drama = Reservation(L"さくらドラマ", Evening(21), 54, 0, 0x2001);
+        timer_core::ReserveEntry drama =
+            Reservation(L"さくらドラマ", DaysAhead(1, 21), 54, 0, 0x2001);
         drama.channelName = L"さくらテレビ";
         drama.channelValue = kSakuraChannel;
         drama.serviceId = kSakuraService;
-        WriteProgram({Reservation(L"港町ニュース", Evening(19), 30, 0, 0x1001), drama});
+        WriteProgram({Reservation(L"港町ニュース", DaysAhead(1, 19), 30, 0, 0x1001), drama});
         OpenWindow();
         CloseNotice();
-    }
-
-    static platform::SYSTEMTIME Evening(int hour) {
-        platform::SYSTEMTIME day = MinutesFromNow(24 * 60);
-        day.wHour = static_cast<platform::WORD>(hour);
-        day.wMinute = 0;
-        return day;
     }
 
     void Click(int id) { ClickButton(Window(), id); }

@@ -29,13 +29,6 @@ namespace {
 using timer_ui::COrvandelDlg;
 namespace texts = timer_ui::texts;
 
-platform::SYSTEMTIME DaysAhead(int days, int hour, int minute = 0) {
-    platform::SYSTEMTIME day = MinutesFromNow(days * 24 * 60);
-    day.wHour = static_cast<platform::WORD>(hour);
-    day.wMinute = static_cast<platform::WORD>(minute);
-    return day;
-}
-
 class MainWindowFilesTest : public MainWindowTest {
   protected:
     // Drops the files on the window as the desktop does, in this order.

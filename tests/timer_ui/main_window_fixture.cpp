@@ -18,10 +18,6 @@
 
 namespace timer_ui_test {
 
-platform::SYSTEMTIME Now() {
-    return timer_core::LocalSystemTime(platform::Clock::Instance().NowLocal());
-}
-
 platform::SYSTEMTIME MinutesFromNow(std::int64_t minutes) {
     const std::uint64_t now = platform::Clock::Instance().NowLocal();
     std::uint64_t moved = now + minutes * timer_core::kFileTimePerMinute;
@@ -29,14 +25,11 @@ platform::SYSTEMTIME MinutesFromNow(std::int64_t minutes) {
     return timer_core::LocalSystemTime(moved);
 }
 
-platform::SYSTEMTIME At(int year, int month, int day, int hour, int minute) {
-    platform::SYSTEMTIME time;
-    time.wYear = static_cast<platform::WORD>(year);
-    time.wMonth = static_cast<platform::WORD>(month);
-    time.wDay = static_cast<platform::WORD>(day);
-    time.wHour = static_cast<platform::WORD>(hour);
-    time.wMinute = static_cast<platform::WORD>(minute);
-    return time;
+platform::SYSTEMTIME DaysAhead(int days, int hour, int minute) {
+    platform::SYSTEMTIME day = MinutesFromNow(std::int64_t{days} * 24 * 60);
+    day.wHour = static_cast<platform::WORD>(hour);
+    day.wMinute = static_cast<platform::WORD>(minute);
+    return day;
 }
 
 timer_core::ReserveEntry Reservation(const std::wstring& title, const platform::SYSTEMTIME& start,

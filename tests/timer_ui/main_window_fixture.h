@@ -28,11 +28,10 @@ inline constexpr int kSakuraChannel = 22;
 inline constexpr std::uint16_t kSakuraService = 0x0408;
 inline constexpr std::uint16_t kSakuraStream = 0x7F20;
 
-// The present local time of the simulated clock, and that time moved on by whole minutes
-// (seconds dropped).
-platform::SYSTEMTIME Now();
+// The present local time of the simulated clock moved on by whole minutes (seconds dropped).
 platform::SYSTEMTIME MinutesFromNow(std::int64_t minutes);
-platform::SYSTEMTIME At(int year, int month, int day, int hour, int minute);
+// hh:mm of the day `days` after today.
+platform::SYSTEMTIME DaysAhead(int days, int hour, int minute = 0);
 
 // A reservation on みなと総合１ with the given title, start and length.
 timer_core::ReserveEntry Reservation(const std::wstring& title, const platform::SYSTEMTIME& start,

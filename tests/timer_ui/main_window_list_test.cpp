@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
+#include "broadcast_sim/time_builder.h"
 #include "platform/system_time.h"
 #include "tests/support/queue_probe.h"
 #include "tests/timer_ui/main_window_fixture.h"
@@ -31,22 +32,14 @@ std::wstring DateText(const platform::SYSTEMTIME& t) {
     return text;
 }
 
-// The day after today at hh:mm.
-platform::SYSTEMTIME Tomorrow(int hour, int minute) {
-    platform::SYSTEMTIME day = MinutesFromNow(24 * 60);
-    day.wHour = static_cast<platform::WORD>(hour);
-    day.wMinute = static_cast<platform::WORD>(minute);
-    return day;
-}
-
 class MainWindowListTest : public MainWindowTest {};
 
 TEST_F(MainWindowListTest, RowsFollowTheStartOrderWithTheirIdsAndEveryColumnText) {
-    const platform::SYSTEMTIME lateStart = Tomorrow(23, 30);
+    const platform::SYSTEMTIME lateStart = DaysAhead(1, 23, 30);
     timer_core::ReserveEntry late = Reservation(L"深夜映画　港の灯", lateStart, 90);
     late.follow = 0;
     late.priority = 5;
-    timer_core::ReserveEntry early = Reservation(L"朝の港町ニュース", Tomorrow(6, 0), 30);
+    timer_core::ReserveEntry early = Reservation(L"朝の港町ニュース", DaysAhead(1, 6, 0), 30);
     early.resultText = L"録画予定";
     timer_core::ReserveEntry past = Reservation(L"昨日の特集", MinutesFromNow(-24 * 60), 54);
     // File order differs from start order: the load numbers in file order, the list shows
@@ -84,7 +77,8 @@ TEST_F(MainWindowListTest, RowsFollowTheStartOrderWithTheirIdsAndEveryColumnText
 
 TEST_F(MainWindowListTest, TheTipNamesTheNextReservationInAtMost127Characters) {
     EXPECT_EQ(timer_ui::NextReserveTip(nullptr), L"次の予約 なし");
-    timer_core::ReserveEntry next = Reservation(L"港町ニュース", At(2026, 12, 13, 21, 5), 30);
+    timer_core::ReserveEntry next =
+        Reservation(L"港町ニュース", broadcast_sim::JstTime(2026, 12, 13, 21, 5), 30);
     EXPECT_EQ(timer_ui::NextReserveTip(&next), L"次の予約 2026/12/13(日) 21:05 港町ニュース");
     // Assembled in code page 932: what it lacks shows as "?".
     next.title = L"Caf\u00e9";
@@ -94,7 +88,7 @@ TEST_F(MainWindowListTest, TheTipNamesTheNextReservationInAtMost127Characters) {
     ASSERT_EQ(tip.size(), 127u);
     EXPECT_EQ(tip.substr(0, 26), L"次の予約 2026/12/13(日) 21:05 港");
 
-    WriteProgram({Reservation(std::wstring(200, L'灯'), Tomorrow(21, 0), 60)});
+    WriteProgram({Reservation(std::wstring(200, L'灯'), DaysAhead(1, 21, 0), 60)});
     COrvandelDlg& window = OpenWindow();
     EXPECT_EQ(window.TipText().size(), 127u);
     QSystemTrayIcon* icon = ui::FindNotifyIcon(window.GetSafeHwnd(), COrvandelDlg::kNotifyIconId);

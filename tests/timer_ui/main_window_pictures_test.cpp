@@ -24,13 +24,6 @@ namespace {
 
 using timer_ui::COrvandelDlg;
 
-platform::SYSTEMTIME DaysAhead(int days, int hour, int minute) {
-    platform::SYSTEMTIME day = MinutesFromNow(days * 24 * 60);
-    day.wHour = static_cast<platform::WORD>(hour);
-    day.wMinute = static_cast<platform::WORD>(minute);
-    return day;
-}
-
 void ExpectTextsFit(const QWidget& window) {
     for (const QLabel* label : window.findChildren<QLabel*>()) {
         if (label->text().isEmpty() || !label->pixmap().isNull()) continue;
