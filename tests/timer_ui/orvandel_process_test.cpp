@@ -115,15 +115,21 @@ class OrvandelProcessTest : public MainWindowTest {
         return std::make_unique<test_support::HelperProcess>((folder_ / "Orvandel").string(), args);
     }
 
-    // Waits for the main window of the program and for its published handle.
+    // Waits for the main window of the program: the window it publishes for a second instance.
     ui::HWND AwaitMainWindow(test_support::HelperProcess& program) {
-        std::optional<ui::HWND> hwnd;
-        EXPECT_TRUE(WaitUntil(
-            [&] { return (hwnd = WindowTitled(program.Pid(), L"Orvandel")).has_value(); }, 30000));
         platform::HWND published = 0;
-        EXPECT_TRUE(WaitUntil([&] { return shared::ReadPostTimerHwnd(&published) == 1; }));
-        EXPECT_EQ(published, hwnd.value_or(0));
-        return hwnd.value_or(0);
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                platform::DWORD owner = 0;
+                return shared::ReadPostTimerHwnd(&published) == 1 &&
+                       platform::GetWindowThreadProcessId(published, &owner) != 0 &&
+                       owner == static_cast<platform::DWORD>(program.Pid());
+            },
+            30000));
+        wchar_t title[64] = {};
+        platform::GetWindowTextW(published, title, 64);
+        EXPECT_EQ(std::wstring(title), L"Orvandel");
+        return published;
     }
 
     // Closes the program through its window's close box and waits for it to end.
