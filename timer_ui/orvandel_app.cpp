@@ -14,6 +14,7 @@
 #include "timer_ui/iepg_reservation.h"
 #include "timer_ui/main_window_texts.h"
 #include "timer_ui/orvandel_dlg.h"
+#include "timer_ui/setting_dlg.h"
 #include "timer_ui/start_up_message.h"
 
 namespace timer_ui {
@@ -73,7 +74,9 @@ void COrvandelApp::FirstStartNotice() {
         return;
     }
     ShowStartUpMessage(texts::kFirstStartNotice);
-    // The settings dialog is not part of this program yet; the start goes on without it.
+    // Whatever the user does there, the start goes on.
+    CSettingDlg settings(iniPath_);
+    settings.DoModal();
 }
 
 ui::BOOL COrvandelApp::InitInstance() {

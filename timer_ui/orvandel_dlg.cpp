@@ -82,6 +82,7 @@ ui::BOOL COrvandelDlg::OnInitDialog() {
     ReloadEpgData();
 
     sharedMemory_.WritePostTimerHwnd(GetSafeHwnd());
+    StartSuspendAnswer();
     Tick(0);
     CheckEpgAcquisition();
 
@@ -135,6 +136,8 @@ void COrvandelDlg::OnDestroy() {
     timerManager_->StopAllRecordThreads();
     DeleteNotifyIcon();
     StopResumeListener();
+    // A program that has ended holds the machine awake no longer.
+    suspendAnswer_.reset();
     ui::Dialog::OnDestroy();
 }
 

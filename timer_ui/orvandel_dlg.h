@@ -28,6 +28,7 @@
 
 #include "broadcast/epg_store.h"
 #include "platform/event.h"
+#include "platform/suspend_query.h"
 #include "shared/shared_memory_block.h"
 #include "timer_core/epg/ch_set2_list.h"
 #include "timer_core/epg/iepg_reader.h"
@@ -48,9 +49,6 @@ using platform::WPARAM;
 // The notification icon's callback message; lParam's low word is the mouse message.
 inline constexpr UINT WM_TRAY_NOTIFY = 0x465;
 
-// The window procedure's answer that refuses the suspend query.
-inline constexpr LRESULT BROADCAST_QUERY_DENY = 0x424D5144;
-
 class COrvandelDlg : public ui::Dialog {
   public:
     enum ControlId {
@@ -69,13 +67,16 @@ class COrvandelDlg : public ui::Dialog {
     };
 
     // Timers: the scheduler tick, the message box to the front once after start-up, the check
-    // of the timed EPG acquisition.
+    // of the timed EPG acquisition, and the answer to the suspend query renewed (Linux asks no
+    // program before a suspend: the answer stands as a lock held in advance).
     static constexpr UINT_PTR kTickTimer = 1000;
     static constexpr UINT_PTR kMessageToFrontTimer = 1001;
     static constexpr UINT_PTR kEpgCheckTimer = 1002;
+    static constexpr UINT_PTR kSuspendAnswerTimer = 1003;
     static constexpr UINT kTickMs = 120000;
     static constexpr UINT kMessageToFrontMs = 1500;
     static constexpr UINT kEpgCheckMs = 120000;
+    static constexpr UINT kSuspendAnswerMs = 60000;
 
     static constexpr UINT kNotifyIconId = 100;
     // How long a reload waits for the one before it.
@@ -124,8 +125,10 @@ class COrvandelDlg : public ui::Dialog {
 
     // The answer to the system's question whether the machine may suspend now: TRUE, or
     // BROADCAST_QUERY_DENY while a recording or an EPG acquisition is near (it also arms the
-    // wake-up timer for the next one).
+    // wake-up timer for the next one). The answer is also handed to the sleep lock.
     LRESULT AnswerSuspendQuery();
+    // Whether the window holds the machine awake now (its last answer was a refusal).
+    bool BlockingSleep() const;
 
   protected:
     ui::BOOL OnInitDialog() override;
@@ -171,6 +174,7 @@ class COrvandelDlg : public ui::Dialog {
     void EnterSleep(bool standby);
     void Tick(int mode);
     void CheckEpgAcquisition();
+    void StartSuspendAnswer();
     void StartResumeListener();
     void StopResumeListener();
     // orvandel_dlg_commands.cpp
@@ -211,6 +215,8 @@ class COrvandelDlg : public ui::Dialog {
     std::wstring tipText_;
     bool iconAdded_ = false;
     int resumeListener_ = 0;
+    // The answer to the suspend query as logind sees it: a sleep lock held while it is a refusal.
+    std::unique_ptr<platform::SuspendQueryAnswer> suspendAnswer_;
 };
 
 }  // namespace timer_ui

@@ -7,11 +7,13 @@
 #include "shared/text_lines.h"
 #include "timer_core/scheduling/reserve_time.h"
 #include "timer_ui/auto_add_dlg.h"
+#include "timer_ui/auto_add_search_dlg.h"
 #include "timer_ui/epg_viewer_start.h"
 #include "timer_ui/main_window_texts.h"
 #include "timer_ui/orvandel_dlg.h"
 #include "timer_ui/program_info_dlg.h"
 #include "timer_ui/reserve_chg_dlg.h"
+#include "timer_ui/setting_dlg.h"
 #include "ui/list_view.h"
 
 namespace timer_ui {
@@ -31,7 +33,13 @@ std::optional<int> Choice(int index, int count) {
 }  // namespace
 
 void COrvandelDlg::OnBnClickedSetting() {
-    // The settings dialog is not part of this program yet.
+    CSettingDlg settings(iniPath_);
+    settings.SetStore(epgStore_.get());
+    if (settings.DoModal(GetSafeHwnd()) != ui::IDOK) return;
+    LoadSettings();
+    timerManager_->LoadSettings();
+    Tick(1);
+    CheckEpgAcquisition();
 }
 
 void COrvandelDlg::OnBnClickedStartEpgViewer() {
@@ -50,7 +58,12 @@ void COrvandelDlg::OnBnClickedSearch() {
         messageBox_.Show(texts::kNoEpgForSearch);
         return;
     }
-    // The search dialog is not part of this program yet.
+    // Its reservations go through the manager; it posts the reload to this window.
+    CAutoAddSearchDlg search(iniPath_);
+    search.SetMode(CAutoAddSearchDlg::kModeSearch);
+    search.SetStore(epgStore_.get());
+    search.SetManager(timerManager_.get());
+    search.DoModal(GetSafeHwnd());
 }
 
 void COrvandelDlg::OnBnClickedEpgReload() {

@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "platform/power.h"
+#include "platform/suspend_query.h"
 #include "platform/window_messages.h"
 #include "timer_core/recording/main_window_messages.h"
 #include "timer_ui/orvandel_dlg.h"
@@ -26,7 +27,7 @@ LRESULT COrvandelDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case platform::WM_POWERBROADCAST:
             if (wParam == platform::PBT_APMQUERYSUSPEND) {
                 const LRESULT answer = AnswerSuspendQuery();
-                if (answer == BROADCAST_QUERY_DENY) return answer;
+                if (answer == platform::BROADCAST_QUERY_DENY) return answer;
             } else if (wParam == platform::PBT_APMRESUMESUSPEND) {
                 OnPowerResume();
             }
@@ -142,6 +143,9 @@ void COrvandelDlg::OnTimer(UINT_PTR id) {
             break;
         case kEpgCheckTimer:
             CheckEpgAcquisition();
+            break;
+        case kSuspendAnswerTimer:
+            AnswerSuspendQuery();
             break;
         default:
             break;

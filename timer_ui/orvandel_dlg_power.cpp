@@ -17,6 +17,8 @@ constexpr std::int32_t kRecEndHibernate = 2;
 
 void COrvandelDlg::Tick(int mode) {
     timerManager_->Tick(mode);
+    // A tick may bring a recording near or take it away.
+    AnswerSuspendQuery();
 }
 
 void COrvandelDlg::CheckEpgAcquisition() {
@@ -24,7 +26,20 @@ void COrvandelDlg::CheckEpgAcquisition() {
 }
 
 LRESULT COrvandelDlg::AnswerSuspendQuery() {
-    return timerManager_->SetNextWakeUp() == 0 ? BROADCAST_QUERY_DENY : ui::TRUE;
+    const LRESULT answer =
+        timerManager_->SetNextWakeUp() == 0 ? platform::BROADCAST_QUERY_DENY : ui::TRUE;
+    if (suspendAnswer_) suspendAnswer_->Answer(answer);
+    return answer;
+}
+
+bool COrvandelDlg::BlockingSleep() const {
+    return suspendAnswer_ && suspendAnswer_->Blocking();
+}
+
+void COrvandelDlg::StartSuspendAnswer() {
+    suspendAnswer_ = std::make_unique<platform::SuspendQueryAnswer>(
+        L"Orvandel", L"予約録画かEPGデータの取得が近いため");
+    SetTimer(kSuspendAnswerTimer, kSuspendAnswerMs);
 }
 
 // --- after a recording or an EPG acquisition ------------------------------------------------
@@ -74,6 +89,8 @@ void COrvandelDlg::EnterSleep(bool standby) {
         messageBox_.Show(standby ? texts::kStandbyRefused : texts::kHibernateRefused);
         return;
     }
+    // The window's own lock must not refuse its own request.
+    if (suspendAnswer_) suspendAnswer_->Answer(ui::TRUE);
     // Returns once the machine has woken up again.
     platform::EnterSleepState(standby ? ui::TRUE : ui::FALSE);
     Tick(0);
@@ -84,6 +101,7 @@ void COrvandelDlg::EnterSleep(bool standby) {
 void COrvandelDlg::OnPowerResume() {
     Tick(0);
     CheckEpgAcquisition();
+    AnswerSuspendQuery();
 }
 
 void COrvandelDlg::StartResumeListener() {

@@ -2,13 +2,16 @@
 // standby and hibernation, and exit, with their refusal texts.
 #include <gtest/gtest.h>
 
+#include "tests/support/epg_test_store.h"
 #include "tests/support/queue_probe.h"
 #include "tests/timer_ui/main_window_fixture.h"
 #include "timer_ui/auto_add_dlg.h"
+#include "timer_ui/auto_add_search_dlg.h"
 #include "timer_ui/main_window_texts.h"
 #include "timer_ui/program_info_dlg.h"
 #include "timer_ui/program_info_text.h"
 #include "timer_ui/reserve_chg_dlg.h"
+#include "timer_ui/setting_dlg.h"
 
 namespace timer_ui_test {
 namespace {
@@ -227,6 +230,47 @@ TEST_F(MainWindowCommandsTest, TheAutomaticReservationListOpensOnTheWindowsStore
     EXPECT_TRUE(opened);
     // Nothing is refreshed afterwards.
     EXPECT_EQ(List().GetItemCount(), 2);
+    EXPECT_EQ(OpenNotice(), L"");
+}
+
+TEST_F(MainWindowCommandsTest, SettingsTakenWithOkAreReadAgainCancelChangesNothing) {
+    OpenWithTwo();
+    EXPECT_EQ(Window().RecEnd(), 0);
+    WhenModal([this](ui::Dialog& modal) {
+        ASSERT_NE(dynamic_cast<timer_ui::CSettingDlg*>(&modal), nullptr);
+        // What another program wrote meanwhile; Cancel does not make the window read it.
+        WriteIni("RecEnd=2\r\nViewOption=3\r\n");
+        ClickButton(modal, ui::IDCANCEL);
+    });
+    Click(COrvandelDlg::IDC_SETTING);
+    EXPECT_EQ(Window().RecEnd(), 0);
+
+    WhenModal([](ui::Dialog& modal) {
+        modal.CheckDlgButton(timer_ui::CSettingDlg::IDC_REC_END, 0);
+        modal.CheckDlgButton(timer_ui::CSettingDlg::IDC_REC_END + 2, 0);
+        modal.CheckDlgButton(timer_ui::CSettingDlg::IDC_REC_END + 1, 1);
+        ClickButton(modal, ui::IDOK);
+    });
+    Click(COrvandelDlg::IDC_SETTING);
+    EXPECT_EQ(Window().RecEnd(), 1);
+}
+
+TEST_F(MainWindowCommandsTest, TheSearchOpensInItsFreeSearchModeOnTheWindowsStore) {
+    OpenWithTwo();
+    test_support::AddService(Window().Store(), kSakuraStream, kSakuraService, L"さくらテレビ");
+    test_support::StoreEvent event;
+    event.eventId = 0x2222;
+    event.start = DaysAhead(3, 21);
+    event.minutes = 54;
+    event.name = L"さくら紀行";
+    test_support::AddEvent(Window().Store(), kSakuraStream, kSakuraService, event);
+    bool opened = false;
+    WhenModal([&](ui::Dialog& modal) {
+        opened = dynamic_cast<timer_ui::CAutoAddSearchDlg*>(&modal) != nullptr;
+        modal.SendMessage(ui::WM_SYSCOMMAND, ui::SC_CLOSE, 0);
+    });
+    Click(COrvandelDlg::IDC_SEARCH);
+    EXPECT_TRUE(opened);
     EXPECT_EQ(OpenNotice(), L"");
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/clock.h"
 #include "platform/power.h"
+#include "platform/suspend_query.h"
 #include "tests/support/queue_probe.h"
 #include "tests/timer_ui/main_window_fixture.h"
 #include "timer_core/recording/main_window_messages.h"
@@ -163,16 +164,50 @@ TEST_F(MainWindowMessagesTest, RecordThreadNotesRefreshTheListAndTheFile) {
     }
 }
 
-TEST_F(MainWindowMessagesTest, TheSuspendQueryIsRefusedWhileARecordingIsDue) {
+TEST_F(MainWindowMessagesTest, TheSuspendQueryIsRefusedWhileARecordingIsDueAndTheSleepLockFollows) {
     OpenWindow();
     EXPECT_NE(Window().SendMessage(platform::WM_POWERBROADCAST, platform::PBT_APMQUERYSUSPEND),
-              timer_ui::BROADCAST_QUERY_DENY);
+              platform::BROADCAST_QUERY_DENY);
+    EXPECT_FALSE(Window().BlockingSleep());
 
+    // A reservation five minutes ahead: the reload's tick takes the lock at once.
     WriteProgram({Reservation(L"すぐ始まる番組", MinutesFromNow(5), 30)});
     Window().SendMessage(timer_core::WM_RELOAD_RESERVATIONS);
+    EXPECT_TRUE(Window().BlockingSleep());
+    EXPECT_TRUE(Contains(PowerRequests(), "sleep-blocked"));
     EXPECT_EQ(Window().SendMessage(platform::WM_POWERBROADCAST, platform::PBT_APMQUERYSUSPEND),
-              timer_ui::BROADCAST_QUERY_DENY);
-    EXPECT_EQ(Window().AnswerSuspendQuery(), timer_ui::BROADCAST_QUERY_DENY);
+              platform::BROADCAST_QUERY_DENY);
+
+    // Gone again: the next answer gives the lock back.
+    List().SetCheck(0, true);
+    ClickButton(Window(), COrvandelDlg::IDC_DELETE);
+    EXPECT_FALSE(Window().BlockingSleep());
+    EXPECT_TRUE(Contains(PowerRequests(), "sleep-allowed"));
+}
+
+TEST_F(MainWindowMessagesTest, TheSleepLockIsRenewedOnceAMinuteAndGivenUpWithTheWindow) {
+    OpenWindow();
+    EXPECT_FALSE(Window().BlockingSleep());
+    // A recording comes near while nothing else happens: the minute's answer takes the lock.
+    {
+        const std::lock_guard lock(Window().Manager().DataLock());
+        const timer_core::ReserveEntry soon = Reservation(L"すぐ始まる番組", MinutesFromNow(4), 30);
+        Window().Manager().Reservations().Add(&soon, 0);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return Window().BlockingSleep(); }, 20000));
+    Window().DestroyWindow();
+    const auto requests = PowerRequests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests.back(), "sleep-allowed");
+}
+
+TEST_F(MainWindowMessagesTest, StandbyGivesUpTheWindowsOwnLockBeforeItAsks) {
+    OpenWindow();
+    ClickButton(Window(), COrvandelDlg::IDC_STANDBY);
+    const auto requests = PowerRequests();
+    const auto standby = std::find(requests.begin(), requests.end(), "standby");
+    ASSERT_NE(standby, requests.end());
+    EXPECT_EQ(std::find(requests.begin(), standby, "sleep-blocked"), standby);
 }
 
 TEST_F(MainWindowMessagesTest, TheTrayMenuOffersStandbyAndHibernateAsTheButtonsDo) {

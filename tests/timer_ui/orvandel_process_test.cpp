@@ -148,16 +148,21 @@ class OrvandelProcessTest : public MainWindowTest {
     test_support::ScopedEnvironment env_;
 };
 
-TEST_F(OrvandelProcessTest,
-       AFirstStartOnFreshDocumentsShowsTheNoticeThenTheWindowAndClosesCleanly) {
+TEST_F(OrvandelProcessTest, AFirstStartOnFreshDocumentsShowsTheNoticeTheSettingsThenTheWindow) {
     std::filesystem::remove_all(DataFolder());
     auto program = Start();
-    // No settings file: the notice comes first, a box without caption.
+    // No settings file: the notice comes first, a box without caption, then the settings.
     std::optional<ui::HWND> notice;
     ASSERT_TRUE(
         WaitUntil([&] { return (notice = WindowTitled(program->Pid(), L"")).has_value(); }, 30000));
     EXPECT_FALSE(WindowTitled(program->Pid(), L"Orvandel").has_value());
     ASSERT_TRUE(platform::PostMessageW(*notice, ui::WM_CLOSE, 0, 0));
+    std::optional<ui::HWND> settings;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (settings = WindowTitled(program->Pid(), L"設定")).has_value(); }, 30000));
+    EXPECT_FALSE(WindowTitled(program->Pid(), L"Orvandel").has_value());
+    // Cancelled: the start goes on all the same.
+    ASSERT_TRUE(platform::PostMessageW(*settings, ui::WM_CLOSE, 0, 0));
 
     const ui::HWND hwnd = AwaitMainWindow(*program);
     ASSERT_NE(hwnd, 0u);
@@ -167,6 +172,7 @@ TEST_F(OrvandelProcessTest,
         WaitUntil([&] { return std::filesystem::exists(shots_ / "timer_ui_COrvandelDlg.png"); }));
     EXPECT_TRUE(ProgramEntries().empty());
     Close(*program, hwnd);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "Orvandel.ini"));
 }
 
 TEST_F(OrvandelProcessTest, ASecondStartWritesTheReservationBeforeAskingTheRunningOneToReload) {
