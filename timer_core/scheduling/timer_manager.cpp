@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/debug_output.h"
+#include "timer_core/recording/record_thread.h"
 #include "timer_core/scheduling/reserve_time.h"
 #include "timer_core/scheduling/timer_ini_path.h"
 #include "timer_core/scheduling/timer_manager_state.h"
@@ -26,7 +27,9 @@ std::wstring StartAndTitle(const ReserveEntry& entry) {
 TimerManager::TimerManager() : TimerManager(TimerIniPathBesideExecutable()) {}
 
 TimerManager::TimerManager(std::wstring iniPath)
-    : state_(std::make_shared<State>(std::move(iniPath))), owning_(true) {}
+    : state_(std::make_shared<State>(std::move(iniPath))), owning_(true) {
+    state_->recordProcedure = RecordThreadProc;
+}
 
 TimerManager::TimerManager(std::shared_ptr<State> state)
     : state_(std::move(state)), owning_(false) {}

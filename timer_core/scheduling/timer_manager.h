@@ -33,7 +33,8 @@
 //   - Record threads may call, with or without the data lock held (it is recursive):
 //     Settings(), MainWindow(), RekeyReserve, GetEffectiveDuration, AutoDeleteForSpace (better
 //     without the data lock: it deletes files), DumpSlots, SlotsOfGroup and Reservations() (under
-//     the lock). Everything else is the main window's.
+//     the lock); and, holding the device lock but not the data lock, FindFreeViewer,
+//     IsDeviceIndexUsed and ProbeDeviceType. Everything else is the main window's.
 #pragma once
 
 #include <cstdint>
@@ -56,8 +57,8 @@ namespace timer_core {
 
 class TimerManager {
   public:
-    // What a slot's thread runs: the record thread, or in tests a stand-in. It receives its slot
-    // and returns its exit code.
+    // What a slot's thread runs: the record thread (RecordThreadProc), or in tests a stand-in.
+    // It receives its slot and returns its exit code.
     using RecordProcedure = std::function<platform::DWORD(const std::shared_ptr<RecThreadSlot>&)>;
 
     // What the EPG acquisition thread runs: EpgAcquireThreadProc, or in tests a stand-in. It
@@ -77,8 +78,8 @@ class TimerManager {
     TimerManager(const TimerManager&) = delete;
     TimerManager& operator=(const TimerManager&) = delete;
 
-    // The procedure every new slot's thread runs; none (the default) gives slots whose thread
-    // ends at once. Set before the first tick.
+    // The procedure every new slot's thread runs: RecordThreadProc unless set otherwise; an
+    // empty one gives slots whose thread ends at once. Set before the first tick.
     void SetRecordProcedure(RecordProcedure procedure);
     // The procedure of the EPG acquisition threads started from now on; none (the default) runs
     // EpgAcquireThreadProc.
@@ -142,6 +143,19 @@ class TimerManager {
     // tuner, else 1. A reservation of the other group is passed on to the other operation.
     int AssignGroup1(const std::shared_ptr<ReserveEntry>& reserve);
     int AssignGroup2(const std::shared_ptr<ReserveEntry>& reserve);
+
+    // --- Viewer and device choice (record threads, holding the device lock) ---
+    // A running viewer whose plug-in reports the tuner kind (0 terrestrial: value 1, 1 BS/CS:
+    // value 2) and that no slot of the matching group (1 for kind 0, 2 for kind 1) records with.
+    // Every viewer is examined and the last such one is given: 1 with its id in `pid`, else 0.
+    int FindFreeViewer(int kind, platform::DWORD* pid) const;
+    // 1 when a slot of either group has this device index.
+    int IsDeviceIndexUsed(int deviceIndex) const;
+    // The tuner kind of the device: 0 terrestrial, 1 BS/CS. A device a slot uses has its group's
+    // kind; any other is asked through a viewer started for it (its plug-in, then its window, up
+    // to 11 seconds; no answer: 0), which is closed again. Every pause ends at once when `stop`
+    // (the asking thread's stop event, or null) is signalled, and 0 is given then.
+    int ProbeDeviceType(int deviceIndex, const platform::Event* stop = nullptr) const;
 
     // --- Timing rules ---
     // Files the entry in the start index under the minute before its start; its start stays.

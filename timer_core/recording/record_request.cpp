@@ -1,0 +1,68 @@
+#include "timer_core/recording/record_request.h"
+
+#include <cwchar>
+
+#include "shared/sanitize_file_name.h"
+#include "timer_core/scheduling/timer_manager.h"
+
+namespace timer_core {
+namespace {
+
+// The margin the record thread starts ahead of StartSec: the time the viewer takes to begin.
+constexpr int kStartLeadSeconds = 5;
+
+// What both requests share: name, channel, programme and start.
+shared::RecordRequest RequestFor(const ReserveEntry& entry, int nameManual, int deviceIndex) {
+    shared::RecordRequest request;
+    shared::SetRecordFileName(request, RecordingFileName(entry, nameManual, deviceIndex));
+    request.channel = static_cast<std::uint32_t>(entry.channelValue);
+    request.serviceId = entry.serviceId;
+    request.eventId = entry.eventId;
+    request.start = platform::SYSTEMTIME{};
+    request.start.wYear = entry.start.wYear;
+    request.start.wMonth = entry.start.wMonth;
+    request.start.wDay = entry.start.wDay;
+    request.start.wHour = entry.start.wHour;
+    request.start.wMinute = entry.start.wMinute;
+    request.start.wSecond = entry.start.wSecond;
+    return request;
+}
+
+}  // namespace
+
+std::wstring RecordingFileName(const ReserveEntry& entry, int nameManual, int deviceIndex) {
+    std::wstring name;
+    if (nameManual == 1) {
+        name = entry.title + L".ts";
+    } else {
+        wchar_t prefix[48];
+        std::swprintf(prefix, 48, L"%04d%02d%02d%02d%02d%d-", entry.start.wYear,
+                      entry.start.wMonth, entry.start.wDay, entry.start.wHour, entry.start.wMinute,
+                      deviceIndex);
+        name = prefix + entry.title + L".ts";
+    }
+    shared::SanitizeFileName(name);
+    return name;
+}
+
+void BuildRecordRequest(const ReserveEntry* entry, shared::RecordRequest* out,
+                        const TimerManager& manager, int deviceIndex) {
+    if (entry == nullptr || out == nullptr) return;
+    const TimerSettings settings = manager.Settings();
+    const std::uint32_t noErrLog = out->noErrLog;
+    *out = RequestFor(*entry, settings.NameManual, deviceIndex);
+    out->noErrLog = noErrLog;
+    out->minutes = entry->durationMinutes + (entry->durationSeconds != 0 ? 1 : 0);
+    out->marginSeconds = settings.StartSeconds() + settings.EndSeconds() + kStartLeadSeconds;
+}
+
+shared::RecordRequest BuildFinalMinuteRequest(const ReserveEntry& entry,
+                                              const TimerSettings& settings, int deviceIndex) {
+    shared::RecordRequest request = RequestFor(entry, settings.NameManual, deviceIndex);
+    request.minutes = entry.durationMinutes;
+    request.noErrLog = static_cast<std::uint32_t>(settings.NoErrLog);
+    request.marginSeconds = settings.StartSeconds() + kStartLeadSeconds;
+    return request;
+}
+
+}  // namespace timer_core
