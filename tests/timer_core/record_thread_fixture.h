@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -25,8 +26,10 @@
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/window_messages.h"
+#include "shared/friio_view_window.h"
 #include "shared/shared_memory_block.h"
 #include "shared/shared_memory_layouts.h"
+#include "shared/window_message_ids.h"
 #include "tests/platform/private_runtime.h"
 #include "tests/timer_core/fake_viewer.h"
 #include "tests/timer_core/scheduler_fixture.h"
@@ -75,7 +78,9 @@ class MessageLog : public platform::WindowTarget {
         std::uint64_t time = 0;
     };
 
-    explicit MessageLog(std::wstring title) : title_(std::move(title)) {
+    // `react`, when given, runs on the window's thread for every message after it was logged.
+    explicit MessageLog(std::wstring title, std::function<void(platform::UINT)> react = {})
+        : title_(std::move(title)), react_(std::move(react)) {
         thread_ = std::thread([this] { Run(); });
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return ready_; });
@@ -91,9 +96,12 @@ class MessageLog : public platform::WindowTarget {
 
     platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM wParam,
                                  platform::LPARAM lParam) override {
-        const std::lock_guard lock(mutex_);
-        entries_.push_back({message, wParam, lParam, Now()});
-        changed_.notify_all();
+        {
+            const std::lock_guard lock(mutex_);
+            entries_.push_back({message, wParam, lParam, Now()});
+            changed_.notify_all();
+        }
+        if (react_) react_(message);
         return 0;
     }
 
@@ -130,6 +138,7 @@ class MessageLog : public platform::WindowTarget {
     }
 
     std::wstring title_;
+    std::function<void(platform::UINT)> react_;
     std::thread thread_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
@@ -139,10 +148,16 @@ class MessageLog : public platform::WindowTarget {
 };
 
 // The plug-in of a viewer as the timer sees it: its objects and its window, published by the
-// test process under the viewer's process id.
+// test process under the viewer's process id. Asked to close its viewer (0x434), it closes it.
 class FakePlugin {
   public:
-    explicit FakePlugin(platform::DWORD pid) : pid_(pid), window_(L"Quorvantel") {
+    explicit FakePlugin(platform::DWORD pid)
+        : pid_(pid), window_(L"Quorvantel", [pid](platform::UINT message) {
+              if (message == shared::WM_VIEWER_CLOSE) {
+                  platform::PostMessageW(shared::FindFriioViewMainWindow(pid), platform::WM_CLOSE,
+                                         0, 0);
+              }
+          }) {
         Publish([&] { return objects_.WritePostHwnd(window_.hwnd(), pid_); });
     }
     void PublishEvent(const shared::PluginEventInfo& info) {
