@@ -6,7 +6,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -30,7 +29,8 @@
 #include "shared/shared_memory_block.h"
 #include "shared/shared_memory_layouts.h"
 #include "shared/window_message_ids.h"
-#include "tests/platform/private_runtime.h"
+#include "tests/support/private_runtime.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/timer_core/fake_viewer.h"
 #include "tests/timer_core/scheduler_fixture.h"
 #include "timer_core/recording/friio_view_launcher.h"
@@ -228,7 +228,7 @@ class RecordThreadFixture : public ::testing::Test {
 
     void SetUp() override {
         test_support::UsePrivateRuntime();
-        ::setenv("ORVANDEL_DEBUG_LOG", (folder_ / "debug.log").c_str(), 1);
+        environment_.Set("ORVANDEL_DEBUG_LOG", (folder_ / "debug.log").string());
         Ini(L"FriioViewPath", viewer_.Path());
         Ini(L"StartSec", L"15");
         Ini(L"EndSec", L"1");
@@ -248,7 +248,6 @@ class RecordThreadFixture : public ::testing::Test {
             platform::TerminateProcess(run.pid, 1);
             platform::WaitForProcess(run.pid, timer_core_test::kProcessEndMs);
         }
-        ::unsetenv("ORVANDEL_DEBUG_LOG");
     }
 
     void Ini(const wchar_t* key, const std::wstring& value) {
@@ -370,6 +369,7 @@ class RecordThreadFixture : public ::testing::Test {
         return slot->viewerProcessId;
     }
 
+    test_support::ScopedEnvironment environment_;
     timer_core_test::PrivateHome home_;
     std::filesystem::path folder_;
     timer_core_test::FakeViewer viewer_{"viewer"};

@@ -239,6 +239,30 @@ TEST_F(FollowModeTest, AChainedProgrammeStartsOnceItsNewViewersPlugInAnswers) {
     EXPECT_EQ(thread.Phase(), 1);
 }
 
+TEST_F(FollowModeTest, AViewerThatDiesInTheFinalMinuteIsForgottenAndReplaced) {
+    const platform::SYSTEMTIME start = Today(20, 0);
+    const auto before = Add(L"みなと天気", Today(19, 30), 30, 1);
+    const auto news = Add(L"みなと夜のニュース", start, 30, 1);
+    const auto slot = Slot(news);
+    RecordThread thread(slot);
+    const auto plugin = FinalMinute(thread, slot);
+    const platform::DWORD first = ViewerOf(slot);
+    platform::TerminateProcess(first, 1);
+    ASSERT_EQ(platform::WaitForProcess(first, timer_core_test::kProcessEndMs),
+              platform::WAIT_OBJECT_0);
+    // Reaped by the layer: no zombie stays behind.
+    EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists("/proc/" + std::to_string(first)); }));
+    // The next cycle finds it gone, forgets it and starts another on the same device.
+    ASSERT_TRUE(CycleAt(thread, start, -50));
+    EXPECT_EQ(thread.Period(), 7000u);
+    const platform::DWORD second = ViewerOf(slot);
+    EXPECT_NE(second, 0u);
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(IsViewer(second));
+    EXPECT_TRUE(Runs().back().Has("-o", "0"));
+    EXPECT_EQ(main_.Entries().size(), 0u);
+}
+
 TEST_F(FollowModeTest, WithoutAViewerPathOrPastTheSixHoursTheThreadEndsAtItsStart) {
     const auto news = Add(L"みなと夜のニュース", Today(20, 0), 30, 1);
     const auto after = Add(L"みなと深夜便", Today(20, 30), 30, 1);
