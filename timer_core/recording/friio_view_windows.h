@@ -27,7 +27,9 @@ platform::BOOL QueryFriioViewWindowProc(platform::HWND hwnd, platform::LPARAM lP
 
 // The enumerations with these callbacks, for the viewer process `pid`.
 void CloseFriioViewWindow(platform::DWORD pid, const platform::Event* stop = nullptr);
-// The reply; 0 when the viewer has no main window (yet) or did not answer.
+// The reply; 0 when the viewer has no main window (yet) or did not answer. The question is sent
+// (SendMessageW), which waits for the viewer's thread at most 10 s of real time: a caller whose
+// stop event is set meanwhile is held up that long at worst, never longer.
 platform::DWORD QueryFriioViewWindow(platform::DWORD pid);
 
 }  // namespace timer_core
