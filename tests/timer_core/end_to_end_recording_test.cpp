@@ -1,0 +1,504 @@
+// Recordings end to end: the timer in its main window stand-in, the real FriioView with its two
+// tuners and the real plug-in on a synthetic broadcast, all on one fast simulated clock
+// (tests/timer_core/timer_world.h). Each scenario checks the recording files (their broadcast
+// times against the programme's), the reservations as the timer saved them and the messages its
+// main window got, and prints what it measured.
+#ifdef FRIIOVIEW_PATH
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "broadcast_sim/time_builder.h"
+#include "tests/timer_core/timer_core_test_environment.h"
+#include "tests/timer_core/timer_world.h"
+#include "timer_core/recording/main_window_messages.h"
+#include "timer_core/scheduling/reserve_time.h"
+
+namespace timer_core_test {
+namespace {
+
+namespace fs = std::filesystem;
+using timer_core::ReserveEntry;
+
+constexpr std::uint32_t kMinato = 21;
+constexpr std::uint16_t kMinatoService = 0x400;
+constexpr std::uint32_t kSakura = 22;
+constexpr std::uint16_t kSakuraService = 0x408;
+constexpr int kStartSec = 15;
+constexpr int kEndSec = 1;
+// A recording started at a moment has its first TOT up to a TOT period (5 s) after it, and the
+// viewer's start takes a fraction of a real second, seconds of this clock (more under the
+// sanitizers).
+constexpr double kStartSlack = 10;
+// A recording stopped at a moment has its last TOT up to a TOT period and a chunk or two of the
+// stream, paced in real time, before it.
+constexpr double kStopSlack = 10;
+// A recording through the plug-in runs the request's minutes and margin less 5 s from its start,
+// which the record thread makes StartSec + 5 to 6 s ahead: a viewer that starts at once (as the
+// stand-in does) ends 5 to 6 s before the margin.
+constexpr double kPlugInEndSlack = 6;
+
+platform::SYSTEMTIME At(int hour, int minute, int second = 0) {
+    return broadcast_sim::JstTime(2026, 12, 4, hour, minute, second);
+}
+
+std::uint64_t Clock(const platform::SYSTEMTIME& time) {
+    return timer_core::LocalFileTime(time);
+}
+
+double SecondsBetween(const platform::SYSTEMTIME& from, const platform::SYSTEMTIME& to) {
+    return (static_cast<double>(Clock(to)) - static_cast<double>(Clock(from))) / 1e7;
+}
+
+platform::SYSTEMTIME Plus(const platform::SYSTEMTIME& time, double seconds) {
+    return timer_core::LocalSystemTime(
+        static_cast<std::uint64_t>(static_cast<double>(Clock(time)) + seconds * 1e7));
+}
+
+std::string Text(const platform::SYSTEMTIME& t) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.wHour, t.wMinute, t.wSecond);
+    return text;
+}
+
+struct Programme {
+    std::uint32_t channel = kMinato;
+    std::uint16_t eventId = 0;
+    platform::SYSTEMTIME start;
+    int seconds = 0;
+    std::string title;
+};
+
+// Two channels of one service each (みなと総合 on 21, さくらテレビ on 22), the programmes given
+// and scripted changes ("change" lines of broadcast_description_file.h).
+std::string Broadcast(const std::vector<Programme>& programmes,
+                      const std::vector<std::string>& changes = {}) {
+    std::string text;
+    const struct {
+        std::uint32_t channel;
+        const char* head;
+    } channels[] = {
+        {kMinato, "channel\t21\t0x7F10\t0x7F10\tみなと総合\nservice\t0x400\t1\tみなと総合１\n"},
+        {kSakura, "channel\t22\t0x7F18\t0x7F18\tさくらテレビ\nservice\t0x408\t1\tさくらテレビ１\n"},
+    };
+    for (const auto& c : channels) {
+        text += c.head;
+        for (const Programme& p : programmes) {
+            if (p.channel != c.channel) continue;
+            char line[160];
+            std::snprintf(line, sizeof line,
+                          "event\t%d\t2026-12-04 %02d:%02d:%02d\t%d\t%s\n", p.eventId,
+                          p.start.wHour, p.start.wMinute, p.start.wSecond, p.seconds,
+                          p.title.c_str());
+            text += line;
+        }
+    }
+    for (const std::string& change : changes)
+        text += change + "\n";
+    return text;
+}
+
+ReserveEntry Reservation(const std::wstring& title, const Programme& programme, int follow,
+                         int priority = 3) {
+    ReserveEntry entry;
+    entry.title = title;
+    entry.start = programme.start;
+    entry.durationMinutes = static_cast<std::uint32_t>(programme.seconds / 60);
+    entry.channelName = programme.channel == kMinato ? L"みなと総合" : L"さくらテレビ";
+    entry.channelValue = static_cast<std::int32_t>(programme.channel);
+    entry.serviceId = programme.channel == kMinato ? kMinatoService : kSakuraService;
+    entry.eventId = programme.eventId;
+    entry.priority = static_cast<std::uint8_t>(priority);
+    entry.follow = static_cast<std::uint8_t>(follow);
+    return entry;
+}
+
+TimerWorldOptions Options(const platform::SYSTEMTIME& clockStart, double rate,
+                          const std::string& broadcast) {
+    TimerWorldOptions options;
+    options.clockStart = clockStart;
+    options.clockRate = rate;
+    options.viewer.broadcastDescription = broadcast;
+    options.viewer.channelsIni = L"[東京]\r\n21=みなと総合\r\n22=さくらテレビ\r\n";
+    options.viewer.bscsIni = L"[BS110CS]\r\n11727,4010=ＢＳみなと\r\n";
+    options.viewer.bitsPerSecond = 2000000;
+    // Small chunks: the files grow, and stop, within a second of this clock.
+    options.viewerIni = {{L"FriioView", L"ChunkPackets", L"32"}};
+    options.timerIni = {{L"SET", L"StartSec", std::to_wstring(kStartSec)},
+                        {L"SET", L"EndSec", std::to_wstring(kEndSec)}};
+    return options;
+}
+
+class EndToEndRecordingScenarioTest : public ::testing::Test {
+  protected:
+    void SetUp() override { realStart_ = std::chrono::steady_clock::now(); }
+
+    double RealSeconds() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - realStart_).count();
+    }
+    // The recording of the name (without folder), with its first and last broadcast time.
+    struct Recording {
+        fs::path path;
+        std::uintmax_t size = 0;
+        platform::SYSTEMTIME first{};
+        platform::SYSTEMTIME last{};
+    };
+    static std::optional<Recording> Find(const TimerWorld& world, const std::string& part) {
+        for (const auto& file : world.RecordingFiles()) {
+            if (file.path.filename().string().find(part) == std::string::npos) continue;
+            const auto span = TimerWorld::TotSpan(file.path);
+            if (!span) return Recording{file.path, file.size, {}, {}};
+            return Recording{file.path, file.size, span->first, span->second};
+        }
+        return std::nullopt;
+    }
+    static std::optional<ReserveEntry> Stored(const TimerWorld& world, const std::wstring& title) {
+        for (const ReserveEntry& entry : world.Reservations()) {
+            if (entry.title == title) return entry;
+        }
+        return std::nullopt;
+    }
+    // Waits until the world's clock has passed the time (a span of clock in which something
+    // that must not happen would have happened).
+    static bool WaitForClock(const TimerWorld& world, const platform::SYSTEMTIME& time) {
+        return WaitUntil([&] { return Clock(world.Now()) >= Clock(time); }, 30000);
+    }
+    // Watches the file from now on until it has not grown for `quietSeconds` of clock: the clock
+    // time of its last growth, or nullopt after `timeoutMs` of real time.
+    static std::optional<platform::SYSTEMTIME> LastGrowth(const TimerWorld& world,
+                                                          const fs::path& file,
+                                                          double quietSeconds, int timeoutMs) {
+        std::error_code ec;
+        std::uintmax_t size = fs::file_size(file, ec);
+        platform::SYSTEMTIME grew = world.Now();
+        const bool quiet = WaitUntil(
+            [&] {
+                const std::uintmax_t now = fs::file_size(file, ec);
+                if (now != size) {
+                    size = now;
+                    grew = world.Now();
+                }
+                return SecondsBetween(grew, world.Now()) > quietSeconds;
+            },
+            timeoutMs);
+        if (!quiet) return std::nullopt;
+        return grew;
+    }
+    // The recording's broadcast times reach from `from` (or earlier) to `to` (or later).
+    static void ExpectSpans(const Recording& recording, const platform::SYSTEMTIME& from,
+                            const platform::SYSTEMTIME& to) {
+        EXPECT_LE(Clock(recording.first), Clock(from)) << Text(recording.first);
+        EXPECT_GE(Clock(recording.last), Clock(to)) << Text(recording.last);
+    }
+    // The programme's start less StartSec, as far as a viewer's start allows.
+    static platform::SYSTEMTIME Early(const platform::SYSTEMTIME& start) {
+        return Plus(start, -kStartSec + kStartSlack);
+    }
+    void Print(const std::string& scenario, const Recording& recording,
+               const platform::SYSTEMTIME& start, const platform::SYSTEMTIME& end) const {
+        std::printf("%s: %s recorded %s-%s (TOT), programme %s-%s: from %+.0f s to %+.0f s; "
+                    "%.1f s real\n",
+                    scenario.c_str(), recording.path.filename().string().c_str(),
+                    Text(recording.first).c_str(), Text(recording.last).c_str(),
+                    Text(start).c_str(), Text(end).c_str(), SecondsBetween(start, recording.first),
+                    SecondsBetween(end, recording.last), RealSeconds());
+    }
+
+    std::chrono::steady_clock::time_point realStart_;
+};
+
+// 1. Fixed time (follow flag 0) on the terrestrial tuner: the viewer records by itself from
+// StartSec + 5 s before for the minutes with the margins', which the stored length then holds.
+TEST_F(EndToEndRecordingScenarioTest, AFixedTimeRecordingOnTheTerrestrialTuner) {
+    const Programme news{kMinato, 11, At(10, 0), 120, "みなとニュース"};
+    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"},
+                                               news,
+                                               {kMinato, 12, At(10, 2), 3480, "みなと昼"}};
+    TimerWorld world(Options(At(9, 58, 20), 20, Broadcast(programmes)));
+    ASSERT_TRUE(world.Start());
+    ASSERT_TRUE(world.AddReservation(Reservation(L"みなとニュース", news, 0)));
+
+    const auto ended = world.WaitForMessage(timer_core::WM_RECORDING_ENDED, 1, 30000);
+    ASSERT_TRUE(ended.has_value());
+    const auto recording = Find(world, "みなとニュース");
+    ASSERT_TRUE(recording.has_value());
+    EXPECT_EQ(recording->path.filename().string(), "2026120410000-みなとニュース.ts");
+    const platform::SYSTEMTIME end = Plus(news.start, news.seconds);
+    ExpectSpans(*recording, Early(news.start), Plus(end, kEndSec));
+    // It does not grow after the end.
+    ASSERT_TRUE(WaitForClock(world, Plus(*ended, 10)));
+    EXPECT_EQ(fs::file_size(recording->path), recording->size);
+    EXPECT_TRUE(world.ViewerPids().empty());
+
+    const auto stored = Stored(world, L"みなとニュース");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->resultText, L"録画終了 ");
+    EXPECT_EQ(stored->durationMinutes, 3u);  // 2 minutes and the margins' minute
+    EXPECT_EQ(world.MessageCount(timer_core::WM_RECORDING_ENDED), 1);
+    EXPECT_EQ(world.MessageCount(timer_core::WM_RESERVATION_UPDATED), 0);
+    std::printf("1: 0x470 at %s\n", Text(*ended).c_str());
+    Print("1", *recording, news.start, end);
+}
+
+// 2. Follow mode: the broadcaster moves the programme five minutes later before the final minute.
+// The record thread sees it in the plug-in's programme record, gives the reservation back with its
+// new start and a note, and the rescheduled slot records with the programme.
+TEST_F(EndToEndRecordingScenarioTest, FollowModeRecordsAProgrammeMovedFiveMinutesLater) {
+    const Programme news{kMinato, 11, At(10, 0), 60, "みなとニュース"};
+    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"},
+                                               news,
+                                               {kMinato, 12, At(10, 1), 3540, "みなと昼"}};
+    const std::vector<std::string> changes = {
+        "change\t2026-12-04 09:58:30\t21\t0x400\t10\tresize\t3900",
+        "change\t2026-12-04 09:58:30\t21\t0x400\t11\tmove\t2026-12-04 10:05:00",
+        "change\t2026-12-04 09:58:30\t21\t0x400\t12\tmove\t2026-12-04 10:06:00",
+        "change\t2026-12-04 09:58:30\t21\t0x400\t12\tresize\t3240"};
+    TimerWorld world(Options(At(9, 58, 20), 25, Broadcast(programmes, changes)));
+    ASSERT_TRUE(world.Start());
+    ASSERT_TRUE(world.AddReservation(Reservation(L"みなとニュース", news, 1)));
+
+    const auto rescheduled = world.WaitForMessage(timer_core::WM_RESCHEDULE, 1, 20000);
+    ASSERT_TRUE(rescheduled.has_value());
+    const auto moved = Stored(world, L"みなとニュース");
+    ASSERT_TRUE(moved.has_value());
+    EXPECT_EQ(Clock(moved->start), Clock(At(10, 5)));
+    EXPECT_EQ(moved->resultText, L"開始時間が変わりました(予約時 2026/12/04 10:00) ");
+    EXPECT_TRUE(world.RecordingFiles().empty());
+
+    const auto ended = world.WaitForMessage(timer_core::WM_RECORDING_ENDED, 1, 30000);
+    ASSERT_TRUE(ended.has_value());
+    const auto recording = Find(world, "みなとニュース");
+    ASSERT_TRUE(recording.has_value());
+    EXPECT_EQ(recording->path.filename().string(), "2026120410050-みなとニュース.ts");
+    const platform::SYSTEMTIME start = At(10, 5);
+    const platform::SYSTEMTIME end = At(10, 6);
+    ExpectSpans(*recording, Early(start), Plus(end, kEndSec - kPlugInEndSlack - kStopSlack));
+    // Nothing was recorded at the programme's first start.
+    EXPECT_GE(Clock(recording->first), Clock(Plus(start, -kStartSec - 10)));
+    ASSERT_TRUE(WaitForClock(world, Plus(*ended, 10)));
+    EXPECT_EQ(fs::file_size(recording->path), recording->size);
+
+    const auto stored = Stored(world, L"みなとニュース");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->resultText, L"開始時間が変わりました(予約時 2026/12/04 10:00) 録画終了 ");
+    EXPECT_EQ(stored->durationMinutes, 1u);
+    EXPECT_EQ(world.MessageCount(timer_core::WM_RESCHEDULE), 1);
+    EXPECT_EQ(world.MessageCount(timer_core::WM_RECORDING_ENDED), 1);
+    std::printf("2: 0x473 at %s, 0x470 at %s\n", Text(*rescheduled).c_str(), Text(*ended).c_str());
+    Print("2", *recording, start, end);
+}
+
+// 3. Follow mode: the programme runs ten minutes longer while it is recorded. The thread tells
+// the plug-in once (0x43F), notes the new length, and the recording covers the extension.
+TEST_F(EndToEndRecordingScenarioTest, FollowModeFollowsAProgrammeExtendedByTenMinutes) {
+    const Programme news{kMinato, 11, At(10, 0), 60, "みなとニュース"};
+    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"},
+                                               news,
+                                               {kMinato, 12, At(10, 1), 3540, "みなと昼"}};
+    const std::vector<std::string> changes = {
+        "change\t2026-12-04 10:00:30\t21\t0x400\t11\tresize\t660",
+        "change\t2026-12-04 10:00:30\t21\t0x400\t12\tmove\t2026-12-04 10:11:00",
+        "change\t2026-12-04 10:00:30\t21\t0x400\t12\tresize\t2940"};
+    TimerWorld world(Options(At(9, 58, 30), 32, Broadcast(programmes, changes)));
+    ASSERT_TRUE(world.Start());
+    ASSERT_TRUE(world.AddReservation(Reservation(L"みなとニュース", news, 1)));
+
+    const auto updated = world.WaitForMessage(timer_core::WM_RESERVATION_UPDATED, 1, 20000);
+    ASSERT_TRUE(updated.has_value());
+    const auto longer = Stored(world, L"みなとニュース");
+    ASSERT_TRUE(longer.has_value());
+    EXPECT_EQ(longer->durationMinutes, 11u);
+    // The planned end (10:01:01) passes while the recording goes on.
+    ASSERT_TRUE(WaitForClock(world, At(10, 2)));
+    const auto growing = Find(world, "みなとニュース");
+    ASSERT_TRUE(growing.has_value());
+    EXPECT_EQ(world.MessageCount(timer_core::WM_RECORDING_ENDED), 0);
+
+    // The viewer ends the recording by itself at the new end, as the plug-in told it.
+    const platform::SYSTEMTIME end = At(10, 11);
+    ASSERT_TRUE(WaitForClock(world, Plus(end, -30)));
+    const auto stopped = LastGrowth(world, growing->path, 10, 10000);
+    ASSERT_TRUE(stopped.has_value());
+    EXPECT_GE(Clock(*stopped), Clock(Plus(end, kEndSec - kPlugInEndSlack)));
+    EXPECT_LE(Clock(*stopped), Clock(Plus(end, kEndSec + 1)));
+    const auto ended = world.WaitForMessage(timer_core::WM_RECORDING_ENDED, 1, 30000);
+    ASSERT_TRUE(ended.has_value());
+    EXPECT_GE(Clock(*ended), Clock(Plus(end, kEndSec)));
+    const auto recording = Find(world, "みなとニュース");
+    ASSERT_TRUE(recording.has_value());
+    EXPECT_GT(recording->size, growing->size);
+    ExpectSpans(*recording, Early(news.start), Plus(end, kEndSec - kPlugInEndSlack - kStopSlack));
+    const auto stored = Stored(world, L"みなとニュース");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->resultText, L"録画終了 ");
+    EXPECT_EQ(stored->durationMinutes, 11u);
+    EXPECT_EQ(world.MessageCount(timer_core::WM_RESERVATION_UPDATED), 1);
+    std::printf("3: 0x472 at %s, the file last grew at %s, 0x470 at %s\n",
+                Text(*updated).c_str(), Text(*stopped).c_str(), Text(*ended).c_str());
+    Print("3", *recording, news.start, end);
+}
+
+// 6. The viewer is killed three minutes before the end: the slot ends at once with its note, and
+// the file keeps what was recorded until then.
+TEST_F(EndToEndRecordingScenarioTest, AViewerKilledThreeMinutesBeforeTheEndEndsTheSlot) {
+    const Programme film{kMinato, 11, At(10, 0), 300, "みなと映画"};
+    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"},
+                                               film,
+                                               {kMinato, 12, At(10, 5), 3300, "みなと昼"}};
+    TimerWorld world(Options(At(9, 58, 20), 20, Broadcast(programmes)));
+    ASSERT_TRUE(world.Start());
+    ASSERT_TRUE(world.AddReservation(Reservation(L"みなと映画", film, 1)));
+    const platform::SYSTEMTIME killAt = At(10, 2);
+    ASSERT_TRUE(WaitForClock(world, killAt));
+    const auto viewers = world.ViewerPids();
+    ASSERT_EQ(viewers.size(), 1u);
+    world.KillViewer(viewers.front());
+    const platform::SYSTEMTIME killed = world.Now();
+
+    const auto ended = world.WaitForMessage(timer_core::WM_RECORDING_ENDED, 1, 20000);
+    ASSERT_TRUE(ended.has_value());
+    EXPECT_LE(SecondsBetween(killed, *ended), 12.0);  // within a 10 s cycle
+    const auto stored = Stored(world, L"みなと映画");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->resultText, L"録画中に終了された可能性があります ");
+    const auto recording = Find(world, "みなと映画");
+    ASSERT_TRUE(recording.has_value());
+    ExpectSpans(*recording, Early(film.start), Plus(killed, -kStopSlack));
+    EXPECT_LE(Clock(recording->last), Clock(killed));
+    ASSERT_TRUE(WaitForClock(world, Plus(*ended, 10)));
+    EXPECT_EQ(fs::file_size(recording->path), recording->size);
+    EXPECT_TRUE(world.ViewerPids().empty());
+    std::printf("6: killed at %s, 0x470 at %s\n", Text(killed).c_str(), Text(*ended).c_str());
+    Print("6", *recording, film.start, Plus(film.start, film.seconds));
+}
+
+// 8. A viewer without the plug-in: follow mode is given up after 31 unreadable polls, and the
+// programme is recorded in fixed mode all the same.
+TEST_F(EndToEndRecordingScenarioTest, WithoutThePlugInFollowModeIsGivenUpAndTheRecordingHappens) {
+    const Programme news{kMinato, 11, At(10, 0), 120, "みなとニュース"};
+    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"},
+                                               news,
+                                               {kMinato, 12, At(10, 2), 3480, "みなと昼"}};
+    TimerWorldOptions options = Options(At(9, 58, 20), 20, Broadcast(programmes));
+    options.withPlugin = false;
+    TimerWorld world(options);
+    ASSERT_TRUE(world.Start());
+    ASSERT_TRUE(world.AddReservation(Reservation(L"みなとニュース", news, 1)));
+
+    const auto off = world.WaitForMessage(timer_core::WM_RESERVATION_UPDATED, 1, 20000);
+    ASSERT_TRUE(off.has_value());
+    // Started at r = 60 s, 7 s for it, then one poll a second: the 31st at about r = 22 s, in
+    // any case before the prepared start.
+    EXPECT_GT(SecondsBetween(*off, Plus(news.start, -20)), 0.0);
+    const auto noted = Stored(world, L"みなとニュース");
+    ASSERT_TRUE(noted.has_value());
+    EXPECT_EQ(noted->follow, 0);
+    EXPECT_EQ(noted->resultText, L"Quorvantel Plug-Inが認識できなかったので追従機能OFFにしました ");
+
+    const auto ended = world.WaitForMessage(timer_core::WM_RECORDING_ENDED, 1, 30000);
+    ASSERT_TRUE(ended.has_value());
+    const auto recording = Find(world, "みなとニュース");
+    ASSERT_TRUE(recording.has_value());
+    const platform::SYSTEMTIME end = Plus(news.start, news.seconds);
+    ExpectSpans(*recording, Early(news.start), Plus(end, kEndSec));
+    const auto stored = Stored(world, L"みなとニュース");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->resultText,
+              L"Quorvantel Plug-Inが認識できなかったので追従機能OFFにしました 録画終了 ");
+    EXPECT_EQ(stored->durationMinutes, 3u);
+    EXPECT_EQ(world.MessageCount(timer_core::WM_RESERVATION_UPDATED), 1);
+    std::printf("8: follow off at %s, 0x470 at %s\n", Text(*off).c_str(), Text(*ended).c_str());
+    Print("8", *recording, news.start, end);
+}
+
+// 4. Two programmes back to back on one tuner: the second is chained behind the first, which
+// hands the tuner over 20 s before the second starts.
+TEST_F(EndToEndRecordingScenarioTest, TwoChainedProgrammesOnOneTunerAreBothRecorded) {
+    const Programme first{kMinato, 11, At(10, 0), 120, "みなと歌謡"};
+    const Programme second{kMinato, 12, At(10, 2), 120, "みなと劇場"};
+    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"}, first,
+                                               second,
+                                               {kMinato, 13, At(10, 4), 3360, "みなと昼"}};
+    TimerWorld world(Options(At(9, 58, 20), 20, Broadcast(programmes)));
+    ASSERT_TRUE(world.Start());
+    ASSERT_TRUE(world.AddReservation(Reservation(L"みなと歌謡", first, 0)));
+    ASSERT_TRUE(world.AddReservation(Reservation(L"みなと劇場", second, 0)));
+
+    const auto chained = world.WaitForMessage(timer_core::WM_RECORDING_CHAINED, 1, 30000);
+    ASSERT_TRUE(chained.has_value());
+    const auto ended = world.WaitForMessage(timer_core::WM_RECORDING_ENDED, 1, 30000);
+    ASSERT_TRUE(ended.has_value());
+    const auto a = Find(world, "みなと歌謡");
+    const auto b = Find(world, "みなと劇場");
+    ASSERT_TRUE(a.has_value());
+    ASSERT_TRUE(b.has_value());
+    // The first hands the tuner over 20 s before the second programme, which is recorded from
+    // its start on: the hand-over loses no more than those 20 s of the first programme.
+    ExpectSpans(*a, Early(first.start), Plus(second.start, -20 - kStopSlack));
+    EXPECT_LT(Clock(a->last), Clock(second.start));
+    ExpectSpans(*b, second.start, Plus(second.start, second.seconds + kEndSec));
+    const auto storedA = Stored(world, L"みなと歌謡");
+    const auto storedB = Stored(world, L"みなと劇場");
+    ASSERT_TRUE(storedA.has_value());
+    ASSERT_TRUE(storedB.has_value());
+    EXPECT_EQ(storedA->resultText, L"録画終了 ");
+    EXPECT_EQ(storedA->durationMinutes, 2u);  // its own length: the chain took the margins
+    EXPECT_EQ(storedB->resultText, L"録画終了 ");
+    EXPECT_EQ(storedB->durationMinutes, 3u);
+    EXPECT_EQ(world.MessageCount(timer_core::WM_RECORDING_CHAINED), 1);
+    EXPECT_EQ(world.MessageCount(timer_core::WM_RECORDING_ENDED), 1);
+    std::printf("4: 0x471 at %s, 0x470 at %s, gap %.0f s\n", Text(*chained).c_str(),
+                Text(*ended).c_str(), SecondsBetween(a->last, b->first));
+    Print("4a", *a, first.start, Plus(first.start, first.seconds));
+    Print("4b", *b, second.start, Plus(second.start, second.seconds));
+}
+
+// 5. A programme of higher priority that begins while another records on the only terrestrial
+// tuner: it is chained behind, the running recording is cut before its start, and it records.
+TEST_F(EndToEndRecordingScenarioTest, AHigherPriorityProgrammeCutsTheRunningRecording) {
+    const Programme running{kMinato, 11, At(10, 0), 240, "みなと特集"};
+    const Programme urgent{kSakura, 21, At(10, 2), 120, "さくら速報"};
+    const std::vector<Programme> programmes = {
+        {kMinato, 10, At(9, 0), 3600, "みなと朝"}, running,
+        {kMinato, 12, At(10, 4), 3360, "みなと昼"}, {kSakura, 20, At(9, 0), 7200, "さくら朝"},
+        urgent, {kSakura, 22, At(10, 4), 3360, "さくら昼"}};
+    TimerWorld world(Options(At(9, 58, 20), 20, Broadcast(programmes)));
+    ASSERT_TRUE(world.Start());
+    ASSERT_TRUE(world.AddReservation(Reservation(L"みなと特集", running, 0, 2)));
+    ASSERT_TRUE(WaitForClock(world, At(10, 0, 30)));
+    ASSERT_TRUE(world.AddReservation(Reservation(L"さくら速報", urgent, 0, 4)));
+
+    const auto chained = world.WaitForMessage(timer_core::WM_RECORDING_CHAINED, 1, 30000);
+    ASSERT_TRUE(chained.has_value());
+    const auto ended = world.WaitForMessage(timer_core::WM_RECORDING_ENDED, 1, 30000);
+    ASSERT_TRUE(ended.has_value());
+    const auto cut = Find(world, "みなと特集");
+    const auto recorded = Find(world, "さくら速報");
+    ASSERT_TRUE(cut.has_value());
+    ASSERT_TRUE(recorded.has_value());
+    // Cut StartSec + 20 s before the newcomer, which records from StartSec before its start.
+    ExpectSpans(*cut, Early(running.start), Plus(urgent.start, -kStartSec - 20 - kStopSlack));
+    EXPECT_LT(Clock(cut->last), Clock(Plus(urgent.start, -kStartSec)));
+    ExpectSpans(*recorded, Early(urgent.start), Plus(urgent.start, urgent.seconds + kEndSec));
+    const auto storedCut = Stored(world, L"みなと特集");
+    ASSERT_TRUE(storedCut.has_value());
+    EXPECT_EQ(storedCut->resultText, L"録画終了 ");
+    EXPECT_EQ(storedCut->durationMinutes, 2u);  // up to the newcomer's start
+    const auto storedUrgent = Stored(world, L"さくら速報");
+    ASSERT_TRUE(storedUrgent.has_value());
+    EXPECT_EQ(storedUrgent->resultText, L"録画終了 ");
+    EXPECT_EQ(world.MessageCount(timer_core::WM_RECORDING_CHAINED), 1);
+    std::printf("5: 0x471 at %s, 0x470 at %s\n", Text(*chained).c_str(), Text(*ended).c_str());
+    Print("5a", *cut, running.start, Plus(running.start, running.seconds));
+    Print("5b", *recorded, urgent.start, Plus(urgent.start, urgent.seconds));
+}
+
+}  // namespace
+}  // namespace timer_core_test
+
+#endif  // FRIIOVIEW_PATH
