@@ -61,16 +61,16 @@ TEST_F(RecordRequestTest, MinutesRoundUpAStartedMinuteAndTheMarginHoldsBothSetti
     const ReserveEntry whole = Entry(30, 0);
     timer_core::BuildRecordRequest(&whole, &request, manager_, 2);
     EXPECT_EQ(request.minutes, 30u);
-    Ini(L"NameManual", L"1");
-    Ini(L"StartSec", L"0");
-    Ini(L"EndSec", L"0");
+    Set(L"NameManual", L"1");
+    Set(L"StartSec", L"0");
+    Set(L"EndSec", L"0");
     timer_core::BuildRecordRequest(&whole, &request, manager_, 2);
     EXPECT_EQ(shared::RecordFileName(request), L"みなと夜のニュース.ts");
     EXPECT_EQ(request.marginSeconds, 5);
 
     // The final minute's own request: the minutes as stored, the margin StartSec + 5.
-    Ini(L"StartSec", L"15");
-    Ini(L"NoErrLog", L"1");
+    Set(L"StartSec", L"15");
+    Set(L"NoErrLog", L"1");
     const auto final = timer_core::BuildFinalMinuteRequest(halfMinute, manager_.Settings(), 0);
     EXPECT_EQ(final.minutes, 29u);
     EXPECT_EQ(final.marginSeconds, 20);
@@ -115,9 +115,9 @@ TEST_F(RecordRequestTest, FixedModeRecordsForTheEffectiveMinutesWithTheMarginsIn
     EXPECT_EQ(DebugCount("recstart"), 1);
 
     // No margins: -r is the effective length, here cut at a chained programme that wins.
-    Ini(L"StartSec", L"0");
-    Ini(L"EndSec", L"0");
-    Ini(L"NoErrLog", L"1");
+    Set(L"StartSec", L"0");
+    Set(L"EndSec", L"0");
+    Set(L"NoErrLog", L"1");
     const auto later = Add(L"さくらドラマ", Today(20, 20), 30, 0, 5);
     {
         const std::lock_guard lock(manager_.DataLock());
@@ -132,7 +132,7 @@ TEST_F(RecordRequestTest, FixedModeRecordsForTheEffectiveMinutesWithTheMarginsIn
 }
 
 TEST_F(RecordRequestTest, NamedAfterTheTitleARecordingReplacesTheEarlierOneOfThatName) {
-    Ini(L"NameManual", L"1");
+    Set(L"NameManual", L"1");
     const auto movie = Add(L"映画/前編", Today(20, 0), 30, 0);
     const fs::path earlier = recordings_ / platform::ToNativePath(L"映画／前編.ts");
     std::ofstream(earlier) << "earlier";
@@ -180,7 +180,7 @@ TEST_F(RecordRequestTest, WithoutThePlugInWindowTheStartIsPostedElevenTimes200ms
     EXPECT_EQ(Runs().size(), 1u);  // and no viewer started
 
     // Found at once: one post, then the programme text when NoInfoLog is 0.
-    Ini(L"NoInfoLog", L"0");
+    Set(L"NoInfoLog", L"0");
     FakePlugin plugin(viewer);
     EXPECT_EQ(timer_core::StartSlotRecording(&minutes, manager_, slot.get(), block), 1);
     ASSERT_TRUE(plugin.Messages().WaitFor(shared::WM_PLUGIN_WRITE_PROGRAM_TEXT));

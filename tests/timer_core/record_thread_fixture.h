@@ -1,5 +1,5 @@
-// What the record-thread tests share: a TimerManager on a private ini file whose viewer is the
-// fake viewer (tests/timer_core/helpers) in "viewer" mode, a stand-in for the main window that
+// What the record-thread tests share: the scheduler's TimerManager on a private ini file, its
+// viewer the fake viewer (tests/timer_core/helpers) in "viewer" mode, a stand-in for the main window that
 // logs the messages it gets, a stand-in for the plug-in of a viewer (its shared-memory objects
 // and its window, published under the viewer's process id by the test process), and slots that a
 // test drives cycle by cycle (RecordThread) on the simulated clock, which it sets as it needs.
@@ -29,11 +29,11 @@
 #include "shared/shared_memory_block.h"
 #include "shared/shared_memory_layouts.h"
 #include "shared/window_message_ids.h"
-#include "tests/support/private_runtime.h"
-#include "tests/support/scoped_environment.h"
+#include "platform/process_snapshot.h"
 #include "tests/timer_core/fake_viewer.h"
 #include "tests/timer_core/scheduler_fixture.h"
 #include "timer_core/recording/friio_view_launcher.h"
+#include "timer_core/recording/friio_view_processes.h"
 #include "timer_core/recording/friio_view_windows.h"
 #include "timer_core/recording/record_thread.h"
 #include "timer_core/scheduling/reserve_time.h"
@@ -220,19 +220,15 @@ struct ViewerRun {
     }
 };
 
-class RecordThreadFixture : public ::testing::Test {
+// The scheduler's fixture with the record thread as every slot's procedure.
+class RecordThreadFixture : public scheduler_test::SchedulerFixture {
   protected:
-    RecordThreadFixture()
-        : folder_(timer_core_test::FreshFolder("record-thread")),
-          manager_(platform::FromNativePath((folder_ / "Orvandel.ini").native())) {}
-
     void SetUp() override {
-        test_support::UsePrivateRuntime();
-        environment_.Set("ORVANDEL_DEBUG_LOG", (folder_ / "debug.log").string());
-        Ini(L"FriioViewPath", viewer_.Path());
-        Ini(L"StartSec", L"15");
-        Ini(L"EndSec", L"1");
-        Tuners(1, 0);
+        SchedulerFixture::SetUp();
+        manager_.SetRecordProcedure(timer_core::RecordThreadProc);
+        Set(L"FriioViewPath", viewer_.Path());
+        Set(L"StartSec", L"15");
+        Set(L"EndSec", L"1");
         manager_.SetMainWindow(main_.hwnd());
         recordings_ = folder_ / "recordings";
         std::filesystem::create_directories(recordings_);
@@ -248,16 +244,33 @@ class RecordThreadFixture : public ::testing::Test {
             platform::TerminateProcess(run.pid, 1);
             platform::WaitForProcess(run.pid, timer_core_test::kProcessEndMs);
         }
+        SchedulerFixture::TearDown();
     }
 
-    void Ini(const wchar_t* key, const std::wstring& value) {
-        platform::WritePrivateProfileStringW(L"SET", key, value.c_str(),
-                                             manager_.IniPath().c_str());
+    // A value of section SET, read again by the manager.
+    void Set(const wchar_t* key, const std::wstring& value) {
+        Ini(L"SET", key, value);
         manager_.LoadSettings();
     }
-    void Tuners(int terrestrial, int satellite) {
-        Ini(L"TunerCount", std::to_wstring(terrestrial));
-        Ini(L"TunerCount2", std::to_wstring(satellite));
+
+    // One cycle of the thread with the clock `seconds` before (negative) or after `start`.
+    bool CycleAt(RecordThread& thread, const platform::SYSTEMTIME& start, double seconds) {
+        SetClockAround(start, seconds);
+        return thread.Cycle();
+    }
+    // Takes a follow-mode thread to its final minute, 80 s before its start, with the device
+    // chosen and a viewer started: the plug-in of that viewer.
+    std::unique_ptr<FakePlugin> FollowFinalMinute(RecordThread& thread,
+                                                  const std::shared_ptr<RecThreadSlot>& slot) {
+        const platform::SYSTEMTIME start = Read(slot->currentReserve).start;
+        EXPECT_TRUE(thread.Begin());
+        EXPECT_TRUE(CycleAt(thread, start, -100));  // r = 80 s: the device
+        EXPECT_TRUE(CycleAt(thread, start, -80));   // r = 60 s: the viewer
+        EXPECT_NE(ViewerOf(slot), 0u);
+        return std::make_unique<FakePlugin>(ViewerOf(slot));
+    }
+    bool IsViewer(platform::DWORD pid) const {
+        return timer_core::IsFriioViewPid(pid, platform::TakeProcessSnapshot()) == 1;
     }
 
     // Stores a reservation and returns the stored record.
@@ -341,13 +354,6 @@ class RecordThreadFixture : public ::testing::Test {
             lines.emplace_back(time, message);
         return lines;
     }
-    std::vector<std::string> DebugLines() const {
-        std::ifstream in(folder_ / "debug.log");
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
     int DebugCount(const std::string& text) const {
         int count = 0;
         for (const std::string& line : DebugLines())
@@ -369,15 +375,11 @@ class RecordThreadFixture : public ::testing::Test {
         return slot->viewerProcessId;
     }
 
-    test_support::ScopedEnvironment environment_;
     timer_core_test::PrivateHome home_;
-    std::filesystem::path folder_;
     timer_core_test::FakeViewer viewer_{"viewer"};
     MessageLog main_{L"Orvandel"};
-    TimerManager manager_;
     std::filesystem::path recordings_;
     std::vector<std::shared_ptr<RecThreadSlot>> slots_;
-    int nextEvent_ = 1;
 };
 
 }  // namespace record_thread_test

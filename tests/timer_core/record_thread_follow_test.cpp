@@ -22,23 +22,6 @@ using timer_core_test::WaitUntil;
 
 class FollowModeTest : public RecordThreadFixture {
   protected:
-    bool CycleAt(RecordThread& thread, const platform::SYSTEMTIME& start, double seconds) {
-        SetClockAround(start, seconds);
-        return thread.Cycle();
-    }
-    // Takes the thread into its final minute with a viewer and that viewer's plug-in.
-    std::unique_ptr<FakePlugin> FinalMinute(RecordThread& thread,
-                                            const std::shared_ptr<RecThreadSlot>& slot) {
-        const platform::SYSTEMTIME start = Read(slot->currentReserve).start;
-        EXPECT_TRUE(thread.Begin());
-        EXPECT_TRUE(CycleAt(thread, start, -100));
-        EXPECT_TRUE(CycleAt(thread, start, -80));
-        EXPECT_NE(ViewerOf(slot), 0u);
-        return std::make_unique<FakePlugin>(ViewerOf(slot));
-    }
-    bool IsViewer(platform::DWORD pid) const {
-        return timer_core::IsFriioViewPid(pid, platform::TakeProcessSnapshot()) == 1;
-    }
     bool Holds(const std::shared_ptr<RecThreadSlot>& slot) const {
         const std::lock_guard lock(manager_.DataLock());
         return slot->currentReserve || slot->chainedReserve || slot->chainedFlag != 0;
@@ -52,7 +35,7 @@ TEST_F(FollowModeTest, AMovedProgrammeIsGivenBackWithItsNewStartAndTheChainedOne
     const auto after = Add(L"みなと深夜便", Today(20, 30), 30, 1);
     const auto slot = Slot(news, after);
     RecordThread thread(slot);
-    const auto plugin = FinalMinute(thread, slot);
+    const auto plugin = FollowFinalMinute(thread, slot);
     const platform::DWORD viewer = ViewerOf(slot);
 
     // The broadcaster starts the news five minutes later and makes it 35 minutes long.
@@ -93,7 +76,7 @@ TEST_F(FollowModeTest, AProgrammeNotInSightIsPostponedBehindTheFollowingOne) {
     const auto after = Add(L"みなと深夜便", Today(20, 30), 30, 1);
     const auto slot = Slot(news, after);
     RecordThread thread(slot);
-    const auto plugin = FinalMinute(thread, slot);
+    const auto plugin = FollowFinalMinute(thread, slot);
 
     // Sports run from 20:00 to 20:10; the news is neither on air nor next.
     plugin->PublishEvent(EventInfo(Read(before), Read(sports)));
@@ -123,7 +106,7 @@ TEST_F(FollowModeTest, AfterSixHoursOfMovesTheReservationIsGivenUp) {
     }
     const auto slot = Slot(news);
     RecordThread thread(slot);
-    const auto plugin = FinalMinute(thread, slot);
+    const auto plugin = FollowFinalMinute(thread, slot);
     plugin->PublishEvent(EventInfo(Read(before), Read(sports)));
     EXPECT_FALSE(CycleAt(thread, start, -60));
     const ReserveEntry now = Read(news);
@@ -142,13 +125,13 @@ TEST_F(FollowModeTest, AfterSixHoursOfMovesTheReservationIsGivenUp) {
 }
 
 TEST_F(FollowModeTest, AProgrammeAlreadyOnAirIsRecordedAtOnceForWhatIsLeftOfIt) {
-    Ini(L"NoInfoLog", L"0");
+    Set(L"NoInfoLog", L"0");
     const platform::SYSTEMTIME start = Today(20, 0);
     const auto news = Add(L"みなと夜のニュース", start, 30, 1);
     const auto after = Add(L"みなと深夜便", Today(20, 30), 30, 1);
     const auto slot = Slot(news, after);
     RecordThread thread(slot);
-    const auto plugin = FinalMinute(thread, slot);
+    const auto plugin = FollowFinalMinute(thread, slot);
 
     // On air since 19:59 until 20:29; the next programme follows at 20:29.
     ReserveEntry early = Read(news);
@@ -183,7 +166,7 @@ TEST_F(FollowModeTest, ARecordOfAnotherServiceRetunesAndDecidesNothing) {
     const auto news = Add(L"みなと夜のニュース", start, 30, 1);
     const auto slot = Slot(news);
     RecordThread thread(slot);
-    const auto plugin = FinalMinute(thread, slot);
+    const auto plugin = FollowFinalMinute(thread, slot);
     plugin->PublishEvent(EventInfo(Read(other), Read(other)));
     // r = 0.5 s: tuned twice, neither postponed nor started.
     ASSERT_TRUE(CycleAt(thread, start, -20.5));
@@ -210,7 +193,7 @@ TEST_F(FollowModeTest, AChainedProgrammeStartsOnceItsNewViewersPlugInAnswers) {
     const auto after = Add(L"みなと深夜便", next, 30, 1);
     const auto slot = Slot(news, after);
     RecordThread thread(slot);
-    auto plugin = FinalMinute(thread, slot);
+    auto plugin = FollowFinalMinute(thread, slot);
     plugin->PublishEvent(EventInfo(Read(before), Read(news)));
     ASSERT_TRUE(CycleAt(thread, start, -20.5));
     ASSERT_TRUE(plugin->Messages().WaitFor(shared::WM_PLUGIN_REC_START));
@@ -245,7 +228,7 @@ TEST_F(FollowModeTest, AViewerThatDiesInTheFinalMinuteIsForgottenAndReplaced) {
     const auto news = Add(L"みなと夜のニュース", start, 30, 1);
     const auto slot = Slot(news);
     RecordThread thread(slot);
-    const auto plugin = FinalMinute(thread, slot);
+    const auto plugin = FollowFinalMinute(thread, slot);
     const platform::DWORD first = ViewerOf(slot);
     platform::TerminateProcess(first, 1);
     ASSERT_EQ(platform::WaitForProcess(first, timer_core_test::kProcessEndMs),
@@ -266,7 +249,7 @@ TEST_F(FollowModeTest, AViewerThatDiesInTheFinalMinuteIsForgottenAndReplaced) {
 TEST_F(FollowModeTest, WithoutAViewerPathOrPastTheSixHoursTheThreadEndsAtItsStart) {
     const auto news = Add(L"みなと夜のニュース", Today(20, 0), 30, 1);
     const auto after = Add(L"みなと深夜便", Today(20, 30), 30, 1);
-    Ini(L"FriioViewPath", L"");
+    Set(L"FriioViewPath", L"");
     {
         RecordThread thread(Slot(news, after));
         EXPECT_FALSE(thread.Begin());
@@ -277,7 +260,7 @@ TEST_F(FollowModeTest, WithoutAViewerPathOrPastTheSixHoursTheThreadEndsAtItsStar
     ASSERT_TRUE(main_.WaitFor(WM_RESERVATION_UPDATED));
     EXPECT_TRUE(Runs().empty());
 
-    Ini(L"FriioViewPath", viewer_.Path());
+    Set(L"FriioViewPath", viewer_.Path());
     const auto late = Add(L"さくら映画館", Today(20, 0), 30, 1);
     {
         const std::lock_guard lock(manager_.DataLock());

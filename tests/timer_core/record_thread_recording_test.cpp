@@ -19,10 +19,6 @@ using timer_core::WM_RESERVATION_UPDATED;
 
 class RecordingPhaseTest : public RecordThreadFixture {
   protected:
-    bool CycleAt(RecordThread& thread, const platform::SYSTEMTIME& start, double seconds) {
-        SetClockAround(start, seconds);
-        return thread.Cycle();
-    }
     // Takes the thread of a slot whose reservation starts at `start` into its recording phase.
     void Record(RecordThread& thread, const platform::SYSTEMTIME& start) {
         ASSERT_TRUE(thread.Begin());
@@ -36,11 +32,8 @@ class RecordingPhaseTest : public RecordThreadFixture {
     std::unique_ptr<FakePlugin> RecordFollowing(RecordThread& thread,
                                                 const std::shared_ptr<RecThreadSlot>& slot,
                                                 const std::shared_ptr<ReserveEntry>& present) {
-        const platform::SYSTEMTIME start = slot->currentReserve->start;
-        EXPECT_TRUE(thread.Begin());
-        EXPECT_TRUE(CycleAt(thread, start, -100));
-        EXPECT_TRUE(CycleAt(thread, start, -80));  // the viewer
-        auto plugin = std::make_unique<FakePlugin>(ViewerOf(slot));
+        const platform::SYSTEMTIME start = Read(slot->currentReserve).start;
+        auto plugin = FollowFinalMinute(thread, slot);
         plugin->PublishEvent(EventInfo(Read(present), Read(slot->currentReserve)));
         EXPECT_TRUE(CycleAt(thread, start, -20.5));
         EXPECT_TRUE(plugin->Messages().WaitFor(shared::WM_PLUGIN_REC_START));
@@ -107,7 +100,7 @@ TEST_F(RecordingPhaseTest, AViewerLost90SecondsBeforeTheEndEndsNormallyWithTheMa
 TEST_F(RecordingPhaseTest, EqualPrioritiesHandOver20SecondsEarlyAndStartSecMoreWithRecPriority) {
     for (const int recPriority : {0, 1}) {
         SCOPED_TRACE(recPriority);
-        Ini(L"RecPriority", std::to_wstring(recPriority));
+        Set(L"RecPriority", std::to_wstring(recPriority));
         const platform::SYSTEMTIME start = Today(recPriority == 0 ? 20 : 22, 0);
         const platform::SYSTEMTIME next = timer_core::LocalSystemTime(Clock(start) + 30 * 600000000ull);
         const auto first = Add(L"みなと歌謡祭", start, 30, 0);

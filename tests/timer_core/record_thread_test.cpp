@@ -47,17 +47,7 @@ TEST(CycleClockTest, TheBroadcastClockOffsetCountsOnlyWithinTheLastMinuteOrWhenC
     EXPECT_EQ(clock.r, 0);
 }
 
-class RecordThreadTest : public RecordThreadFixture {
-  protected:
-    // One cycle with the clock `seconds` before (negative) or after the start.
-    bool CycleAt(RecordThread& thread, const platform::SYSTEMTIME& start, double seconds) {
-        SetClockAround(start, seconds);
-        return thread.Cycle();
-    }
-    bool IsViewer(platform::DWORD pid) const {
-        return timer_core::IsFriioViewPid(pid, platform::TakeProcessSnapshot()) == 1;
-    }
-};
+using RecordThreadTest = RecordThreadFixture;
 
 TEST_F(RecordThreadTest, WithStartSec15TheDeviceIsChosenBetween120And60SAndTheViewerRecordsFrom20S) {
     const platform::SYSTEMTIME start = Today(20, 0);
@@ -113,32 +103,26 @@ TEST_F(RecordThreadTest, ABroadcastClock30SecondsAheadMovesTheFollowModeStartBy3
     const auto news = Add(L"みなと夜のニュース", start, 30, 1);
     const auto slot = Slot(news);
     RecordThread thread(slot);
-    ASSERT_TRUE(thread.Begin());
-    ASSERT_TRUE(CycleAt(thread, start, -100));  // the device choice
-    ASSERT_EQ(DeviceOf(slot), 0);
-    ASSERT_TRUE(CycleAt(thread, start, -80));  // the final minute: a viewer on the channel
+    const auto plugin = FollowFinalMinute(thread, slot);
     EXPECT_EQ(thread.Period(), 7000u);
-    const platform::DWORD viewer = ViewerOf(slot);
-    ASSERT_NE(viewer, 0u);
+    EXPECT_EQ(DeviceOf(slot), 0);
     EXPECT_TRUE(Runs().back().Has("-c", "27"));
     EXPECT_TRUE(Runs().back().Has("-o", "0"));
-
-    FakePlugin plugin(viewer);
-    plugin.PublishTime(30);
-    plugin.PublishEvent(EventInfo(Read(before), Read(news)));
+    plugin->PublishTime(30);
+    plugin->PublishEvent(EventInfo(Read(before), Read(news)));
     // 52 s before by the PC, 22 s by the broadcast clock: r = 2 s, tuned but not started.
     ASSERT_TRUE(CycleAt(thread, start, -52));
     EXPECT_EQ(thread.Period(), 1000u);
-    ASSERT_TRUE(plugin.Messages().WaitFor(shared::WM_PLUGIN_TUNE));
-    EXPECT_EQ(plugin.Messages().Of(shared::WM_PLUGIN_TUNE)[0].wParam, 27u);
-    EXPECT_EQ(plugin.Messages().Of(shared::WM_PLUGIN_TUNE)[0].lParam, 0x400);
-    EXPECT_EQ(plugin.Messages().Count(shared::WM_PLUGIN_REC_START), 0);
+    ASSERT_TRUE(plugin->Messages().WaitFor(shared::WM_PLUGIN_TUNE));
+    EXPECT_EQ(plugin->Messages().Of(shared::WM_PLUGIN_TUNE)[0].wParam, 27u);
+    EXPECT_EQ(plugin->Messages().Of(shared::WM_PLUGIN_TUNE)[0].lParam, 0x400);
+    EXPECT_EQ(plugin->Messages().Count(shared::WM_PLUGIN_REC_START), 0);
     // r = 0.5 s by the broadcast clock: the plug-in records.
     ASSERT_TRUE(CycleAt(thread, start, -50.5));
-    ASSERT_TRUE(plugin.Messages().WaitFor(shared::WM_PLUGIN_REC_START));
+    ASSERT_TRUE(plugin->Messages().WaitFor(shared::WM_PLUGIN_REC_START));
     EXPECT_EQ(thread.Phase(), 1);
     EXPECT_EQ(thread.PlannedSeconds(), 30 * 60);
-    EXPECT_NEAR(SecondsBetween(Clock(start), plugin.Messages().Of(shared::WM_PLUGIN_REC_START)[0].time),
+    EXPECT_NEAR(SecondsBetween(Clock(start), plugin->Messages().Of(shared::WM_PLUGIN_REC_START)[0].time),
                 -50.5, 1.0);
     EXPECT_GE(DebugCount("delay 30"), 2);
 }
