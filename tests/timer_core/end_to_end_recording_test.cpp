@@ -168,27 +168,6 @@ class EndToEndRecordingScenarioTest : public ::testing::Test {
     static bool WaitForClock(const TimerWorld& world, const platform::SYSTEMTIME& time) {
         return WaitUntil([&] { return Clock(world.Now()) >= Clock(time); }, 30000);
     }
-    // Watches the file from now on until it has not grown for `quietSeconds` of clock: the clock
-    // time of its last growth, or nullopt after `timeoutMs` of real time.
-    static std::optional<platform::SYSTEMTIME> LastGrowth(const TimerWorld& world,
-                                                          const fs::path& file,
-                                                          double quietSeconds, int timeoutMs) {
-        std::error_code ec;
-        std::uintmax_t size = fs::file_size(file, ec);
-        platform::SYSTEMTIME grew = world.Now();
-        const bool quiet = WaitUntil(
-            [&] {
-                const std::uintmax_t now = fs::file_size(file, ec);
-                if (now != size) {
-                    size = now;
-                    grew = world.Now();
-                }
-                return SecondsBetween(grew, world.Now()) > quietSeconds;
-            },
-            timeoutMs);
-        if (!quiet) return std::nullopt;
-        return grew;
-    }
     // The recording's broadcast times reach from `from` (or earlier) to `to` (or later).
     static void ExpectSpans(const Recording& recording, const platform::SYSTEMTIME& from,
                             const platform::SYSTEMTIME& to) {
@@ -306,7 +285,7 @@ TEST_F(EndToEndRecordingScenarioTest, FollowModeFollowsAProgrammeExtendedByTenMi
         "change\t2026-12-04 10:00:30\t21\t0x400\t12\tresize\t2940"};
     // Twelve minutes of clock: fast, but a viewer still has two seconds of real time in the
     // final minute to come up with its plug-in.
-    TimerWorld world(Options(At(9, 58, 30), 28, Broadcast(programmes, changes)));
+    TimerWorld world(Options(At(9, 58, 35), 30, Broadcast(programmes, changes)));
     ASSERT_TRUE(world.Start());
     ASSERT_TRUE(world.AddReservation(Reservation(L"みなとニュース", news, 1)));
 
@@ -324,7 +303,7 @@ TEST_F(EndToEndRecordingScenarioTest, FollowModeFollowsAProgrammeExtendedByTenMi
     // The viewer ends the recording by itself at the new end, as the plug-in told it.
     const platform::SYSTEMTIME end = At(10, 11);
     ASSERT_TRUE(WaitForClock(world, Plus(end, -30)));
-    const auto stopped = LastGrowth(world, growing->path, 10, 10000);
+    const auto stopped = world.WaitUntilFileStopsGrowing(growing->path, 10000, 10000);
     ASSERT_TRUE(stopped.has_value());
     EXPECT_GE(Clock(*stopped), Clock(Plus(end, kEndSec - kPlugInEndSlack)));
     EXPECT_LE(Clock(*stopped), Clock(Plus(end, kEndSec + 1)));
@@ -388,7 +367,7 @@ TEST_F(EndToEndRecordingScenarioTest, WithoutThePlugInFollowModeIsGivenUpAndTheR
                                                {kMinato, 12, At(10, 1), 3540, "みなと昼"}};
     // A slower clock: the 31 polls a second apart must fit into the final minute whatever the
     // machine's load adds to each of them.
-    TimerWorldOptions options = Options(At(9, 58, 20), 10, Broadcast(programmes));
+    TimerWorldOptions options = Options(At(9, 58, 30), 10, Broadcast(programmes));
     options.withPlugin = false;
     TimerWorld world(options);
     ASSERT_TRUE(world.Start());
