@@ -91,9 +91,8 @@ std::string Broadcast(const std::vector<Programme>& programmes,
         for (const Programme& p : programmes) {
             if (p.channel != c.channel) continue;
             char line[160];
-            std::snprintf(line, sizeof line,
-                          "event\t%d\t2026-12-04 %02d:%02d:%02d\t%d\t%s\n", p.eventId,
-                          p.start.wHour, p.start.wMinute, p.start.wSecond, p.seconds,
+            std::snprintf(line, sizeof line, "event\t%d\t2026-12-04 %02d:%02d:%02d\t%d\t%s\n",
+                          p.eventId, p.start.wHour, p.start.wMinute, p.start.wSecond, p.seconds,
                           p.title.c_str());
             text += line;
         }
@@ -180,12 +179,13 @@ class EndToEndRecordingScenarioTest : public ::testing::Test {
     }
     void Print(const std::string& scenario, const Recording& recording,
                const platform::SYSTEMTIME& start, const platform::SYSTEMTIME& end) const {
-        std::printf("%s: %s recorded %s-%s (TOT), programme %s-%s: from %+.0f s to %+.0f s; "
-                    "%.1f s real\n",
-                    scenario.c_str(), recording.path.filename().string().c_str(),
-                    Text(recording.first).c_str(), Text(recording.last).c_str(),
-                    Text(start).c_str(), Text(end).c_str(), SecondsBetween(start, recording.first),
-                    SecondsBetween(end, recording.last), RealSeconds());
+        std::printf(
+            "%s: %s recorded %s-%s (TOT), programme %s-%s: from %+.0f s to %+.0f s; "
+            "%.1f s real\n",
+            scenario.c_str(), recording.path.filename().string().c_str(),
+            Text(recording.first).c_str(), Text(recording.last).c_str(), Text(start).c_str(),
+            Text(end).c_str(), SecondsBetween(start, recording.first),
+            SecondsBetween(end, recording.last), RealSeconds());
     }
 
     std::chrono::steady_clock::time_point realStart_;
@@ -319,8 +319,8 @@ TEST_F(EndToEndRecordingScenarioTest, FollowModeFollowsAProgrammeExtendedByTenMi
     EXPECT_EQ(stored->resultText, L"録画終了 ");
     EXPECT_EQ(stored->durationMinutes, 11u);
     EXPECT_EQ(world.MessageCount(timer_core::WM_RESERVATION_UPDATED), 1);
-    std::printf("3: 0x472 at %s, the file last grew at %s, 0x470 at %s\n",
-                Text(*updated).c_str(), Text(*stopped).c_str(), Text(*ended).c_str());
+    std::printf("3: 0x472 at %s, the file last grew at %s, 0x470 at %s\n", Text(*updated).c_str(),
+                Text(*stopped).c_str(), Text(*ended).c_str());
     Print("3", *recording, news.start, end);
 }
 
@@ -404,7 +404,8 @@ TEST_F(EndToEndRecordingScenarioTest, WithoutThePlugInFollowModeIsGivenUpAndTheR
 TEST_F(EndToEndRecordingScenarioTest, TwoChainedProgrammesOnOneTunerAreBothRecorded) {
     const Programme first{kMinato, 11, At(10, 0), 120, "みなと歌謡"};
     const Programme second{kMinato, 12, At(10, 2), 120, "みなと劇場"};
-    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"}, first,
+    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"},
+                                               first,
                                                second,
                                                {kMinato, 13, At(10, 4), 3360, "みなと昼"}};
     TimerWorld world(Options(At(9, 58, 20), 20, Broadcast(programmes)));
@@ -446,10 +447,12 @@ TEST_F(EndToEndRecordingScenarioTest, TwoChainedProgrammesOnOneTunerAreBothRecor
 TEST_F(EndToEndRecordingScenarioTest, AHigherPriorityProgrammeCutsTheRunningRecording) {
     const Programme running{kMinato, 11, At(10, 0), 240, "みなと特集"};
     const Programme urgent{kSakura, 21, At(10, 2), 120, "さくら速報"};
-    const std::vector<Programme> programmes = {
-        {kMinato, 10, At(9, 0), 3600, "みなと朝"}, running,
-        {kMinato, 12, At(10, 4), 3360, "みなと昼"}, {kSakura, 20, At(9, 0), 7200, "さくら朝"},
-        urgent, {kSakura, 22, At(10, 4), 3360, "さくら昼"}};
+    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"},
+                                               running,
+                                               {kMinato, 12, At(10, 4), 3360, "みなと昼"},
+                                               {kSakura, 20, At(9, 0), 7200, "さくら朝"},
+                                               urgent,
+                                               {kSakura, 22, At(10, 4), 3360, "さくら昼"}};
     TimerWorld world(Options(At(9, 58, 20), 20, Broadcast(programmes)));
     ASSERT_TRUE(world.Start());
     ASSERT_TRUE(world.AddReservation(Reservation(L"みなと特集", running, 0, 2)));

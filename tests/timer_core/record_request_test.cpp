@@ -31,7 +31,8 @@ class RecordRequestTest : public RecordThreadFixture {
         return entry;
     }
     // The fixed-mode start of the slot's recording: -r and the viewer's arguments.
-    std::pair<int, std::vector<std::string>> StartFixed(const std::shared_ptr<RecThreadSlot>& slot) {
+    std::pair<int, std::vector<std::string>> StartFixed(
+        const std::shared_ptr<RecThreadSlot>& slot) {
         shared::SharedMemoryBlock block;
         int minutes = 0;
         EXPECT_EQ(timer_core::StartSlotRecording(&minutes, manager_, slot.get(), block), 1);
@@ -82,9 +83,14 @@ TEST_F(RecordRequestTest, MinutesRoundUpAStartedMinuteAndTheMarginHoldsBothSetti
 }
 
 TEST_F(RecordRequestTest, NoTitleLeadsOutOfTheRecordingFolder) {
-    const std::wstring hostile[] = {
-        L"../../etc/passwd", L"/", L"..", L"\\..\\..\\x", L"a\x01\x1F\x7F\nb\rc\td",
-        L"\"quoted\" -o 9 -f \"x", std::wstring(600, L'長'), L""};
+    const std::wstring hostile[] = {L"../../etc/passwd",
+                                    L"/",
+                                    L"..",
+                                    L"\\..\\..\\x",
+                                    L"a\x01\x1F\x7F\nb\rc\td",
+                                    L"\"quoted\" -o 9 -f \"x",
+                                    std::wstring(600, L'長'),
+                                    L""};
     for (const std::wstring& title : hostile) {
         for (int nameManual : {0, 1}) {
             ReserveEntry entry = Entry(30, 0);

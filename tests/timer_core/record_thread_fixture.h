@@ -1,8 +1,9 @@
 // What the record-thread tests share: the scheduler's TimerManager on a private ini file, its
-// viewer the fake viewer (tests/timer_core/helpers) in "viewer" mode, a stand-in for the main window that
-// logs the messages it gets, a stand-in for the plug-in of a viewer (its shared-memory objects
-// and its window, published under the viewer's process id by the test process), and slots that a
-// test drives cycle by cycle (RecordThread) on the simulated clock, which it sets as it needs.
+// viewer the fake viewer (tests/timer_core/helpers) in "viewer" mode, a stand-in for the main
+// window that logs the messages it gets, a stand-in for the plug-in of a viewer (its shared-memory
+// objects and its window, published under the viewer's process id by the test process), and slots
+// that a test drives cycle by cycle (RecordThread) on the simulated clock, which it sets as it
+// needs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -23,13 +24,13 @@
 #include "platform/paths.h"
 #include "platform/private_profile.h"
 #include "platform/process.h"
+#include "platform/process_snapshot.h"
 #include "platform/registry.h"
 #include "platform/window_messages.h"
 #include "shared/friio_view_window.h"
 #include "shared/shared_memory_block.h"
 #include "shared/shared_memory_layouts.h"
 #include "shared/window_message_ids.h"
-#include "platform/process_snapshot.h"
 #include "tests/timer_core/fake_viewer.h"
 #include "tests/timer_core/scheduler_fixture.h"
 #include "timer_core/recording/friio_view_launcher.h"
@@ -290,7 +291,8 @@ class RecordThreadFixture : public scheduler_test::SchedulerFixture {
         const std::lock_guard lock(manager_.DataLock());
         manager_.Reservations().Add(&entry, 0);
         for (const ReserveEntry& stored : manager_.Reservations().Entries()) {
-            if (stored.eventId == entry.eventId) return manager_.Reservations().ShareById(stored.id);
+            if (stored.eventId == entry.eventId)
+                return manager_.Reservations().ShareById(stored.id);
         }
         return nullptr;
     }
@@ -319,8 +321,8 @@ class RecordThreadFixture : public scheduler_test::SchedulerFixture {
         launcher.SetPath(viewer_.Path());
         platform::DWORD pid = 0;
         EXPECT_EQ(launcher.StartOnChannel(kMinato, device, &pid), 1);
-        EXPECT_TRUE(timer_core_test::WaitUntil(
-            [&] { return timer_core::QueryFriioViewWindow(pid) != 0; }));
+        EXPECT_TRUE(
+            timer_core_test::WaitUntil([&] { return timer_core::QueryFriioViewWindow(pid) != 0; }));
         return pid;
     }
 

@@ -111,7 +111,8 @@ TEST_F(FollowModeTest, AfterSixHoursOfMovesTheReservationIsGivenUp) {
     EXPECT_FALSE(CycleAt(thread, start, -60));
     const ReserveEntry now = Read(news);
     EXPECT_EQ(now.resultText,
-              L"開始時間が変わりました(予約時 2026/12/04 14:05) 6時間以上みつからなかったので中止します ");
+              L"開始時間が変わりました(予約時 2026/12/04 14:05) "
+              L"6時間以上みつからなかったので中止します ");
     EXPECT_EQ(Clock(now.start), Clock(start));
     EXPECT_EQ(now.assigned, 0);
     EXPECT_FALSE(Holds(slot));
@@ -234,7 +235,8 @@ TEST_F(FollowModeTest, AViewerThatDiesInTheFinalMinuteIsForgottenAndReplaced) {
     ASSERT_EQ(platform::WaitForProcess(first, timer_core_test::kProcessEndMs),
               platform::WAIT_OBJECT_0);
     // Reaped by the layer: no zombie stays behind.
-    EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists("/proc/" + std::to_string(first)); }));
+    EXPECT_TRUE(
+        WaitUntil([&] { return !std::filesystem::exists("/proc/" + std::to_string(first)); }));
     // The next cycle finds it gone, forgets it and starts another on the same device.
     ASSERT_TRUE(CycleAt(thread, start, -50));
     EXPECT_EQ(thread.Period(), 7000u);
@@ -271,7 +273,8 @@ TEST_F(FollowModeTest, WithoutAViewerPathOrPastTheSixHoursTheThreadEndsAtItsStar
         EXPECT_FALSE(thread.Begin());
     }
     EXPECT_EQ(Read(late).resultText,
-              L"開始時間が変わりました(予約時 2026/12/04 13:59) 6時間以上みつからなかったので中止します ");
+              L"開始時間が変わりました(予約時 2026/12/04 13:59) "
+              L"6時間以上みつからなかったので中止します ");
     EXPECT_EQ(Read(late).assigned, 0);
     ASSERT_TRUE(main_.WaitFor(WM_RESERVATION_UPDATED, 2));
     const std::lock_guard lock(manager_.DataLock());

@@ -102,7 +102,8 @@ TEST_F(RecordingPhaseTest, EqualPrioritiesHandOver20SecondsEarlyAndStartSecMoreW
         SCOPED_TRACE(recPriority);
         Set(L"RecPriority", std::to_wstring(recPriority));
         const platform::SYSTEMTIME start = Today(recPriority == 0 ? 20 : 22, 0);
-        const platform::SYSTEMTIME next = timer_core::LocalSystemTime(Clock(start) + 30 * 600000000ull);
+        const platform::SYSTEMTIME next =
+            timer_core::LocalSystemTime(Clock(start) + 30 * 600000000ull);
         const auto first = Add(L"みなと歌謡祭", start, 30, 0);
         const auto second = Add(L"みなと劇場", next, 30, 0);
         const auto slot = Slot(first, second);

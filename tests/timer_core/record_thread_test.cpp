@@ -49,7 +49,8 @@ TEST(CycleClockTest, TheBroadcastClockOffsetCountsOnlyWithinTheLastMinuteOrWhenC
 
 using RecordThreadTest = RecordThreadFixture;
 
-TEST_F(RecordThreadTest, WithStartSec15TheDeviceIsChosenBetween120And60SAndTheViewerRecordsFrom20S) {
+TEST_F(RecordThreadTest,
+       WithStartSec15TheDeviceIsChosenBetween120And60SAndTheViewerRecordsFrom20S) {
     const platform::SYSTEMTIME start = Today(20, 0);
     const auto news = Add(L"みなと夜のニュース", start, 30, 0);
     const auto slot = Slot(news);
@@ -89,10 +90,9 @@ TEST_F(RecordThreadTest, WithStartSec15TheDeviceIsChosenBetween120And60SAndTheVi
     EXPECT_EQ(thread.PlannedSeconds(), 31 * 60);
     runs = Runs();
     ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[1].args,
-              (std::vector<std::string>{"-n", "-c", "27", "-r", "31", "-x", "-f",
-                                        "2026120420000-みなと夜のニュース.ts", "-d", "5", "-e", "-o",
-                                        "0"}));
+    EXPECT_EQ(runs[1].args, (std::vector<std::string>{"-n", "-c", "27", "-r", "31", "-x", "-f",
+                                                      "2026120420000-みなと夜のニュース.ts", "-d",
+                                                      "5", "-e", "-o", "0"}));
     EXPECT_NEAR(SecondsBetween(Clock(start), runs[1].time), -20.8, 1.0);
     EXPECT_EQ(ViewerOf(slot), runs[1].pid);
 }
@@ -122,8 +122,9 @@ TEST_F(RecordThreadTest, ABroadcastClock30SecondsAheadMovesTheFollowModeStartBy3
     ASSERT_TRUE(plugin->Messages().WaitFor(shared::WM_PLUGIN_REC_START));
     EXPECT_EQ(thread.Phase(), 1);
     EXPECT_EQ(thread.PlannedSeconds(), 30 * 60);
-    EXPECT_NEAR(SecondsBetween(Clock(start), plugin->Messages().Of(shared::WM_PLUGIN_REC_START)[0].time),
-                -50.5, 1.0);
+    EXPECT_NEAR(
+        SecondsBetween(Clock(start), plugin->Messages().Of(shared::WM_PLUGIN_REC_START)[0].time),
+        -50.5, 1.0);
     EXPECT_GE(DebugCount("delay 30"), 2);
 }
 

@@ -55,8 +55,8 @@ class RecordingNameSafetyTest : public ::testing::Test {
         friio->SetString(L"Area", L"東京");
         const std::wstring ini = manager_.IniPath();
         platform::WritePrivateProfileStringW(
-            L"SET", L"FriioViewPath", platform::FromNativePath(world_.ViewerPath().native()).c_str(),
-            ini.c_str());
+            L"SET", L"FriioViewPath",
+            platform::FromNativePath(world_.ViewerPath().native()).c_str(), ini.c_str());
         platform::WritePrivateProfileStringW(L"SET", L"NameManual", L"1", ini.c_str());
         manager_.LoadSettings();
     }

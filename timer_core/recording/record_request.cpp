@@ -36,9 +36,8 @@ std::wstring RecordingFileName(const ReserveEntry& entry, int nameManual, int de
         name = entry.title + L".ts";
     } else {
         wchar_t prefix[48];
-        std::swprintf(prefix, 48, L"%04d%02d%02d%02d%02d%d-", entry.start.wYear,
-                      entry.start.wMonth, entry.start.wDay, entry.start.wHour, entry.start.wMinute,
-                      deviceIndex);
+        std::swprintf(prefix, 48, L"%04d%02d%02d%02d%02d%d-", entry.start.wYear, entry.start.wMonth,
+                      entry.start.wDay, entry.start.wHour, entry.start.wMinute, deviceIndex);
         name = prefix + entry.title + L".ts";
     }
     shared::SanitizeFileName(name);

@@ -127,9 +127,9 @@ bool RecordThread::OnAirStart(const SlotView& view, const CycleClock& clock,
             const ReserveEntry& chained = *slot_->chainedReserve;
             const TimeSpan chainedStart = SpanOf(chained.start);
             const TimeSpan currentStart = SpanOf(current.start);
-            const bool currentWins = current.priority > chained.priority ||
-                                     (current.priority == chained.priority &&
-                                      view.settings.RecPriority != 1);
+            const bool currentWins =
+                current.priority > chained.priority ||
+                (current.priority == chained.priority && view.settings.RecPriority != 1);
             if (chainedStart <= currentStart + MinutesSpan(left) && !currentWins) {
                 minutes = static_cast<std::uint32_t>(
                     std::max<TimeSpan>(0, (chainedStart - currentStart) / kMinute));

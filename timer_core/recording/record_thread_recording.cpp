@@ -178,8 +178,8 @@ bool RecordThread::FollowLength(const SlotView& view) {
             PostUnlessStopped(WM_RESERVATION_UPDATED);
         }
     }
-    if (view.chained && view.next.channelValue == reserve.channelValue &&
-        view.next.follow != 0 && view.next.eventId == event.nextEventId &&
+    if (view.chained && view.next.channelValue == reserve.channelValue && view.next.follow != 0 &&
+        view.next.eventId == event.nextEventId &&
         SpanOf(view.next.start) != SpanOf(event.nextStart)) {
         return Change(view, [&] {
             if (slot_->chainedReserve != view.chained) return;

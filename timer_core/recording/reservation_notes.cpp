@@ -13,8 +13,7 @@ void AppendNote(std::wstring& text, std::wstring_view note) {
 std::wstring StartChangedNote(const platform::SYSTEMTIME& plannedStart) {
     wchar_t stamp[48];
     std::swprintf(stamp, 48, L"(予約時 %04d/%02d/%02d %02d:%02d) ", plannedStart.wYear,
-                  plannedStart.wMonth, plannedStart.wDay, plannedStart.wHour,
-                  plannedStart.wMinute);
+                  plannedStart.wMonth, plannedStart.wDay, plannedStart.wHour, plannedStart.wMinute);
     return std::wstring(kNoteStartChanged) + stamp;
 }
 

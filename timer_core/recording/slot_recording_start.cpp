@@ -78,12 +78,12 @@ void DeleteEarlierRecording(const std::wstring& name) {
     platform::DeleteFileW(platform::JoinPath(folder, name));
 }
 
-int StartViewerRecording(int m, TimerManager& manager, RecThreadSlot& slot,
-                         const StartView& view) {
+int StartViewerRecording(int m, TimerManager& manager, RecThreadSlot& slot, const StartView& view) {
     FriioViewLauncher launcher;
     launcher.SetPath(view.settings.FriioViewPath);
     launcher.SetStopEvent(slot.stopEvent);
-    const std::wstring name = RecordingFileName(view.reserve, view.settings.NameManual, view.device);
+    const std::wstring name =
+        RecordingFileName(view.reserve, view.settings.NameManual, view.device);
     if (view.settings.NameManual == 1) DeleteEarlierRecording(name);
     manager.AutoDeleteForSpace();
     const int minutes = m + MarginMinutes(view.settings);

@@ -102,7 +102,8 @@ class ViewerWindow : public platform::WindowTarget {
         : kind_(kind),
           hwnd_(platform::CreateWindowHandle(
               this, platform::Utf8ToWide(std::string(shared::kFriioViewWindowTitle)), 0, true)),
-          log_(Folder() / "runs" / (std::to_string(platform::GetCurrentProcessId()) + ".messages"), std::ios::app) {
+          log_(Folder() / "runs" / (std::to_string(platform::GetCurrentProcessId()) + ".messages"),
+               std::ios::app) {
         platform::SetTimer(hwnd_, 1, kViewerLifetimeMs);
     }
     platform::LRESULT WindowProc(platform::UINT message, platform::WPARAM,
@@ -124,10 +125,12 @@ int Viewer(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         text += std::string(argv[i]) + "\n";
     fs::create_directories(Folder() / "runs");
-    WriteWhole(Folder() / "runs" / (std::to_string(platform::GetCurrentProcessId()) + ".txt"), text);
+    WriteWhole(Folder() / "runs" / (std::to_string(platform::GetCurrentProcessId()) + ".txt"),
+               text);
     const int kind = KindOfDevice(DeviceOf(argc, argv));
     shared::SharedMemoryBlock plugin;
-    if (!fs::exists(Folder() / "no_plugin")) plugin.WriteTunerId(kind, platform::GetCurrentProcessId());
+    if (!fs::exists(Folder() / "no_plugin"))
+        plugin.WriteTunerId(kind, platform::GetCurrentProcessId());
     ViewerWindow window(kind);
     platform::MSG msg;
     while (platform::GetMessageW(&msg, 0, 0, 0) > 0)
