@@ -102,6 +102,18 @@ std::string Broadcast(const std::vector<Programme>& programmes,
     return text;
 }
 
+// みなと総合 around the programmes given (one after the other from 10:00, event ids from 11):
+// the morning programme until 10:00, the midday one after them until 11:00.
+std::vector<Programme> OnMinato(const std::vector<Programme>& middle) {
+    std::vector<Programme> all{{kMinato, 10, At(9, 0), 3600, "みなと朝"}};
+    all.insert(all.end(), middle.begin(), middle.end());
+    const Programme& last = middle.back();
+    const platform::SYSTEMTIME end = Plus(last.start, last.seconds);
+    all.push_back({kMinato, static_cast<std::uint16_t>(last.eventId + 1), end,
+                   static_cast<int>(SecondsBetween(end, At(11, 0))), "みなと昼"});
+    return all;
+}
+
 ReserveEntry Reservation(const std::wstring& title, const Programme& programme, int follow,
                          int priority = 3) {
     ReserveEntry entry;
@@ -195,9 +207,7 @@ class EndToEndRecordingScenarioTest : public ::testing::Test {
 // StartSec + 5 s before for the minutes with the margins', which the stored length then holds.
 TEST_F(EndToEndRecordingScenarioTest, AFixedTimeRecordingOnTheTerrestrialTuner) {
     const Programme news{kMinato, 11, At(10, 0), 120, "みなとニュース"};
-    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"},
-                                               news,
-                                               {kMinato, 12, At(10, 2), 3480, "みなと昼"}};
+    const std::vector<Programme> programmes = OnMinato({news});
     TimerWorld world(Options(At(9, 58, 20), 20, Broadcast(programmes)));
     ASSERT_TRUE(world.Start());
     ASSERT_TRUE(world.AddReservation(Reservation(L"みなとニュース", news, 0)));
@@ -229,9 +239,7 @@ TEST_F(EndToEndRecordingScenarioTest, AFixedTimeRecordingOnTheTerrestrialTuner) 
 // new start and a note, and the rescheduled slot records with the programme.
 TEST_F(EndToEndRecordingScenarioTest, FollowModeRecordsAProgrammeMovedFiveMinutesLater) {
     const Programme news{kMinato, 11, At(10, 0), 60, "みなとニュース"};
-    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"},
-                                               news,
-                                               {kMinato, 12, At(10, 1), 3540, "みなと昼"}};
+    const std::vector<Programme> programmes = OnMinato({news});
     const std::vector<std::string> changes = {
         "change\t2026-12-04 09:58:30\t21\t0x400\t10\tresize\t3900",
         "change\t2026-12-04 09:58:30\t21\t0x400\t11\tmove\t2026-12-04 10:05:00",
@@ -276,9 +284,7 @@ TEST_F(EndToEndRecordingScenarioTest, FollowModeRecordsAProgrammeMovedFiveMinute
 // the plug-in once (0x43F), notes the new length, and the recording covers the extension.
 TEST_F(EndToEndRecordingScenarioTest, FollowModeFollowsAProgrammeExtendedByTenMinutes) {
     const Programme news{kMinato, 11, At(10, 0), 60, "みなとニュース"};
-    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"},
-                                               news,
-                                               {kMinato, 12, At(10, 1), 3540, "みなと昼"}};
+    const std::vector<Programme> programmes = OnMinato({news});
     const std::vector<std::string> changes = {
         "change\t2026-12-04 10:00:30\t21\t0x400\t11\tresize\t660",
         "change\t2026-12-04 10:00:30\t21\t0x400\t12\tmove\t2026-12-04 10:11:00",
@@ -328,9 +334,7 @@ TEST_F(EndToEndRecordingScenarioTest, FollowModeFollowsAProgrammeExtendedByTenMi
 // the file keeps what was recorded until then.
 TEST_F(EndToEndRecordingScenarioTest, AViewerKilledThreeMinutesBeforeTheEndEndsTheSlot) {
     const Programme film{kMinato, 11, At(10, 0), 300, "みなと映画"};
-    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"},
-                                               film,
-                                               {kMinato, 12, At(10, 5), 3300, "みなと昼"}};
+    const std::vector<Programme> programmes = OnMinato({film});
     TimerWorld world(Options(At(9, 58, 20), 20, Broadcast(programmes)));
     ASSERT_TRUE(world.Start());
     ASSERT_TRUE(world.AddReservation(Reservation(L"みなと映画", film, 1)));
@@ -362,9 +366,7 @@ TEST_F(EndToEndRecordingScenarioTest, AViewerKilledThreeMinutesBeforeTheEndEndsT
 // programme is recorded in fixed mode all the same.
 TEST_F(EndToEndRecordingScenarioTest, WithoutThePlugInFollowModeIsGivenUpAndTheRecordingHappens) {
     const Programme news{kMinato, 11, At(10, 0), 60, "みなとニュース"};
-    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"},
-                                               news,
-                                               {kMinato, 12, At(10, 1), 3540, "みなと昼"}};
+    const std::vector<Programme> programmes = OnMinato({news});
     // A slower clock: the 31 polls a second apart must fit into the final minute whatever the
     // machine's load adds to each of them.
     TimerWorldOptions options = Options(At(9, 58, 30), 10, Broadcast(programmes));
@@ -404,10 +406,7 @@ TEST_F(EndToEndRecordingScenarioTest, WithoutThePlugInFollowModeIsGivenUpAndTheR
 TEST_F(EndToEndRecordingScenarioTest, TwoChainedProgrammesOnOneTunerAreBothRecorded) {
     const Programme first{kMinato, 11, At(10, 0), 120, "みなと歌謡"};
     const Programme second{kMinato, 12, At(10, 2), 120, "みなと劇場"};
-    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"},
-                                               first,
-                                               second,
-                                               {kMinato, 13, At(10, 4), 3360, "みなと昼"}};
+    const std::vector<Programme> programmes = OnMinato({first, second});
     TimerWorld world(Options(At(9, 58, 20), 20, Broadcast(programmes)));
     ASSERT_TRUE(world.Start());
     ASSERT_TRUE(world.AddReservation(Reservation(L"みなと歌謡", first, 0)));
@@ -447,12 +446,10 @@ TEST_F(EndToEndRecordingScenarioTest, TwoChainedProgrammesOnOneTunerAreBothRecor
 TEST_F(EndToEndRecordingScenarioTest, AHigherPriorityProgrammeCutsTheRunningRecording) {
     const Programme running{kMinato, 11, At(10, 0), 240, "みなと特集"};
     const Programme urgent{kSakura, 21, At(10, 2), 120, "さくら速報"};
-    const std::vector<Programme> programmes = {{kMinato, 10, At(9, 0), 3600, "みなと朝"},
-                                               running,
-                                               {kMinato, 12, At(10, 4), 3360, "みなと昼"},
-                                               {kSakura, 20, At(9, 0), 7200, "さくら朝"},
-                                               urgent,
-                                               {kSakura, 22, At(10, 4), 3360, "さくら昼"}};
+    std::vector<Programme> programmes = OnMinato({running});
+    programmes.insert(programmes.end(), {{kSakura, 20, At(9, 0), 7200, "さくら朝"},
+                                         urgent,
+                                         {kSakura, 22, At(10, 4), 3360, "さくら昼"}});
     TimerWorld world(Options(At(9, 58, 20), 20, Broadcast(programmes)));
     ASSERT_TRUE(world.Start());
     ASSERT_TRUE(world.AddReservation(Reservation(L"みなと特集", running, 0, 2)));

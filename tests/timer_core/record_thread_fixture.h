@@ -274,27 +274,14 @@ class RecordThreadFixture : public scheduler_test::SchedulerFixture {
         return timer_core::IsFriioViewPid(pid, platform::TakeProcessSnapshot()) == 1;
     }
 
-    // Stores a reservation and returns the stored record.
+    // Stores a reservation of service 0x400, in follow mode or not, and returns the stored record.
     std::shared_ptr<ReserveEntry> Add(const std::wstring& title, const platform::SYSTEMTIME& start,
                                       std::uint32_t minutes, int follow, int priority = 3,
                                       std::int32_t channel = kMinato) {
-        ReserveEntry entry;
-        entry.title = title;
-        entry.start = start;
-        entry.durationMinutes = minutes;
-        entry.channelName = channel > 0xFFFF ? L"そらBS" : L"みなと総合";
-        entry.channelValue = channel;
+        ReserveEntry entry = NewEntry(title, start, minutes, priority, channel);
         entry.serviceId = 0x400;
-        entry.eventId = static_cast<std::uint16_t>(nextEvent_++);
-        entry.priority = static_cast<std::uint8_t>(priority);
         entry.follow = static_cast<std::uint8_t>(follow);
-        const std::lock_guard lock(manager_.DataLock());
-        manager_.Reservations().Add(&entry, 0);
-        for (const ReserveEntry& stored : manager_.Reservations().Entries()) {
-            if (stored.eventId == entry.eventId)
-                return manager_.Reservations().ShareById(stored.id);
-        }
-        return nullptr;
+        return Store(entry);
     }
 
     // A slot holding the reservation (and a chained one), as the assignment makes it, for a

@@ -115,6 +115,11 @@ class SchedulerFixture : public ::testing::Test {
     std::shared_ptr<ReserveEntry> Add(const std::wstring& title, const platform::SYSTEMTIME& start,
                                       std::uint32_t minutes, int priority = 3,
                                       std::int32_t channel = kMinato) {
+        return Store(NewEntry(title, start, minutes, priority, channel));
+    }
+    // A reservation of its own event id, on one of seven services.
+    ReserveEntry NewEntry(const std::wstring& title, const platform::SYSTEMTIME& start,
+                          std::uint32_t minutes, int priority, std::int32_t channel) {
         ReserveEntry entry;
         entry.title = title;
         entry.start = start;
@@ -124,6 +129,10 @@ class SchedulerFixture : public ::testing::Test {
         entry.serviceId = static_cast<std::uint16_t>(0x400 + nextEvent_ % 7);
         entry.eventId = static_cast<std::uint16_t>(nextEvent_++);
         entry.priority = static_cast<std::uint8_t>(priority);
+        return entry;
+    }
+    // Stores the reservation and returns the stored record.
+    std::shared_ptr<ReserveEntry> Store(const ReserveEntry& entry) {
         const std::lock_guard lock(manager_.DataLock());
         manager_.Reservations().Add(&entry, 0);
         for (const ReserveEntry& stored : manager_.Reservations().Entries()) {
