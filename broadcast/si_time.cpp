@@ -3,16 +3,10 @@
 namespace broadcast {
 
 int AddDaysToSystemTime(platform::SYSTEMTIME* time, int days) {
-    platform::FILETIME ft;
-    if (time == nullptr || !platform::SystemTimeToFileTime(time, &ft)) return 0;
-    const std::int64_t value =
-        static_cast<std::int64_t>(platform::FileTimeToU64(ft)) +
+    if (time == nullptr) return 0;
+    const std::int64_t units =
         static_cast<std::int64_t>(days) * static_cast<std::int64_t>(platform::kFileTimePerDay);
-    platform::SYSTEMTIME result;
-    const platform::FILETIME moved = platform::U64ToFileTime(static_cast<std::uint64_t>(value));
-    if (value < 0 || !platform::FileTimeToSystemTime(&moved, &result)) return 0;
-    *time = result;
-    return 1;
+    return platform::AddToSystemTime(*time, units, time) ? 1 : 0;
 }
 
 SiDate MjdToDate(std::uint16_t mjd) {

@@ -30,14 +30,10 @@ bool SyncClock(const ClockSyncConditions& conditions) {
     if (!ClockSyncAllowed(conditions)) return false;
     platform::SYSTEMTIME now;
     platform::GetLocalTime(&now);
-    platform::FILETIME time;
-    if (!platform::SystemTimeToFileTime(&now, &time)) return false;
-    const std::int64_t moved = static_cast<std::int64_t>(platform::FileTimeToU64(time)) +
-                               static_cast<std::int64_t>(conditions.offset) *
-                                   static_cast<std::int64_t>(platform::kFileTimePerSecond);
     platform::SYSTEMTIME corrected;
-    const platform::FILETIME target = platform::U64ToFileTime(static_cast<std::uint64_t>(moved));
-    if (moved < 0 || !platform::FileTimeToSystemTime(&target, &corrected)) return false;
+    const std::int64_t units = static_cast<std::int64_t>(conditions.offset) *
+                               static_cast<std::int64_t>(platform::kFileTimePerSecond);
+    if (!platform::AddToSystemTime(now, units, &corrected)) return false;
     platform::SetLocalTime(&corrected);
     platform::OutputDebugStringW(L"SyncTime\r\n");
     return true;

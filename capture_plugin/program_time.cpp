@@ -22,12 +22,8 @@ int IsTimeInWindow(const SYSTEMTIME& start, FILETIME* startOut, std::uint32_t du
 }
 
 int AddSecondsToSystemTime(const SYSTEMTIME& in, SYSTEMTIME* out, std::uint32_t seconds) {
-    if (out == nullptr) return 0;
-    FILETIME time;
-    if (!platform::SystemTimeToFileTime(&in, &time)) return 0;
-    const FILETIME later = platform::U64ToFileTime(platform::FileTimeToU64(time) +
-                                                   seconds * platform::kFileTimePerSecond);
-    return platform::FileTimeToSystemTime(&later, out) ? 1 : 0;
+    const auto units = static_cast<std::int64_t>(seconds * platform::kFileTimePerSecond);
+    return platform::AddToSystemTime(in, units, out) ? 1 : 0;
 }
 
 int FormatProgramTimeRange(std::wstring* out, const SYSTEMTIME& start, const SYSTEMTIME& end) {

@@ -88,4 +88,16 @@ BOOL FileTimeToSystemTime(const FILETIME* in, SYSTEMTIME* out) {
     return TRUE;
 }
 
+BOOL AddToSystemTime(const SYSTEMTIME& in, std::int64_t units, SYSTEMTIME* out) {
+    FILETIME start;
+    if (out == nullptr || !SystemTimeToFileTime(&in, &start)) return FALSE;
+    // Unsigned, so that a sum past either end wraps into the range FileTimeToSystemTime refuses
+    // (a valid start is below 2^63) instead of overflowing.
+    const FILETIME moved = U64ToFileTime(FileTimeToU64(start) + static_cast<std::uint64_t>(units));
+    SYSTEMTIME result;
+    if (!FileTimeToSystemTime(&moved, &result)) return FALSE;
+    *out = result;
+    return TRUE;
+}
+
 }  // namespace platform

@@ -52,6 +52,11 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* in, FILETIME* out);
 // Fails for values of 0x8000000000000000 and above. Fills wDayOfWeek (0 = Sunday).
 BOOL FileTimeToSystemTime(const FILETIME* in, SYSTEMTIME* out);
 
+// *out = in moved by `units` of 100 ns (negative: back), through FILETIME, so that wDayOfWeek is
+// filled. FALSE, *out untouched, when `in` is no valid date or the result lies outside FILETIME's
+// range (before 1601 or from 0x8000000000000000 on). `out` may point at `in`.
+BOOL AddToSystemTime(const SYSTEMTIME& in, std::int64_t units, SYSTEMTIME* out);
+
 // Day of the week (0 = Sunday) of a proleptic Gregorian date.
 int DayOfWeek(int year, int month, int day);
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace platform {
 namespace {
 
@@ -79,6 +81,42 @@ TEST(SystemTimeTest, DayArithmeticCrossesMonthsAndYears) {
     EXPECT_EQ(DayOfWeek(2027, 1, 1), 5);
     EXPECT_EQ(DaysInMonth(1900, 2), 28);
     EXPECT_EQ(DaysInMonth(2000, 2), 29);
+}
+
+TEST(SystemTimeTest, AddingMovesThroughFileTimeAndRefusesWhatFileTimeCannotHold) {
+    SYSTEMTIME out{};
+    ASSERT_TRUE(AddToSystemTime(Make(2024, 2, 28, 23, 59), 60 * kFileTimePerSecond, &out));
+    EXPECT_EQ(out.wMonth, 2);
+    EXPECT_EQ(out.wDay, 29);
+    EXPECT_EQ(out.wHour, 0);
+    EXPECT_EQ(out.wDayOfWeek, 4);  // filled, though the input left it 0
+    ASSERT_TRUE(AddToSystemTime(Make(2027, 1, 1), -1, &out));
+    EXPECT_EQ(out.wYear, 2026);
+    EXPECT_EQ(out.wMilliseconds, 999);
+    // In and out may be one variable.
+    SYSTEMTIME same = Make(2026, 12, 31, 12);
+    ASSERT_TRUE(AddToSystemTime(same, static_cast<std::int64_t>(kFileTimePerDay), &same));
+    EXPECT_EQ(same.wYear, 2027);
+
+    // An invalid start, a result before 1601 or past FILETIME's range: refused, out untouched.
+    const SYSTEMTIME untouched = Make(2000, 1, 1);
+    out = untouched;
+    EXPECT_FALSE(AddToSystemTime(Make(2023, 2, 29), 0, &out));
+    EXPECT_FALSE(AddToSystemTime(Make(1601, 1, 1), -1, &out));
+    EXPECT_FALSE(AddToSystemTime(Make(30827, 12, 31), INT64_MAX, &out));
+    EXPECT_FALSE(AddToSystemTime(Make(30827, 12, 31), INT64_MIN, &out));
+    EXPECT_EQ(out.wYear, untouched.wYear);
+    EXPECT_FALSE(AddToSystemTime(Make(2024, 1, 1), 0, nullptr));
+    // From the last date a SYSTEMTIME may hold, the last instant FILETIME holds (in 30828) is
+    // reached, the next one is not.
+    const SYSTEMTIME lastDate = Make(30827, 12, 31, 23, 59, 59, 999);
+    FILETIME lastDateTime{};
+    ASSERT_TRUE(SystemTimeToFileTime(&lastDate, &lastDateTime));
+    const auto toLast =
+        static_cast<std::int64_t>(0x7FFFFFFFFFFFFFFFULL - FileTimeToU64(lastDateTime));
+    ASSERT_TRUE(AddToSystemTime(lastDate, toLast, &out));
+    EXPECT_EQ(out.wYear, 30828);
+    EXPECT_FALSE(AddToSystemTime(lastDate, toLast + 1, &out));
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 namespace timer_core {
 namespace {
 
-constexpr std::uint64_t kFileTimePerMinute = 60 * platform::kFileTimePerSecond;
+constexpr std::int64_t kFileTimePerMinute = 60 * platform::kFileTimePerSecond;
 
 std::int64_t TimeOfDay(int hour, int minute) {
     return static_cast<std::int64_t>(hour) * 100 + minute;
@@ -15,13 +15,8 @@ std::int64_t TimeOfDay(int hour, int minute) {
 
 int AddMinutesToSystemTime(int minutes, const platform::SYSTEMTIME& start,
                            platform::SYSTEMTIME* out) {
-    platform::FILETIME ft;
-    if (!platform::SystemTimeToFileTime(&start, &ft)) return 0;
-    const std::uint64_t value =
-        platform::FileTimeToU64(ft) +
-        static_cast<std::uint64_t>(static_cast<std::int64_t>(minutes)) * kFileTimePerMinute;
-    const platform::FILETIME later = platform::U64ToFileTime(value);
-    return platform::FileTimeToSystemTime(&later, out) ? 1 : 0;
+    return platform::AddToSystemTime(start, std::int64_t{minutes} * kFileTimePerMinute, out) ? 1
+                                                                                             : 0;
 }
 
 int WeekdayOfStart(const platform::SYSTEMTIME& start) {
