@@ -4,27 +4,38 @@
 
 #include "platform/code_page.h"
 #include "platform/file_handle.h"
+#include "platform/file_name_length.h"
+#include "platform/utf8.h"
 
 namespace capture_plugin {
 
 namespace {
 
+constexpr std::wstring_view kErrorLogSuffix = L".err";
+constexpr std::wstring_view kProgramTextSuffix = L".program.txt";
+
 bool IsControlCharacter(wchar_t c) {
     return c < 0x20 || c == 0x7F;
 }
 
-std::wstring InFolder(std::wstring_view folder, std::wstring_view name, std::wstring_view suffix) {
+std::wstring InFolder(std::wstring_view folder, std::wstring_view name) {
     std::wstring path(folder);
     path += L'/';
     path += name;
-    path += suffix;
     return path;
+}
+
+// The path with its file name shortened, if the file system needs that, so that the longest side
+// file's name made from it still fits; recording and side files then share the shortened name.
+std::wstring FitWithRoomForSideFiles(const std::wstring& path) {
+    static const std::size_t room = platform::WideToUtf8(kProgramTextSuffix).size();
+    return platform::FitFileName(path, room);
 }
 
 std::optional<std::wstring> SideFilePath(std::wstring_view folder, std::wstring_view name,
                                          std::wstring_view suffix) {
     if (!IsAcceptedFileName(name)) return std::nullopt;
-    return InFolder(folder, name, suffix);
+    return FitWithRoomForSideFiles(InFolder(folder, name)) + std::wstring(suffix);
 }
 
 }  // namespace
@@ -42,15 +53,15 @@ std::optional<std::wstring> RecordingPath(std::wstring_view folder, std::wstring
         sanitisedName.find(L'/') != std::wstring::npos) {
         return std::nullopt;
     }
-    return InFolder(folder, sanitisedName, {});
+    return FitWithRoomForSideFiles(InFolder(folder, sanitisedName));
 }
 
 std::optional<std::wstring> ErrorLogPath(std::wstring_view folder, std::wstring_view name) {
-    return SideFilePath(folder, name, L".err");
+    return SideFilePath(folder, name, kErrorLogSuffix);
 }
 
 std::optional<std::wstring> ProgramTextPath(std::wstring_view folder, std::wstring_view name) {
-    return SideFilePath(folder, name, L".program.txt");
+    return SideFilePath(folder, name, kProgramTextSuffix);
 }
 
 bool CopyToHostBuffer(std::wstring_view path, wchar_t* buffer, std::size_t capacity) {

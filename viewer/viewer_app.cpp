@@ -130,7 +130,8 @@ bool ViewerApp::BeginRecording(const std::wstring& name, std::optional<std::int6
                                bool errorLog) {
     if (recorder_.IsRecording()) return false;
     // A name longer than the file system takes is shortened rather than not recorded; with an
-    // error log, the log's name must fit too.
+    // error log, the log's name must fit too. (A plug-in's path already fits, with room for the
+    // plug-in's own files beside the recording.)
     const std::wstring wanted = RecordingPath(name);
     const std::wstring path =
         platform::FitFileName(wanted, errorLog ? platform::WideToUtf8(kErrorLogSuffix).size() : 0);

@@ -275,5 +275,42 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
     }));
 }
 
+// Names longer than the file system takes (255 bytes on Linux, counted in UTF-8): the recording
+// is made under a shortened name that leaves room for ".program.txt", and its error log and
+// programme text take that same name, so the three lie side by side.
+TEST_F(EndToEndRecordingTest, AnOverLongNameIsShortenedForTheRecordingAndItsSideFilesAlike) {
+    ASSERT_TRUE(test_support::WaitUntil([&] { return Event().has_value(); }, 20000));
+    std::wstring kanji;
+    for (int i = 0; i < 43; ++i)
+        kanji += L"番組";
+    struct Case {
+        std::wstring requested;
+        std::wstring recorded;  // 255 - 12 bytes at most, the extension kept
+    };
+    const Case cases[] = {
+        {std::wstring(300, L'a') + L".ts", std::wstring(240, L'a') + L".ts"},
+        {kanji + L".ts", kanji.substr(0, 80) + L".ts"},
+    };
+    for (const Case& c : cases) {
+        Publish(c.requested, 30, 5);
+        ASSERT_EQ(shared::PostPluginStartRec(session_.Pid(), kChannel, kService), 1);
+        ASSERT_EQ(shared::PostPluginRequestProgramText(session_.Pid()), 1);
+        const fs::path recording = recordings_ / platform::ToNativePath(c.recorded);
+        const fs::path log = recordings_ / platform::ToNativePath(c.recorded + L".err");
+        const fs::path program = recordings_ / platform::ToNativePath(c.recorded + L".program.txt");
+        ASSERT_TRUE(test_support::WaitUntil([&] { return SizeOf(recording) > 0; }, 20000));
+        ASSERT_TRUE(test_support::WaitUntil([&] { return SizeOf(program) > 0; }, 20000));
+        ASSERT_TRUE(test_support::WaitUntil([&] { return SizeOf(log) > 0; }, RealMs(30) + 5000));
+        EXPECT_EQ(plugin_test::ReadFile(program).rfind(
+                      platform::WideToShiftJis(L"2026/12/09(水) 19:00～20:00\r\n"), 0),
+                  0u);
+        EXPECT_NE(plugin_test::ReadFile(log).find(" Card:DTV_CARD_OK\r\n"), std::string::npos);
+        ASSERT_EQ(shared::PostPluginStopRec(session_.Pid()), 1);
+        EXPECT_GE(WaitUntilStopped(recording, 5, 10000), 0);
+    }
+    // Nothing else: no file under any other name.
+    EXPECT_EQ(std::distance(fs::directory_iterator(recordings_), fs::directory_iterator()), 6);
+}
+
 }  // namespace
 }  // namespace capture_plugin

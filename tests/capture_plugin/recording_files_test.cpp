@@ -62,7 +62,23 @@ TEST(RecordingFilesTest, RequestNameWithoutTerminatorIsReadAsAtMost512Characters
     request.channel = 0x41414141;  // what follows the field is not part of the name
     const std::wstring name = shared::RecordFileName(request);
     EXPECT_EQ(name, std::wstring(512, L'x'));
-    EXPECT_EQ(RecordingPath(L"/rec", name)->size(), 5u + 512u);
+    // Shortened to what the file system takes, with room for ".program.txt".
+    EXPECT_EQ(RecordingPath(L"/rec", name), L"/rec/" + std::wstring(243, L'x'));
+}
+
+TEST(RecordingFilesTest, AnOverLongNameIsShortenedAlikeForTheRecordingAndItsSideFiles) {
+    std::wstring kanji;
+    for (int i = 0; i < 43; ++i)
+        kanji += L"番組";
+    const std::wstring fitted = kanji.substr(0, 80) + L".ts";  // 243 bytes
+    EXPECT_EQ(RecordingPath(L"/rec", kanji + L".ts"), L"/rec/" + fitted);
+    EXPECT_EQ(ErrorLogPath(L"/rec", kanji + L".ts"), L"/rec/" + fitted + L".err");
+    EXPECT_EQ(ProgramTextPath(L"/rec", kanji + L".ts"), L"/rec/" + fitted + L".program.txt");
+    // A name that leaves room for the longest suffix is kept whole.
+    const std::wstring fits = std::wstring(240, L'a') + L".ts";
+    EXPECT_EQ(RecordingPath(L"/rec", fits), L"/rec/" + fits);
+    EXPECT_EQ(ProgramTextPath(L"/rec", fits), L"/rec/" + fits + L".program.txt");
+    EXPECT_EQ(ErrorLogPath(L"/rec", fits + L"a"), L"/rec/" + fits.substr(0, 239) + L".tsa.err");
 }
 
 }  // namespace
