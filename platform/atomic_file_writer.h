@@ -4,6 +4,11 @@
 // folder is flushed. A crash or kill at any instant leaves either the old file or the new one,
 // never a half-written one; readers keep reading by path as before. An existing target keeps its
 // permission bits.
+//
+// The temporary file is ".<name>.tmp-<pid>-<start time>-<count>": the writer's process id with
+// its start time (ProcessStartTime; ids are reused, the pair names one process) and a count within
+// the process. A writer killed in the middle leaves its temporary file; the next write of the same
+// target removes those whose writer has certainly ended, never one of a live writer.
 #pragma once
 
 #include <string>

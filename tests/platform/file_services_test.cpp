@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -13,9 +14,11 @@
 #include "platform/file_search.h"
 #include "platform/last_error.h"
 #include "platform/paths.h"
+#include "platform/process.h"
+#include "platform/process_identity.h"
 #include "platform/whole_file.h"
-#include "tests/support/services_helper.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/services_helper.h"
 #include "tests/support/wait_until.h"
 
 namespace platform {
@@ -251,6 +254,56 @@ TEST_F(FileServicesTest, AtomicReplacementKeepsModeAndLeavesNothingBehind) {
               1);
     EXPECT_FALSE(WriteFileAtomically(sandbox.Wide("missing/Program.txt"), "x"));
     EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+// The names in the folder, sorted.
+std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(FileServicesTest, AtomicReplacementRemovesWhatKilledWritersLeftAndNothingOfLiveOnes) {
+    Make("ChSet.txt", "old");
+    // A writer of another process stops in the middle of its write and stays there.
+    const DWORD pid = test_support::StartServicesHelper(
+        L"write-stalled " + sandbox.Wide("ChSet.txt") + L" " + sandbox.Wide("stalled"));
+    ASSERT_NE(pid, 0u);
+    ASSERT_TRUE(test_support::WaitUntil(
+        [&] { return std::filesystem::exists(sandbox.Native("stalled")); }, 20000));
+    const std::string stalled = ".ChSet.txt.tmp-" + std::to_string(pid) + "-" +
+                                std::to_string(ProcessStartTime(pid)) + "-0";
+    ASSERT_EQ(std::filesystem::file_size(sandbox.Native(stalled)), 4096u);
+
+    // Names this process's own writer would use (alive), a writer whose id now belongs to this
+    // process (ended), other targets' and other files.
+    const std::string self = std::to_string(::getpid());
+    const std::string live = ".ChSet.txt.tmp-" + self + "-" +
+                             std::to_string(ProcessStartTime(static_cast<DWORD>(::getpid()))) +
+                             "-77";
+    const std::string reused = ".ChSet.txt.tmp-" + self + "-1-0";
+    const std::string other = ".ChSet2.txt.tmp-" + self + "-1-0";
+    const std::string unknownStart = ".ChSet.txt.tmp-" + self + "-0-0";
+    const std::string notOurs = ".ChSet.txt.tmp-x";
+    for (const std::string& name : {live, reused, other, unknownStart, notOurs})
+        Make(name);
+
+    ASSERT_TRUE(WriteFileAtomically(sandbox.Wide("ChSet.txt"), "second"));
+    EXPECT_EQ(Read("ChSet.txt"), "second");
+    std::vector<std::string> expected = {stalled, live,        other,    unknownStart,
+                                         notOurs, "ChSet.txt", "stalled"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderNames(sandbox.Native("")), expected);
+
+    // Killed: its temporary file goes with the next write.
+    ASSERT_TRUE(TerminateProcess(pid, 9));
+    ASSERT_EQ(WaitForProcess(pid, 10000), WAIT_OBJECT_0);
+    ASSERT_TRUE(WriteFileAtomically(sandbox.Wide("ChSet.txt"), "third"));
+    EXPECT_EQ(Read("ChSet.txt"), "third");
+    EXPECT_FALSE(std::filesystem::exists(sandbox.Native(stalled)));
+    EXPECT_TRUE(std::filesystem::exists(sandbox.Native(live)));
 }
 
 }  // namespace

@@ -8,9 +8,16 @@
 //   set-clock <FILETIME>      SetLocalTime
 //   sleep <ms>                Sleep on the clock, then exits
 //   wake-timer <ms>           arms a resume timer <ms> of clock time ahead, waits until it fires
+//   write-stalled <file> <ready>   replaces the file atomically with 64 KiB, but the write stops
+//                             in the middle (file size limit 4 KiB): creates <ready> then and
+//                             waits there until killed
 //   args <file>               writes the working folder and each argument, one per line
 //   exit <code>               exits with that code
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +25,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/atomic_file_writer.h"
 #include "platform/clock.h"
 #include "platform/file_handle.h"
 #include "platform/private_profile.h"
@@ -81,6 +89,29 @@ int SetClock(char** a) {
     return SetLocalTime(&st) ? 0 : 1;
 }
 
+const char* stalledReady = nullptr;
+
+// The write went past the size limit: the writer stays in the middle of its write.
+void OnFileSizeLimit(int) {
+    const int fd = ::open(stalledReady, O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0) ::close(fd);
+    for (;;)
+        ::pause();
+}
+
+int WriteStalled(char** a) {
+    stalledReady = a[1];
+    const rlimit noCore{0, 0};
+    const rlimit fileSize{4096, 4096};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    struct sigaction action {};
+    action.sa_handler = OnFileSizeLimit;
+    ::sigaction(SIGXFSZ, &action, nullptr);
+    ::setrlimit(RLIMIT_FSIZE, &fileSize);
+    WriteFileAtomically(W(a[0]), std::string(65536, 'x'));
+    return 1;  // not stopped
+}
+
 int Args(int argc, char** argv) {
     std::ofstream out(argv[2]);
     char cwd[4096];
@@ -111,6 +142,7 @@ int main(int argc, char** argv) {
         timer.Set(-std::atoll(a[0]) * static_cast<std::int64_t>(kFileTimePerMillisecond), true);
         return WaitForSingleObject(timer.Signal(), INFINITE) == WAIT_OBJECT_0 ? 0 : 1;
     }
+    if (command == "write-stalled" && n == 2) return WriteStalled(a);
     if (command == "args" && n >= 1) return Args(argc, argv);
     if (command == "exit" && n == 1) return std::atoi(a[0]);
     return 2;
