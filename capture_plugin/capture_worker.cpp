@@ -93,6 +93,7 @@ bool CaptureWorker::RestartOnChannelChange() {
         std::lock_guard lock(dlg_.storeLock_);
         context_->Clear();
         dlg_.store_->Clear();
+        dlg_.storeChannel_ = dlg_.currentChannel_;
     }
     return dlg_.DropQueuedChunks();
 }

@@ -156,6 +156,7 @@ class CQuorvantelDlg : public ui::Dialog, private ProgramInfoOutput {
     std::size_t CaptureListSize() const;
     std::int64_t ScrambleCount() const { return scrambleCount_.load(); }
     std::int32_t CurrentTransportStreamId() const { return currentTransportStreamId_.load(); }
+    std::int32_t CurrentChannel() const { return currentChannel_.load(); }
     bool FetchRunning() const { return fetchRunning_; }
     bool WorkerRunning() const { return workerRunning_.load(); }
     const std::wstring& ChSetPath() const { return chSetPath_; }
@@ -325,6 +326,9 @@ class CQuorvantelDlg : public ui::Dialog, private ProgramInfoOutput {
     std::atomic<std::int32_t> channelChanged_{0};
     std::int32_t followedService_ = 0;
     std::unique_ptr<broadcast::EpgStore> store_;  // under storeLock_
+    // The channel whose stream the store holds: the worker sets it when a channel change clears
+    // the store (under storeLock_); -1 before the first.
+    std::int32_t storeChannel_ = -1;
     std::int32_t fetchIndex_ = 0;
     std::int32_t fetchKey_ = 0;  // channel value the running fetch step merges
     std::atomic<std::int32_t> cs1Done_{0};

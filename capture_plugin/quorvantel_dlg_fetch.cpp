@@ -32,8 +32,11 @@ void CQuorvantelDlg::FetchStep() {
     KillTimer(kFetchTimer);
     if (!fetchRunning_) return;
     {
+        // Only a store the worker cleared for this channel holds its services: one that still
+        // holds the channel before (the host refused the tune, or the worker has not yet seen
+        // the change) would file that channel's services under this one.
         std::lock_guard lock(storeLock_);
-        if (store_) {
+        if (store_ && storeChannel_ == fetchKey_) {
             MergeChannelTables(*store_, currentTransportStreamId_,
                                static_cast<std::uint32_t>(fetchKey_), chSetPath_, chSet2Path_);
         }

@@ -14,9 +14,10 @@ void CQuorvantelDlg::EnqueueStream(const platform::BYTE* data, platform::DWORD s
 
 void CQuorvantelDlg::OnChannelChanged(platform::DWORD channel, platform::DWORD service) {
     RestartClockSyncTimer();
-    if (static_cast<std::int32_t>(channel) != currentChannel_) channelChanged_ = 1;
+    // The channel first, then the flag: the worker that sees the flag reads the new channel.
+    const std::int32_t previous = currentChannel_.exchange(static_cast<std::int32_t>(channel));
+    if (static_cast<std::int32_t>(channel) != previous) channelChanged_ = 1;
     scrambleCount_ = 0;
-    currentChannel_ = static_cast<std::int32_t>(channel);
     currentService_ = static_cast<std::int32_t>(service);
 }
 

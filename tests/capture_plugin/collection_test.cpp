@@ -5,9 +5,13 @@
 #include <unistd.h>
 
 #include <QWidget>
+#include <array>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <thread>
 
 #include "broadcast/stream_si_capture.h"
 #include "capture_plugin/capture_texts.h"
@@ -18,14 +22,27 @@
 #include "shared/shared_memory_readers.h"
 #include "shared/window_message_ids.h"
 #include "tests/capture_plugin/plugin_test_support.h"
+#include "tests/capture_plugin/window_parts_environment.h"
 #include "tests/support/queue_probe.h"
 #include "tests/support/wait_until.h"
+#include "tests/support/wall_clock_hold.h"
 
 namespace capture_plugin {
 namespace {
 
 using plugin_test::ReadFile;
 using test_support::WaitUntil;
+
+// Looks at done() every few milliseconds, for at most 10 s, without running the thread's events:
+// the window's timers do not fire meanwhile.
+bool WaitWithoutEvents(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
 
 class CollectionTest : public ::testing::Test {
   protected:
@@ -58,6 +75,31 @@ class CollectionTest : public ::testing::Test {
     bool WaitForStatus(int status, int timeoutMs = 20000) {
         return WaitUntil([&] { return Dlg().LastPublishedStatus() == status; }, timeoutMs);
     }
+    // The worker ends a collection by posting its message to the window and then publishing the
+    // final Status: once that Status is seen, a probe posted now comes through after the
+    // message, so the window has shown the end by then.
+    bool WaitForCollectionEnd(int status) {
+        return WaitForStatus(status) && test_support::WaitForQueuedMessages();
+    }
+    // A fetch takes what the worker has read of the channel on air. A viewer has shown that
+    // channel for a while; a worker that has just started may not have read it yet.
+    bool WaitUntilTheWorkerKnows(std::uint16_t tsid) {
+        return WaitUntil([&] { return CQuorvantelDlgTestAccess::KnowsServicesOf(Dlg(), tsid); });
+    }
+    // The fetch gives each channel it tunes 7.5 s of the clock before it merges what the worker
+    // read; the test's fast clock leaves a busy machine's worker less than a second of real time
+    // for that. So the window runs until the fetch has tuned `channel` and has been told so, and
+    // then waits without running its events (no fetch step comes meanwhile) until the worker has
+    // read the channel's services.
+    bool LetTheFetchTune(std::uint32_t channel, std::uint16_t tsid) {
+        const bool tuned = WaitUntil([&] {
+            const auto tunings = host_.Tunings();
+            return !tunings.empty() && tunings.back().channel == channel &&
+                   Dlg().CurrentChannel() == static_cast<std::int32_t>(channel);
+        });
+        return tuned && WaitWithoutEvents(
+                            [&] { return CQuorvantelDlgTestAccess::KnowsServicesOf(Dlg(), tsid); });
+    }
     std::filesystem::path Capture(const char* name) { return world_.CaptureFolder() / name; }
     std::filesystem::path EpgData(const char* name) {
         return world_.DataFolder() / "EpgData" / name;
@@ -74,19 +116,33 @@ std::string Sjis(const std::wstring& text) {
     return platform::WideToShiftJis(text);
 }
 
-// Whether the packets collected so far complete the stream's schedules, judged as the worker
-// judges them.
-bool CompletesItsSchedule(const std::filesystem::path& file) {
-    const std::string bytes = ReadFile(file);
-    broadcast::EpgStore store;
-    broadcast::StreamSiCapture capture;
-    capture.store = &store;
-    for (std::size_t at = 0; at + 188 <= bytes.size(); at += 188) {
-        const auto* packet = reinterpret_cast<const std::uint8_t*>(bytes.data() + at);
-        if (capture.AddPacket(packet) == broadcast::kScheduleComplete) return true;
+// Reads a data file as it grows and tells whether the packets so far complete the stream's
+// schedules, judged as the worker judges them. Each look reads only what was added since the last
+// (a test on a busy machine looks many times while the file grows by megabytes).
+class ScheduleWatch {
+  public:
+    explicit ScheduleWatch(std::filesystem::path file) : file_(std::move(file)) {
+        capture_.store = &store_;
     }
-    return false;
-}
+    bool Complete() {
+        std::ifstream in(file_, std::ios::binary);
+        in.seekg(static_cast<std::streamoff>(read_));
+        std::array<char, 188> packet;
+        while (!complete_ && in.read(packet.data(), packet.size())) {
+            read_ += packet.size();
+            complete_ = capture_.AddPacket(reinterpret_cast<const std::uint8_t*>(packet.data())) ==
+                        broadcast::kScheduleComplete;
+        }
+        return complete_;
+    }
+
+  private:
+    std::filesystem::path file_;
+    broadcast::EpgStore store_;
+    broadcast::StreamSiCapture capture_;
+    std::size_t read_ = 0;
+    bool complete_ = false;
+};
 
 // Waits until the worker has written to the file twice more: the second time with packets it
 // took after the call.
@@ -104,29 +160,38 @@ bool WaitForTwoMoreWrites(const std::filesystem::path& file) {
 
 TEST_F(CollectionTest, CollectsTheCheckedChannelsWithinTheirTimeRulesAndWritesTheTables) {
     Open();
+    // The channel rules count wall-clock seconds: the clock stands still but for the test's moves,
+    // so that a slow machine's waits do not add to them.
+    test_support::WallClockHold clock;
     Post(shared::WM_CAPTURE_START);
     ASSERT_TRUE(WaitForStatus(1));
     EXPECT_FALSE(Dlg().GetDlgItem(IDC_START)->isEnabled());
     EXPECT_TRUE(Dlg().GetDlgItem(IDC_CANCEL)->isEnabled());
 
     // Channel 21 (tuned already): its schedule completes within a few carousel cycles, yet the
-    // channel is kept until 60 s have passed.
-    ASSERT_TRUE(WaitUntil([&] { return CompletesItsSchedule(Capture("ch21_epg.dat")); }));
+    // channel is kept until more than 60 s have passed.
+    ScheduleWatch schedule(Capture("ch21_epg.dat"));
+    ASSERT_TRUE(WaitUntil([&] { return schedule.Complete(); }));
+    ASSERT_TRUE(WaitForTwoMoreWrites(Capture("ch21_epg.dat")));
+    clock.Advance(60);
     ASSERT_TRUE(WaitForTwoMoreWrites(Capture("ch21_epg.dat")));
     ASSERT_TRUE(test_support::WaitForQueuedMessages());
     EXPECT_TRUE(host_.Tunings().empty());
-    plugin_test::AdvanceClock(60);
+    clock.Advance(1);
     ASSERT_TRUE(WaitUntil([&] { return !host_.Tunings().empty(); }));
     EXPECT_EQ(host_.Tunings()[0].channel, 24u);  // 22 is not checked
 
-    // Channel 24 never completes: kept past 60 s, ended by the first SI packet after 420 s.
+    // Channel 24 never completes: kept past 60 s and up to 420 s, ended by the first SI packet
+    // after that.
     ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(Capture("ch24_epg.dat")); }));
-    plugin_test::AdvanceClock(100);
-    ASSERT_TRUE(WaitForTwoMoreWrites(Capture("ch24_epg.dat")));
-    ASSERT_TRUE(test_support::WaitForQueuedMessages());
-    EXPECT_EQ(Dlg().LastPublishedStatus(), 1);
-    plugin_test::AdvanceClock(330);
-    ASSERT_TRUE(WaitForStatus(3));
+    for (const int seconds : {100, 320}) {
+        clock.Advance(seconds);
+        ASSERT_TRUE(WaitForTwoMoreWrites(Capture("ch24_epg.dat")));
+        ASSERT_TRUE(test_support::WaitForQueuedMessages());
+        EXPECT_EQ(Dlg().LastPublishedStatus(), 1);
+    }
+    clock.Advance(1);
+    ASSERT_TRUE(WaitForCollectionEnd(3));
     EXPECT_EQ(host_.Tunings().size(), 1u);
 
     for (const char* name : {"ch21_epg.dat", "ch24_epg.dat"}) {
@@ -195,8 +260,8 @@ TEST_F(CollectionTest, ADataFileThatCannotBeCreatedEndsWithStatus2) {
                             platform::FromNativePath((world_.Root() / "missing").native()));
     Open();
     Post(shared::WM_CAPTURE_START);
-    ASSERT_TRUE(WaitForStatus(2));
-    ASSERT_TRUE(WaitUntil([&] { return Dlg().StatusText() == kFileErrorText; }));
+    ASSERT_TRUE(WaitForCollectionEnd(2));
+    EXPECT_EQ(Dlg().StatusText(), kFileErrorText);
     EXPECT_EQ(Dlg().CaptureIndex(), -1);
 }
 
@@ -209,10 +274,9 @@ void CollectionTest::ExpectTheFailedCopyToEndTheCollection() {
     Post(shared::WM_CAPTURE_START);
     ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(Capture("ch21_epg.dat")); }));
     plugin_test::AdvanceClock(60);
-    ASSERT_TRUE(WaitForStatus(2));
+    ASSERT_TRUE(WaitForCollectionEnd(2));
     const std::wstring copy =
         platform::FromNativePath((world_.DataFolder() / "EpgData" / "ch21_epg.dat").native());
-    ASSERT_TRUE(WaitUntil([&] { return !Dlg().StatusText().empty(); }));
     EXPECT_EQ(Dlg().StatusText(), std::wstring(kFileErrorText) + L"\r\n" + copy);
     EXPECT_EQ(Dlg().CaptureIndex(), -1);
     EXPECT_FALSE(Dlg().Capturing());
@@ -270,9 +334,12 @@ TEST_F(CollectionTest, StoppingTheWorkerMidChannelClosesTheFileAndCopiesNothing)
 
 TEST_F(CollectionTest, TheChannelSettingFetchMergesEveryChannelAndHoldsACollectionOff) {
     Open();
-    Dlg().SendMessage(platform::WM_COMMAND, ui::MAKEWPARAM(IDC_GET_CHSET, ui::BN_CLICKED), 0);
+    ASSERT_TRUE(WaitUntilTheWorkerKnows(0x7F10));
+    window_parts_test::ClickButton(Dlg(), IDC_GET_CHSET);
     EXPECT_EQ(Dlg().StatusText(), kFetchingText);
     Post(shared::WM_CAPTURE_START);  // refused while the fetch tunes
+    ASSERT_TRUE(LetTheFetchTune(22, 0x7F20));
+    ASSERT_TRUE(LetTheFetchTune(24, 0x7F30));
     ASSERT_TRUE(WaitUntil([&] { return Dlg().StatusText() == kFetchDoneText; }));
     EXPECT_EQ(Dlg().LastPublishedStatus(), 0);
     EXPECT_FALSE(std::filesystem::exists(Capture("ch21_epg.dat")));
@@ -283,6 +350,25 @@ TEST_F(CollectionTest, TheChannelSettingFetchMergesEveryChannelAndHoldsACollecti
     ASSERT_EQ(tunings.size(), 2u);
     EXPECT_EQ(tunings[0].channel, 22u);
     EXPECT_EQ(tunings[1].channel, 24u);
+}
+
+// The host refuses channel 23 and stays on 22: the step of 23 finds the store still holding
+// channel 22 and files none of its services under 23.
+TEST_F(CollectionTest, TheFetchFilesNothingUnderAChannelTheHostDidNotTune) {
+    world_.WriteChannelsIni(L"[東京]\r\n21=みなと\r\n22=さくら\r\n23=かもめ\r\n");
+    Open();
+    ASSERT_TRUE(WaitUntilTheWorkerKnows(0x7F10));
+    window_parts_test::ClickButton(Dlg(), IDC_GET_CHSET);
+    ASSERT_TRUE(LetTheFetchTune(22, 0x7F20));
+    ASSERT_TRUE(WaitUntil([&] { return Dlg().StatusText() == kFetchDoneText; }));
+    const auto tunings = host_.Tunings();
+    ASSERT_EQ(tunings.size(), 2u);
+    EXPECT_EQ(tunings[1].channel, 23u);
+    EXPECT_EQ(ReadFile(world_.DataFolder() / "ChSet.txt"),
+              Sjis(L"局1024=21\r\n局1025=21\r\n局1032=22\r\n"));
+    EXPECT_EQ(ReadFile(world_.DataFolder() / "ChSet2.txt"),
+              Sjis(L"局1024\t21\t1024\t32528\r\n局1025\t21\t1025\t32528\r\n"
+                   L"局1032\t22\t1032\t32544\r\n"));
 }
 
 TEST_F(CollectionTest, BasicOnlyModesCollectOneBsChannelAndOneChannelPerCsGroup) {

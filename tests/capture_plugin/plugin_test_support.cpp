@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "broadcast_sim/live_channel_stream.h"
 #include "broadcast_sim/sample_schedule.h"
@@ -39,6 +40,14 @@ std::size_t CQuorvantelDlgTestAccess::QueueSize(CQuorvantelDlg& d) {
     const std::size_t size = d.streamQueue_.size();
     d.ReleaseQueueLock();
     return size;
+}
+
+bool CQuorvantelDlgTestAccess::KnowsServicesOf(CQuorvantelDlg& d, std::uint16_t tsid) {
+    if (d.CurrentTransportStreamId() != tsid) return false;
+    std::lock_guard lock(d.storeLock_);
+    if (!d.store_) return false;
+    const auto first = d.store_->services.lower_bound(broadcast::ServiceKey(tsid, 0));
+    return first != d.store_->services.end() && first->first >> 16 == tsid;
 }
 
 std::optional<int> CQuorvantelDlgTestAccess::Advance(CQuorvantelDlg& d, int index,
@@ -188,8 +197,12 @@ void FakeHost::Detach() {
 int FakeHost::SetChannel(platform::DWORD channel) {
     {
         std::lock_guard lock(mutex_);
-        source_ = channels_.count(channel) ? channels_[channel]() : nullptr;
         tunings_.push_back({channel, ClockSeconds()});
+        // A channel it does not carry is refused, as the viewer refuses one its tuner cannot
+        // receive: the tuned channel plays on.
+        if (!channels_.count(channel)) return 0;
+        source_ = channels_[channel]();
+        retuned_ = true;
     }
     // Read only: the worker tunes channels it was never given as well.
     const auto first = firstService_.find(channel);
@@ -240,6 +253,9 @@ platform::DWORD FakeHost::Play() {
     while (platform::WaitForSingleObject(stop_, 0) != platform::WAIT_OBJECT_0) {
         {
             std::lock_guard lock(mutex_);
+            // A new channel starts a new stream: the part of a chunk left from the channel
+            // before is dropped, as a tuner drops it.
+            if (std::exchange(retuned_, false)) pacer.Restart(std::chrono::steady_clock::now());
             if (source_) {
                 const platform::Clock& clock = platform::Clock::Instance();
                 pacer.Round(*source_, std::chrono::steady_clock::now(), clock.NowLocal(),

@@ -38,6 +38,9 @@ struct CQuorvantelDlgTestAccess {
     static void ReleaseQueueLock(CQuorvantelDlg& d) { d.ReleaseQueueLock(); }
     // Whether the worker's thread object still exists (it is let go only once the thread ended).
     static bool HasWorkerThread(CQuorvantelDlg& d) { return d.worker_ != nullptr; }
+    // Whether the worker has parsed the services of the stream `tsid` and takes it as the one on
+    // air.
+    static bool KnowsServicesOf(CQuorvantelDlg& d, std::uint16_t tsid);
     static void SetBroadcastTimeOffset(CQuorvantelDlg& d, std::uint64_t broadcastTime) {
         d.SetBroadcastTimeOffset(broadcastTime);
     }
@@ -95,6 +98,8 @@ class FakeHost : public PluginHost {
     void Attach(IDTVPlugin* plugin, std::uint32_t channel);
     void Detach();
 
+    // Tunes a channel it was given (and tells the plug-in on the window's thread); refuses any
+    // other. Every call is noted in Tunings().
     int SetChannel(platform::DWORD channel) override;
     int SetService(platform::WORD) override { return 1; }
     int CloseViewer() override { return 1; }
@@ -126,6 +131,7 @@ class FakeHost : public PluginHost {
     std::map<std::uint32_t, std::uint16_t> firstService_;
     mutable std::mutex mutex_;
     std::unique_ptr<broadcast_sim::PacketSource> source_;  // under mutex_
+    bool retuned_ = false;                                 // under mutex_
     std::vector<Tuning> tunings_;                          // under mutex_
     std::atomic<IDTVPlugin*> plugin_{nullptr};
     std::atomic<bool> recording_{false};
