@@ -26,7 +26,9 @@ Tuner::~Tuner() {
 void Tuner::Start() {
     if (thread_) return;
     platform::ResetEvent(stop_);
+    platform::ResetEvent(firstRound_);
     thread_ = std::make_unique<platform::Thread>([this] { return Run(); }, false);
+    platform::WaitForSingleObject(firstRound_, platform::INFINITE);
 }
 
 void Tuner::Stop() {
@@ -88,6 +90,7 @@ platform::DWORD Tuner::Run() {
             pacer.Round(*source_, std::chrono::steady_clock::now(), clock.NowLocal(),
                         clock.TickMs(), deliver);
         }
+        platform::SetEvent(firstRound_);
     } while (platform::WaitForSingleObject(stop_, waitMs) == platform::WAIT_TIMEOUT);
     return 0;
 }

@@ -25,6 +25,9 @@ class Tuner {
     Tuner(const Tuner&) = delete;
     Tuner& operator=(const Tuner&) = delete;
 
+    // Starts the thread and returns once it has played its first round: the tuned channel is on
+    // air then (a synthetic broadcast builds its tables in that round, which may take a while on
+    // a busy machine), so that a recording begun next gets the stream from its start.
     void Start();
     // Ends the thread; the sink is not called any more once this returns.
     void Stop();
@@ -54,6 +57,7 @@ class Tuner {
     std::uint64_t errorsMade_ = 0;
 
     platform::Event stop_{true, false};
+    platform::Event firstRound_{true, false};  // set once the first round is played
     std::unique_ptr<platform::Thread> thread_;
 };
 

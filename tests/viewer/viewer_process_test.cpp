@@ -97,10 +97,12 @@ TEST_F(ViewerProcessTest, BsCsDeviceTunesItsListAndHostCallsTuneSelectAndClose) 
     Post(kPluginSelectService, 142);
     Next("SetService 142 -> 1");
     Next("OnChannelChanged " + std::to_string(bsSakura) + " 142");
-    // The newly tuned channel plays on.
+    // The newly tuned channel plays on: more comes after the tune.
+    const auto tuned = test_support::StreamBytes(*process, own);
+    ASSERT_TRUE(tuned.has_value());
     std::string stream;
     EXPECT_TRUE(test_support::WaitUntil(
-        [&] { return test_support::StreamBytes(*process, own, &stream).value_or(0) > 0; }));
+        [&] { return test_support::StreamBytes(*process, own, &stream).value_or(0) > *tuned; }));
     EXPECT_NE(stream.find(" bad=0"), std::string::npos);
 
     Post(kPluginCloseViewer);

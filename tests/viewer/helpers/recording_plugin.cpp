@@ -15,9 +15,9 @@
 #include <memory>
 #include <string>
 
-#include "shared/dtv_plugin.h"
 #include "platform/utf8.h"
 #include "platform/window_messages.h"
+#include "shared/dtv_plugin.h"
 
 namespace {
 
@@ -69,8 +69,9 @@ class RecordingPlugin : public IDTVPlugin, public platform::WindowTarget {
         for (DWORD i = 0; whole && i < size; i += 188)
             whole = data[i] == 0x47;
         if (!whole) ++badChunks_;
-        if (chunks_++ == 0) Log("StreamData " + std::to_string(size));
+        // Counted before it is told: once the line is read, the count holds this chunk.
         bytes_ += size;
+        if (chunks_++ == 0) Log("StreamData " + std::to_string(size));
         return 1;
     }
 
