@@ -29,6 +29,9 @@ inline constexpr UINT WM_COMMAND = 0x0111;
 inline constexpr UINT WM_SYSCOMMAND = 0x0112;
 inline constexpr UINT WM_TIMER = 0x0113;
 inline constexpr UINT WM_DROPFILES = 0x0233;
+// Asks a window to draw itself. Across processes no device context can be handed over: a dialog
+// then draws itself into the picture folder (ORVANDEL_SCREENSHOT_DIR) and answers 1.
+inline constexpr UINT WM_PRINT = 0x0317;
 inline constexpr UINT WM_USER = 0x0400;
 
 // Messages that only mean something within the process that made them: those whose parameters

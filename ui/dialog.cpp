@@ -331,6 +331,8 @@ LRESULT Dialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             OnDestroy();
             return 0;
+        case WM_PRINT:
+            return SavePicture() ? 1 : 0;
         default:
             return 0;
     }

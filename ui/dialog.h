@@ -122,7 +122,9 @@ class Dialog : public QDialog, public platform::WindowTarget {
                    UINT type = MB_OK);
 
     // Every message of the window; the base handles WM_COMMAND, WM_NOTIFY, WM_TIMER, WM_SIZE,
-    // WM_SYSCOMMAND, WM_CLOSE, WM_DROPFILES and WM_DESTROY by calling the On... functions below.
+    // WM_SYSCOMMAND, WM_CLOSE, WM_DROPFILES and WM_DESTROY by calling the On... functions below,
+    // and WM_PRINT by drawing the dialog into the picture folder as it is now (1 when written),
+    // for a picture later than the one it leaves when first shown.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnShowRequest(int showCommand) override { ShowWindow(showCommand); }
     void OnForegroundRequest() override { SetForegroundWindow(); }
@@ -175,6 +177,7 @@ class Dialog : public QDialog, public platform::WindowTarget {
     bool Dispatch(const Notification& notification);
     void DispatchCommand(int id, int code);
     bool IsTranslationTarget(QObject* watched) const;
+    bool SavePicture();
 
     HWND hwnd_ = 0;
     HWND owner_ = 0;

@@ -109,6 +109,10 @@ void Dialog::showEvent(QShowEvent* event) {
     }
 }
 
+bool Dialog::SavePicture() {
+    return SaveAutomaticScreenshot(*this, ClassName(*this));
+}
+
 void Dialog::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
     if (hwnd_ != 0) platform::SetWindowVisibleState(hwnd_, false);

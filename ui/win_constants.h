@@ -29,6 +29,7 @@ using platform::WM_DESTROY;
 using platform::WM_DROPFILES;
 using platform::WM_NOTIFY;
 using platform::WM_NULL;
+using platform::WM_PRINT;
 using platform::WM_QUIT;
 using platform::WM_SIZE;
 using platform::WM_SYSCOMMAND;

@@ -99,5 +99,27 @@ TEST(DialogLayoutTest, EveryShownDialogSavesItselfOnceWhenAskedTo) {
     QDir(dir).removeRecursively();
 }
 
+TEST(DialogLayoutTest, WmPrintDrawsTheDialogAsItIsNowIntoThePictureFolder) {
+    const QString dir =
+        QDir(OutputDir())
+            .filePath(
+                QStringLiteral("print-screenshots-%1").arg(QCoreApplication::applicationPid()));
+    QDir(dir).removeRecursively();
+    TableDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+    // Without a picture folder there is nowhere to draw.
+    EXPECT_EQ(dialog.SendMessage(ui::WM_PRINT), 0);
+    {
+        test_support::ScopedEnvironment env;
+        env.Set("ORVANDEL_SCREENSHOT_DIR", dir.toStdString());
+        EXPECT_EQ(dialog.SendMessage(ui::WM_PRINT), 1);
+    }
+    dialog.DestroyWindow();
+    const QStringList pictures = QDir(dir).entryList(QDir::Files);
+    ASSERT_EQ(pictures.size(), 1);
+    EXPECT_TRUE(pictures[0].startsWith("ui_test_TableDialog"));
+    QDir(dir).removeRecursively();
+}
+
 }  // namespace
 }  // namespace ui_test
