@@ -62,6 +62,10 @@ class ScriptedPort : public EpgAcquisitionPort {
         Note("terminate", pid);
         running_.erase(pid);
     }
+    void EndViewer(platform::DWORD pid) override {
+        Note("end", pid);
+        running_.erase(pid);
+    }
     void PostAcquired() override { log.push_back("0x474"); }
     bool Pause(platform::DWORD ms) override {
         log.push_back("pause " + std::to_string(ms));
@@ -241,13 +245,28 @@ TEST(EpgAcquisitionRunTest, ATimeJustPassedStartsAtOnceAndAStopEndsTheRunWithout
     RunEpgAcquisition(late, -30000);
     EXPECT_EQ(late.log, (Log{"remember positions", "pause 0", "restore positions"}));
 
-    // Stopped while the second viewer starts up: nothing more is started, asked or posted.
+    // Stopped while the second viewer starts up: nothing more is started, asked or posted; the
+    // first viewer is asked to close, the second, whose kind was never read, is ended.
     ScriptedPort stopped;
     stopped.kindOfDevice = {{0, 1}, {1, 2}};
     stopped.stopAtPause = 3;
     RunEpgAcquisition(stopped, 0);
     EXPECT_EQ(stopped.log, (Log{"remember positions", "pause 0", "start 0", "pause 4000", "start 1",
-                                "pause 4000", "terminate 100", "restore positions"}));
+                                "pause 4000", "close window 100", "end 101", "terminate 100",
+                                "restore positions"}));
+}
+
+TEST(EpgAcquisitionRunTest, AStopWhileCollectingAsksBothViewersToCloseWithoutAReload) {
+    ScriptedPort port;
+    port.kindOfDevice = {{0, 1}, {1, 2}};
+    port.statuses[100] = Script{0, 1};
+    port.statuses[101] = Script{0, 1};
+    port.stopAtPause = 6;  // the delay, two starts, three poll cycles
+    RunEpgAcquisition(port, 0);
+    EXPECT_EQ(port.Count("0x474"), 0);
+    const Log actions = port.Actions();
+    const Log end(actions.end() - 4, actions.end());
+    EXPECT_EQ(end, (Log{"close window 100", "close window 101", "terminate 100", "terminate 101"}));
 }
 
 TEST(EpgAcquisitionRunTest, WithoutTunersOfAKindTheRunDoesNotWaitForIt) {

@@ -1,5 +1,6 @@
 #include "timer_core/recording/epg_acquire_thread.h"
 
+#include "platform/process.h"
 #include "platform/process_snapshot.h"
 #include "platform/window_messages.h"
 #include "shared/plugin_posts.h"
@@ -45,6 +46,10 @@ class ViewerEpgPort : public EpgAcquisitionPort {
     void CloseViewerWindow(platform::DWORD pid) override { CloseFriioViewWindow(pid, &stop_); }
     void TerminateViewer(platform::DWORD pid) override {
         if (pid != 0) timer_core::TerminateViewer(pid, &stop_);
+    }
+    void EndViewer(platform::DWORD pid) override {
+        if (IsFriioViewPid(pid, platform::TakeProcessSnapshot()))
+            platform::TerminateProcess(pid, static_cast<platform::UINT>(-1));
     }
     void PostAcquired() override {
         platform::PostMessageW(manager_->MainWindow(), WM_EPG_ACQUIRED, 0, 0);

@@ -43,6 +43,7 @@ class Run {
         if (outcome == Outcome::kPostAndEnd && completed_ && !port_.Stopped()) {
             port_.PostAcquired();
         }
+        if (port_.Stopped()) CloseStartedViewers();
         port_.TerminateViewer(terrestrial_.pid);
         port_.TerminateViewer(satellite_.pid);
         port_.RestoreWindowPositions();
@@ -100,7 +101,10 @@ class Run {
     Outcome StartAndAsk(int device, platform::DWORD* pid, std::int32_t* kind) {
         *pid = port_.StartViewer(device);
         if (*pid == 0) return port_.Stopped() ? Outcome::kEnd : Outcome::kPostAndEnd;
-        if (port_.Pause(kEpgViewerStartPauseMs)) return Outcome::kEnd;
+        starting_ = *pid;
+        const bool stopped = port_.Pause(kEpgViewerStartPauseMs);
+        starting_ = stopped ? *pid : 0;
+        if (stopped) return Outcome::kEnd;
         if (!port_.ReadTunerKind(*pid, kind)) {
             CloseUnused(*pid, false);
             return port_.Stopped() ? Outcome::kEnd : Outcome::kPostAndEnd;
@@ -120,6 +124,17 @@ class Run {
             port_.CloseViewerWindow(pid);
         }
         port_.TerminateViewer(pid);
+    }
+
+    // The run was stopped (the timer closes): nobody will wait for the viewers it started any
+    // more, and a viewer left collecting would keep its tuner and hold off the next acquisition.
+    // Each is asked to close through its window, without waiting; one still starting up may have
+    // no window yet and is ended at once.
+    void CloseStartedViewers() {
+        for (const platform::DWORD pid : {terrestrial_.pid, satellite_.pid}) {
+            if (pid != 0) port_.CloseViewerWindow(pid);
+        }
+        if (starting_ != 0) port_.EndViewer(starting_);
     }
 
     static void Take(KindViewer& kind, platform::DWORD pid) {
@@ -179,7 +194,8 @@ class Run {
     EpgAcquisitionPort& port_;
     KindViewer terrestrial_{true};
     KindViewer satellite_{false};
-    int unreadableReads_ = 0;  // of both kinds
+    platform::DWORD starting_ = 0;  // a viewer started whose kind was not read when stopped
+    int unreadableReads_ = 0;       // of both kinds
     bool completed_ = true;
 };
 

@@ -7,7 +7,10 @@
 // the real viewers, plug-ins and main window; tests give it stand-ins.
 //
 // A run that is stopped (its stop event) ends at the next wait without posting; the viewers it
-// started are then left as they are. Choices where the run could otherwise misbehave:
+// started are asked to close through their windows, without waiting for them, and one still
+// starting up is ended (the timer is closing, and a viewer left collecting would keep its tuner
+// and, since a running viewer holds off every acquisition, the next acquisitions too). Choices
+// where the run could otherwise misbehave:
 //   - A negative delay (the EPG time lay a few seconds in the past when it was armed) is waited
 //     as 0: the acquisition starts at once.
 //   - A viewer whose tuner kind cannot be read, or reads as anything but 1 (terrestrial) or 2
@@ -49,6 +52,8 @@ class EpgAcquisitionPort {
     virtual void CloseViewerWindow(platform::DWORD pid) = 0;
     // Waits for the viewer's end and ends it when it does not go; 0 does nothing.
     virtual void TerminateViewer(platform::DWORD pid) = 0;
+    // Ends the viewer at once when it still runs.
+    virtual void EndViewer(platform::DWORD pid) = 0;
     // WM_EPG_ACQUIRED to the main window.
     virtual void PostAcquired() = 0;
     // Waits the clock time given: true when the run was stopped (before or meanwhile).
