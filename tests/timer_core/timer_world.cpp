@@ -3,26 +3,14 @@
 #ifdef FRIIOVIEW_PATH
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 
-#include "broadcast/section_assembler.h"
-#include "broadcast/time_sections.h"
 #include "broadcast_sim/time_builder.h"
-#include "platform/paths.h"
-#include "platform/private_profile.h"
-#include "platform/registry_file.h"
-#include "platform/utf16.h"
-#include "platform/whole_file.h"
 #include "tests/timer_core/timer_core_test_environment.h"
-#include "timer_core/reservations/program_line.h"
-#include "timer_core/reservations/reserve_list.h"
-#include "timer_core/scheduling/reserve_time.h"
+#include "tools/broadcast_time_span.h"
 
 namespace timer_core_test {
 namespace {
@@ -31,11 +19,6 @@ namespace fs = std::filesystem;
 
 constexpr int kHostStartMs = 60000;
 constexpr int kHostEndMs = 30000;
-constexpr std::uint16_t kTimePid = 0x0014;
-
-std::wstring Wide(const fs::path& path) {
-    return platform::FromNativePath(path.native());
-}
 
 std::string MessageLine(platform::UINT message) {
     char text[32];
@@ -54,86 +37,26 @@ std::optional<platform::SYSTEMTIME> ParseHostTime(const std::string& text) {
     return time;
 }
 
-template <typename Section>
-platform::SYSTEMTIME TimeOf(const Section& section) {
-    return broadcast_sim::JstTime(section.year, section.month, section.day, section.hour,
-                                  section.minute, section.second);
-}
-
-// A registry file holding the viewer's recording folder and its window positions.
-std::string FriioRegistry(const fs::path& recordings) {
-    platform::RegistryData data;
-    const std::wstring key = L"Software\\Friio";
-    data.CreateKey(key);
-    data.SetValue(key, {L"SavePath", platform::REG_SZ,
-                        platform::WideToUtf16Le(Wide(recordings)) + std::string(2, '\0')});
-    data.SetValue(key, {L"VideoWindowPos", platform::REG_BINARY, TimerWorld::kVideoWindowPos});
-    data.SetValue(key, {L"ControlWindowPos", platform::REG_BINARY, TimerWorld::kControlWindowPos});
-    return data.Serialize();
+TimerWorldOptions WithDefaults(TimerWorldOptions options) {
+    options.binFolder = fs::path(FRIIOVIEW_PATH).parent_path();
+    if (!options.offscreen) options.offscreen = true;
+    return options;
 }
 
 }  // namespace
 
-const std::string TimerWorld::kVideoWindowPos("\x0A\0\0\0\x14\0\0\0\x6E\x01\0\0\x28\x01\0\0", 16);
-const std::string TimerWorld::kControlWindowPos("\x1E\0\0\0\x28\0\0\0\x82\x01\0\0\x3C\x01\0\0", 16);
-
 TimerWorld::TimerWorld(TimerWorldOptions options)
-    : options_(std::move(options)),
-      root_(FreshFolder("timer-world")),
-      world_(root_, fs::path(FRIIOVIEW_PATH).parent_path()) {}
+    : world_(FreshFolder("timer-world"), WithDefaults(std::move(options))) {}
 
 TimerWorld::~TimerWorld() {
     Stop();
 }
 
-bool TimerWorld::Prepare() {
-    if (!world_.PrepareViewerFolder(options_.viewer)) return false;
-    if (!options_.withPlugin) fs::remove(ViewerPath().parent_path() / "friio_Quorvantel.so");
-    std::vector<IniValue> viewerIni{{L"Device0", L"Kind", L"1"}, {L"Device1", L"Kind", L"2"}};
-    viewerIni.insert(viewerIni.end(), options_.viewerIni.begin(), options_.viewerIni.end());
-    for (const IniValue& v : viewerIni) {
-        platform::WritePrivateProfileStringW(v.section.c_str(), v.key.c_str(), v.value.c_str(),
-                                             Wide(ViewerIni()).c_str());
-    }
-    fs::create_directories(RecordingFolder());
-    fs::create_directories(RegistryFile().parent_path());
-    std::ofstream(RegistryFile(), std::ios::binary) << FriioRegistry(RecordingFolder());
-
-    const std::wstring ini = Wide(TimerIni());
-    std::vector<IniValue> values{{L"SET", L"FriioViewPath", Wide(ViewerPath())},
-                                 {L"SET", L"TunerCount", L"1"},
-                                 {L"SET", L"TunerCount2", L"1"},
-                                 {L"SET", L"RecEnd", L"0"}};
-    values.insert(values.end(), options_.timerIni.begin(), options_.timerIni.end());
-    for (const IniValue& v : values) {
-        platform::WritePrivateProfileStringW(v.section.c_str(), v.key.c_str(), v.value.c_str(),
-                                             ini.c_str());
-    }
-    return true;
-}
-
-std::vector<std::string> TimerWorld::HostEnvironment() const {
-    static int worlds = 0;
-    const std::string name = "w" + std::to_string(::getpid()) + "x" + std::to_string(++worlds);
-    return {"HOME=" + (root_ / "home").string(),
-            "XDG_CONFIG_HOME=" + (root_ / "config").string(),
-            "ORVANDEL_NAMESPACE=" + name,
-            "ORVANDEL_SIM_CLOCK=" + clockSetting_,
-            "ORVANDEL_SIM_POWER=" + (root_ / "power.log").string(),
-            "ORVANDEL_DEBUG_LOG=" + DebugLog().string(),
-            "QT_QPA_PLATFORM=offscreen",
-            "XDG_DOCUMENTS_DIR",
-            "ORVANDEL_SIM_DISK",
-            "ORVANDEL_VIEWER_INI",
-            "ORVANDEL_SCREENSHOT_DIR"};
-}
-
 bool TimerWorld::Start() {
-    if (!Prepare()) return false;
-    clockSetting_ = platform::FormatSimClockSetting(options_.clockStart, options_.clockRate);
-    clock_ = *platform::ParseSimClockSetting(clockSetting_);
+    if (!world_.Prepare()) return false;
     host_ = std::make_unique<test_support::HelperProcess>(
-        TIMER_HOST_PATH, std::vector<std::string>{TimerIni().string()}, HostEnvironment());
+        TIMER_HOST_PATH, std::vector<std::string>{world_.TimerIni().string()},
+        world_.ChildEnvironment());
     if (host_->Pid() <= 0) return false;
     return WaitForReport("ready ", kHostStartMs).has_value();
 }
@@ -155,9 +78,7 @@ void TimerWorld::Stop() {
             ADD_FAILURE() << "the timer host ended with wait status " << status;
         host_.reset();
     }
-    for (const platform::DWORD pid : ViewerPids())
-        KillViewer(pid);
-    WaitUntil([&] { return ViewerPids().empty(); }, kHostEndMs);
+    world_.Stop();
 }
 
 void TimerWorld::PrintTranscript() {
@@ -165,10 +86,7 @@ void TimerWorld::PrintTranscript() {
     std::printf("--- timer host reports\n");
     for (const HostReport& report : reports_)
         std::printf("%s\n", report.line.c_str());
-    std::ifstream log(DebugLog());
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(log, line);)
-        lines.push_back(line);
+    const std::vector<std::string> lines = world_.DebugLogLines();
     constexpr std::size_t kLastLines = 60;
     std::printf("--- debug log (last %zu of %zu lines)\n", std::min(kLastLines, lines.size()),
                 lines.size());
@@ -241,137 +159,18 @@ void TimerWorld::Drain() {
 }
 
 bool TimerWorld::AddReservation(const timer_core::ReserveEntry& entry) {
-    timer_core::ReserveEntry handedOver = entry;
-    handedOver.id = 0;
-    timer_core::ReserveList store;
-    if (store.Add(&handedOver, 1) != 1 || store.SaveProgramFile(Wide(ProgramFile())) != 1)
-        return false;
+    if (!world_.AppendReservation(entry)) return false;
     Drain();
     const int merged = MessageCount(timer_core::WM_RELOAD_RESERVATIONS);
     Command("reload");
     return WaitForMessage(timer_core::WM_RELOAD_RESERVATIONS, merged + 1).has_value();
 }
 
-platform::SYSTEMTIME TimerWorld::Now() const {
-    const double unixNow =
-        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    const double elapsed = (unixNow - clock_.anchorUnixSeconds) * clock_.rate;
-    return timer_core::LocalSystemTime(clock_.startLocal +
-                                       static_cast<std::uint64_t>(elapsed * 1e7));
-}
-
-std::vector<timer_core::ReserveEntry> TimerWorld::Reservations() const {
-    std::string bytes;
-    if (!platform::ReadWholeFile(Wide(ProgramFile()), &bytes)) return {};
-    // A moment long past: the stored result texts come back as they are.
-    const platform::SYSTEMTIME past{2000, 1, 0, 1, 0, 0, 0, 0};
-    std::vector<timer_core::ReserveEntry> entries;
-    for (std::string_view line : timer_core::ReservationLines(bytes)) {
-        timer_core::ReserveEntry entry;
-        if (timer_core::ParseProgramLine(line, past, &entry) == 1) entries.push_back(entry);
-    }
-    return entries;
-}
-
-bool TimerWorld::WaitForFile(const fs::path& path, int timeoutMs) const {
-    return WaitUntil([&] { return fs::exists(path); }, timeoutMs);
-}
-
-std::optional<platform::SYSTEMTIME> TimerWorld::WaitUntilFileStopsGrowing(const fs::path& path,
-                                                                          double quietClockMs,
-                                                                          int timeoutMs) const {
-    const auto quiet = std::chrono::milliseconds(RealMs(quietClockMs));
-    std::optional<std::uintmax_t> size;
-    platform::SYSTEMTIME grew = Now();
-    auto stableSince = std::chrono::steady_clock::now();
-    const bool stopped = WaitUntil(
-        [&] {
-            std::error_code ec;
-            const std::uintmax_t now = fs::file_size(path, ec);
-            if (ec) return false;
-            if (!size || now != *size) {
-                size = now;
-                grew = Now();
-                stableSince = std::chrono::steady_clock::now();
-                return false;
-            }
-            return std::chrono::steady_clock::now() - stableSince >= quiet;
-        },
-        timeoutMs);
-    if (!stopped) return std::nullopt;
-    return grew;
-}
-
-std::vector<TimerWorld::RecordingFile> TimerWorld::RecordingFiles() const {
-    std::vector<RecordingFile> files;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(RecordingFolder(), ec)) {
-        if (!entry.is_regular_file() || entry.path().extension() != ".ts") continue;
-        files.push_back({entry.path(), entry.file_size(ec)});
-    }
-    std::sort(files.begin(), files.end(),
-              [](const auto& a, const auto& b) { return a.path < b.path; });
-    return files;
-}
-
 std::optional<std::pair<platform::SYSTEMTIME, platform::SYSTEMTIME>> TimerWorld::TotSpan(
     const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    broadcast::SectionAssembler assembler;
-    std::optional<platform::SYSTEMTIME> first;
-    platform::SYSTEMTIME last{};
-    std::uint8_t packet[broadcast::kTsPacketSize];
-    while (in.read(reinterpret_cast<char*>(packet), sizeof packet)) {
-        const auto pid = static_cast<std::uint16_t>(((packet[1] & 0x1F) << 8) | packet[2]);
-        if (packet[0] != 0x47 || pid != kTimePid || assembler.AddPacket(packet) != 1) continue;
-        for (const auto& section : assembler.published_sections()) {
-            platform::SYSTEMTIME time{};
-            if (section->tot) {
-                time = TimeOf(*section->tot);
-            } else if (section->tdt) {
-                time = TimeOf(*section->tdt);
-            } else {
-                continue;
-            }
-            if (!first) first = time;
-            last = time;
-        }
-    }
-    if (!first) return std::nullopt;
-    return std::make_pair(*first, last);
-}
-
-std::vector<platform::DWORD> TimerWorld::ViewerPids() const {
-    std::error_code ec;
-    const fs::path viewer = fs::weakly_canonical(ViewerPath(), ec);
-    std::vector<platform::DWORD> pids;
-    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name.empty() || !std::all_of(name.begin(), name.end(), ::isdigit)) continue;
-        std::error_code linkError;
-        const fs::path exe = fs::read_symlink(entry.path() / "exe", linkError);
-        if (!linkError && exe == viewer)
-            pids.push_back(static_cast<platform::DWORD>(std::stoul(name)));
-    }
-    std::sort(pids.begin(), pids.end());
-    return pids;
-}
-
-void TimerWorld::KillViewer(platform::DWORD pid) const {
-    ::kill(static_cast<pid_t>(pid), SIGKILL);
-}
-
-fs::path TimerWorld::ViewerIni() const {
-    return ViewerPath().parent_path() / "FriioView.ini";
-}
-
-std::optional<std::string> TimerWorld::FriioRegistryValue(const std::wstring& name) const {
-    std::string bytes;
-    if (!platform::ReadWholeFile(Wide(RegistryFile()), &bytes)) return std::nullopt;
-    const platform::RegistryData data = platform::RegistryData::Parse(bytes);
-    const platform::RegistryValue* value = data.FindValue(L"Software\\Friio", name);
-    if (value == nullptr) return std::nullopt;
-    return value->data;
+    const auto span = tools::ReadBroadcastTimeSpan(path);
+    if (!span) return std::nullopt;
+    return std::make_pair(span->first, span->last);
 }
 
 }  // namespace timer_core_test

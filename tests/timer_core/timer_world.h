@@ -2,7 +2,8 @@
 // the main window stand-in, which handles 0x46F-0x474 as the main window does and reports them),
 // the real FriioView with its two tuner devices (0 terrestrial, 1 BS/CS) and the real capture
 // plug-in beside it, on a synthetic broadcast, all on one simulated clock, in a private folder,
-// namespace, home, Documents folder and registry.
+// home, Documents folder and registry: the world of tools/system_world.h with the host in place of
+// the timer program.
 //
 // How to use it (see end_to_end_epg_acquisition_test.cpp):
 //   TimerWorldOptions options;
@@ -38,41 +39,23 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "platform/clock.h"
 #include "platform/system_time.h"
 #include "platform/win_types.h"
 #include "tests/support/helper_process.h"
 #include "timer_core/recording/main_window_messages.h"
 #include "timer_core/reservations/reserve_entry.h"
-#include "tools/collection_world.h"
+#include "tools/system_world.h"
 
 namespace timer_core_test {
 
-struct IniValue {
-    std::wstring section;
-    std::wstring key;
-    std::wstring value;
-};
+using IniValue = tools::IniValue;
 
-struct TimerWorldOptions {
-    // The host clock: its local time when the host starts, and its rate.
-    platform::SYSTEMTIME clockStart{2026, 12, 4, 5, 20, 0, 0, 0};
-    double clockRate = 20.0;
-    // The viewer folder (tools/collection_world.h): broadcast description (empty:
-    // the built-in one of the sample channel lists), channels.ini and bscs.ini (empty: the
-    // samples), EIT schedule cycle and bitrate of both devices.
-    tools::ViewerFolderOptions viewer;
-    // FriioView.ini values after the defaults [Device0] Kind=1 and [Device1] Kind=2 (e.g.
-    // {L"Device0", L"ErrorsPerMinute", L"12"}).
-    std::vector<IniValue> viewerIni;
-    // false: the viewer runs without the capture plug-in.
-    bool withPlugin = true;
-    // Timer ini values ("Orvandel.ini") after the defaults: [SET] FriioViewPath = the world's
-    // viewer, TunerCount 1, TunerCount2 1, RecEnd 0.
-    std::vector<IniValue> timerIni;
-};
+// The world's options (tools/system_world.h); the timer's ini values go to the host. The world
+// runs offscreen unless told otherwise, and its programs leave no pictures.
+using TimerWorldOptions = tools::SystemWorldOptions;
 
 // One line the host reported.
 struct HostReport {
@@ -83,8 +66,8 @@ struct HostReport {
 class TimerWorld {
   public:
     // The viewer's window positions (Software\Friio) before anything runs.
-    static const std::string kVideoWindowPos;
-    static const std::string kControlWindowPos;
+    static constexpr std::string_view kVideoWindowPos = tools::SystemWorld::kVideoWindowPos;
+    static constexpr std::string_view kControlWindowPos = tools::SystemWorld::kControlWindowPos;
 
     explicit TimerWorld(TimerWorldOptions options);
     ~TimerWorld();
@@ -118,59 +101,58 @@ class TimerWorld {
 
     // --- Time ---
     // The host clock now.
-    platform::SYSTEMTIME Now() const;
+    platform::SYSTEMTIME Now() const { return world_.Now(); }
     // Real milliseconds that a span of host clock time takes.
-    int RealMs(double clockMs) const { return static_cast<int>(clockMs / options_.clockRate); }
+    int RealMs(double clockMs) const { return world_.RealMs(clockMs); }
 
     // --- Files ---
     // Program.txt as it is now (IDs, result texts, stored lengths); empty when unreadable.
-    std::vector<timer_core::ReserveEntry> Reservations() const;
+    std::vector<timer_core::ReserveEntry> Reservations() const { return world_.Reservations(); }
     // Waits until the path exists (real milliseconds).
-    bool WaitForFile(const std::filesystem::path& path, int timeoutMs = 30000) const;
-
+    bool WaitForFile(const std::filesystem::path& path, int timeoutMs = 30000) const {
+        return world_.WaitForFile(path, timeoutMs);
+    }
     // Waits until the file exists and has not grown for quietClockMs of host clock: the host
     // time of its last growth, or nullopt after timeoutMs of real time.
     std::optional<platform::SYSTEMTIME> WaitUntilFileStopsGrowing(const std::filesystem::path& path,
                                                                   double quietClockMs,
-                                                                  int timeoutMs = 30000) const;
+                                                                  int timeoutMs = 30000) const {
+        return world_.WaitUntilFileStopsGrowing(path, quietClockMs, timeoutMs);
+    }
 
-    struct RecordingFile {
-        std::filesystem::path path;
-        std::uintmax_t size = 0;
-    };
+    using RecordingFile = tools::SystemWorld::RecordingFile;
     // The .ts files of the viewer's recording folder, by name.
-    std::vector<RecordingFile> RecordingFiles() const;
+    std::vector<RecordingFile> RecordingFiles() const { return world_.RecordingFiles(); }
     // The first and last broadcast time (TOT or TDT) in a recording; nullopt without any.
     static std::optional<std::pair<platform::SYSTEMTIME, platform::SYSTEMTIME>> TotSpan(
         const std::filesystem::path& path);
 
     // --- Viewers ---
     // The running viewer processes of this world, ascending.
-    std::vector<platform::DWORD> ViewerPids() const;
+    std::vector<platform::DWORD> ViewerPids() const { return world_.ViewerPids(); }
     // Ends a viewer at once (SIGKILL).
-    void KillViewer(platform::DWORD pid) const;
+    void KillViewer(platform::DWORD pid) const { world_.KillProcess(pid); }
 
     // A value of the world's Software\Friio key as stored (REG_SZ: UTF-16LE); nullopt when missing.
-    std::optional<std::string> FriioRegistryValue(const std::wstring& name) const;
-
-    // --- Folders ---
-    std::filesystem::path Root() const { return root_; }
-    std::filesystem::path ViewerPath() const { return world_.ViewerPath(); }
-    std::filesystem::path ViewerIni() const;
-    std::filesystem::path DataFolder() const { return world_.DataFolder(); }  // Documents/Orvandel
-    std::filesystem::path EpgDataFolder() const { return world_.DataFolder() / "EpgData"; }
-    std::filesystem::path CaptureFolder() const { return world_.CaptureFolder(); }
-    std::filesystem::path RecordingFolder() const { return root_ / "recordings"; }
-    std::filesystem::path ProgramFile() const { return world_.DataFolder() / "Program.txt"; }
-    std::filesystem::path TimerIni() const { return root_ / "Orvandel.ini"; }
-    std::filesystem::path DebugLog() const { return root_ / "debug.log"; }
-    std::filesystem::path RegistryFile() const {
-        return root_ / "config" / "orvandel" / "registry";
+    std::optional<std::string> FriioRegistryValue(const std::wstring& name) const {
+        return world_.FriioRegistryValue(name);
     }
 
+    // --- Folders ---
+    tools::SystemWorld& System() { return world_; }
+    std::filesystem::path Root() const { return world_.Root(); }
+    std::filesystem::path ViewerPath() const { return world_.ViewerPath(); }
+    std::filesystem::path ViewerIni() const { return world_.ViewerIni(); }
+    std::filesystem::path DataFolder() const { return world_.DataFolder(); }  // Documents/Orvandel
+    std::filesystem::path EpgDataFolder() const { return world_.EpgDataFolder(); }
+    std::filesystem::path CaptureFolder() const { return world_.CaptureFolder(); }
+    std::filesystem::path RecordingFolder() const { return world_.RecordingFolder(); }
+    std::filesystem::path ProgramFile() const { return world_.ProgramFile(); }
+    std::filesystem::path TimerIni() const { return world_.TimerIni(); }
+    std::filesystem::path DebugLog() const { return world_.DebugLog(); }
+    std::filesystem::path RegistryFile() const { return world_.RegistryFile(); }
+
   private:
-    bool Prepare();
-    std::vector<std::string> HostEnvironment() const;
     // The host's reports and the end of the debug log of every process, printed when a test
     // failed before the world stops.
     void PrintTranscript();
@@ -180,11 +162,7 @@ class TimerWorld {
     std::optional<std::size_t> ReadUntil(const std::function<bool(const std::string&)>& match,
                                          std::size_t from, int timeoutMs);
 
-    TimerWorldOptions options_;
-    std::filesystem::path root_;
-    tools::CollectionWorld world_;
-    std::string clockSetting_;
-    platform::SimClockSetting clock_;
+    tools::SystemWorld world_;
     std::unique_ptr<test_support::HelperProcess> host_;
     std::vector<HostReport> reports_;
     std::size_t nextReport_ = 0;  // first line WaitForReport has not looked at
