@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# The plug-in's main job, on the synthetic broadcast: an EPG collection. Builds what is missing,
-# starts FriioView with the capture plug-in (one viewer per tuner kind) in a private folder,
-# lets both plug-ins collect the sample channels on a simulated clock, lists the collected files
-# and prints what the timer's EPG load finds in them: the services and their numbers of events.
+# The system's main job on the synthetic broadcast: a recording day (tools/recording_day_plan.h).
+# Builds what is missing, then runs Orvandel as a user does, with the FriioView stand-in and the
+# capture plug-in, in a private folder on a simulated clock: the timed EPG acquisition, automatic
+# reservations, a reservation from an iEPG file opened with a second Orvandel and one added by
+# hand to Program.txt, and the evening's recordings. Prints the day as it happens and then the
+# reservations with their results, the recordings with the broadcast time each holds and what went
+# wrong, and names the folder it leaves.
 # Usage: scripts/run.sh [build-dir] [clock rate]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,10 +14,6 @@ scripts/deps.sh
 build=${1:-build}
 rate=${2:-20}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target FriioView friio_Quorvantel epg_collection_demo
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  export QT_QPA_PLATFORM=offscreen
-fi
-work=$(mktemp -d "${TMPDIR:-/tmp}/orvandel-run-XXXXXX")
-"$build/bin/epg_collection_demo" "$work" "$rate"
-echo "The viewers, their settings and the collected files are in $work"
+cmake --build "$build" --target Orvandel FriioView friio_Quorvantel recording_day
+work=$(mktemp -d "${TMPDIR:-/tmp}/orvandel-day-XXXXXX")
+"$build/bin/recording_day" "$work" "$rate"

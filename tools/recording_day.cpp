@@ -1,0 +1,244 @@
+#include "tools/recording_day.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "broadcast/epg_store.h"
+#include "platform/paths.h"
+#include "platform/utf8.h"
+#include "timer_core/epg/load_epg_data_files.h"
+#include "timer_core/scheduling/reserve_time.h"
+#include "tools/system_world.h"
+
+namespace tools {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Real time a step may take beyond the clock time it is due in (a busy machine).
+constexpr int kGraceMs = 30000;
+// How far a recording may start after its programme and end before it and still count as
+// holding it: a TOT comes every 5 s, a viewer takes a moment to start, and a chained recording
+// hands its tuner over 20 s before the next programme.
+constexpr double kStartSlackSeconds = 15;
+constexpr double kEndSlackSeconds = 30;
+// What marks a debug line as a fault.
+constexpr const char* kFaultMarks[] = {"could not", "failed",     "faile",     "Err",     "refused",
+                                       "dropped",   "見つからず", "BuffOverr", "is not a"};
+
+std::string Utf8(std::wstring_view text) {
+    return platform::WideToUtf8(text);
+}
+
+double Seconds(const platform::SYSTEMTIME& time) {
+    return static_cast<double>(timer_core::LocalFileTime(time)) / 1e7;
+}
+
+class Day {
+  public:
+    Day(const RecordingDayOptions& options, RecordingDayResult& result)
+        : options_(options),
+          result_(result),
+          world_(options.root, WorldOptions()),
+          watch_(world_, options.live) {}
+
+    void Run() {
+        if (!world_.Prepare()) {
+            Problem("the programs are missing in " + options_.binFolder.string());
+            return;
+        }
+        result_.began = result_.plan.clockStart;
+        if (!world_.StartOrvandel()) {
+            Problem("Orvandel did not come up");
+            Finish();
+            return;
+        }
+        watch_.Look();
+        watch_.Note("Orvandel's window is up; an EPG acquisition is set for 19:00");
+        if (AwaitAutomaticReservations()) AddTheUsersReservations();
+        AwaitTheEndOfTheDay();
+        Finish();
+    }
+
+  private:
+    SystemWorldOptions WorldOptions() const {
+        SystemWorldOptions world = WorldOptionsFor(result_.plan);
+        world.binFolder = options_.binFolder;
+        world.clockRate = options_.clockRate;
+        world.offscreen = options_.offscreen;
+        return world;
+    }
+
+    void Problem(const std::string& text) { result_.problems.push_back(text); }
+
+    // Waits, watching the world, until done() holds or the clock has passed `by` (plus grace).
+    bool WaitUntil(const std::function<bool()>& done, const platform::SYSTEMTIME& by) {
+        const double clockMs = (Seconds(by) - Seconds(world_.Now())) * 1000;
+        return WaitFor(
+            [&] {
+                watch_.Look();
+                return done();
+            },
+            std::max(0, world_.RealMs(clockMs)) + kGraceMs);
+    }
+
+    const timer_core::ReserveEntry* Reserved(const std::vector<timer_core::ReserveEntry>& all,
+                                             const std::wstring& title) const {
+        const auto it = std::find_if(all.begin(), all.end(),
+                                     [&](const auto& e) { return e.title == title && e.id != 0; });
+        return it == all.end() ? nullptr : &*it;
+    }
+
+    bool AwaitAutomaticReservations() {
+        const RecordingDayPlan& plan = result_.plan;
+        const bool made = WaitUntil(
+            [&] {
+                const auto all = world_.Reservations();
+                return std::all_of(plan.programmes.begin(), plan.programmes.end(), [&](auto& p) {
+                    return !p.how.starts_with("automatic") || Reserved(all, p.title) != nullptr;
+                });
+            },
+            plan.reservationsBy);
+        if (!made) Problem("the EPG acquisition brought no automatic reservations by 19:05");
+        return made;
+    }
+
+    void AddTheUsersReservations() {
+        const RecordingDayPlan& plan = result_.plan;
+        watch_.Note("the user adds a line for " + Utf8(plan.handMade.title) +
+                    " to Program.txt by hand");
+        if (!world_.AppendReservation(plan.handMade)) Problem("Program.txt could not be written");
+        const fs::path iepg = result_.root / "meikyoku.tvpid";
+        WriteIepgFile(iepg, plan.iepg);
+        watch_.Note("the user opens " + iepg.filename().string() + " (" + Utf8(plan.iepg.title) +
+                    "), which starts Orvandel again");
+        const std::optional<int> code = world_.RunSecondInstance({iepg.string()});
+        if (code != 0) {
+            Problem("the second Orvandel " +
+                    (code ? "ended with exit code " + std::to_string(*code) : "did not end"));
+        }
+        const bool merged = WaitFor(
+            [&] {
+                watch_.Look();
+                const auto all = world_.Reservations();
+                return Reserved(all, plan.handMade.title) != nullptr &&
+                       Reserved(all, plan.iepg.title) != nullptr;
+            },
+            kGraceMs);
+        if (!merged) Problem("the running Orvandel did not take up the new reservations");
+    }
+
+    void AwaitTheEndOfTheDay() {
+        const platform::SYSTEMTIME end = result_.plan.dayEnd;
+        const std::uint64_t endTime = timer_core::LocalFileTime(end);
+        WaitUntil(
+            [&] {
+                return timer_core::LocalFileTime(world_.Now()) >= endTime &&
+                       world_.ViewerPids().empty();
+            },
+            end);
+        const fs::path picture = result_.root / "main-window.png";
+        if (world_.SaveMainWindowPicture(picture)) {
+            result_.picture = picture;
+        } else {
+            Problem("no picture of the main window could be taken");
+        }
+    }
+
+    void Finish() {
+        watch_.Look();
+        result_.ended = world_.Now();
+        const bool clean = world_.OrvandelPid() == 0 || world_.CloseOrvandel();
+        watch_.Look();
+        if (!clean) Problem("Orvandel did not close by itself through its window");
+        for (const SystemWorld::Process& left : world_.Stop())
+            Problem(left.name + " (pid " + std::to_string(left.pid) + ") was left running");
+        watch_.Look();
+        result_.events = watch_.Events();
+        result_.reservations = world_.Reservations();
+        for (const SystemWorld::RecordingFile& file : world_.RecordingFiles())
+            result_.recordings.push_back({file.path, file.size, ReadBroadcastTimeSpan(file.path)});
+        LoadEpgFigures();
+        CheckProgrammes();
+        CheckDebugLog();
+    }
+
+    void LoadEpgFigures() {
+        broadcast::EpgStore store;
+        timer_core::LoadEpgDataFiles(platform::FromNativePath(world_.EpgDataFolder().native()),
+                                     store);
+        result_.epgServices = store.services.size();
+        for (const auto& [key, schedule] : store.schedules)
+            result_.epgProgrammes += schedule->events.size();
+        if (result_.epgServices == 0) Problem("the EPG data folder holds no services");
+    }
+
+    const DayRecording* RecordingOf(const std::wstring& title) const {
+        const std::string part = Utf8(title);
+        for (const DayRecording& recording : result_.recordings) {
+            if (recording.path.filename().string().find(part) != std::string::npos)
+                return &recording;
+        }
+        return nullptr;
+    }
+
+    void CheckProgrammes() {
+        for (const DayProgramme& programme : result_.plan.programmes) {
+            const std::string title = Utf8(programme.title);
+            const auto* entry = Reserved(result_.reservations, programme.title);
+            if (entry == nullptr) {
+                Problem(title + " was never reserved");
+                continue;
+            }
+            if (entry->resultText.find(L"録画終了") == std::wstring::npos)
+                Problem(title + " was not recorded: \"" + Utf8(entry->resultText) + "\"");
+            const DayRecording* recording = RecordingOf(programme.title);
+            if (recording == nullptr) {
+                Problem(title + " has no recording file");
+            } else if (!recording->span) {
+                Problem(recording->path.filename().string() + " holds no broadcast time");
+            } else {
+                CheckSpan(programme, *recording);
+            }
+        }
+    }
+
+    void CheckSpan(const DayProgramme& programme, const DayRecording& recording) {
+        const double start = Seconds(programme.start);
+        const double end = start + programme.seconds;
+        const std::string name = recording.path.filename().string();
+        if (Seconds(recording.span->first) > start + kStartSlackSeconds)
+            Problem(name + " begins at " + ClockText(recording.span->first) + ", after its start");
+        if (Seconds(recording.span->last) < end - kEndSlackSeconds)
+            Problem(name + " ends at " + ClockText(recording.span->last) + ", before its end");
+    }
+
+    void CheckDebugLog() {
+        for (const std::string& line : world_.DebugLogLines()) {
+            if (std::any_of(std::begin(kFaultMarks), std::end(kFaultMarks),
+                            [&](const char* mark) { return line.find(mark) != std::string::npos; }))
+                Problem("debug log: " + line);
+        }
+    }
+
+    const RecordingDayOptions& options_;
+    RecordingDayResult& result_;
+    SystemWorld world_;
+    WorldWatch watch_;
+};
+
+}  // namespace
+
+RecordingDayResult RunRecordingDay(const RecordingDayOptions& options) {
+    const auto realStart = std::chrono::steady_clock::now();
+    RecordingDayResult result;
+    result.plan = EveningPlan();
+    result.root = options.root;
+    result.clockRate = options.clockRate;
+    Day(options, result).Run();
+    result.realSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - realStart).count();
+    return result;
+}
+
+}  // namespace tools

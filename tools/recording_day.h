@@ -1,0 +1,59 @@
+// The recording day of scripts/run.sh (tools/recording_day_plan.h) run in a world of the whole
+// system (tools/system_world.h): Orvandel started as a user starts it, the user's actions at
+// their moments, and at the end what the user wants to know: the reservations with their
+// results, the recording files with the broadcast time each holds, and what went wrong.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/system_time.h"
+#include "timer_core/reservations/reserve_entry.h"
+#include "tools/broadcast_time_span.h"
+#include "tools/recording_day_plan.h"
+#include "tools/world_watch.h"
+
+namespace tools {
+
+struct RecordingDayOptions {
+    std::filesystem::path root;       // an existing, empty folder: the world
+    std::filesystem::path binFolder;  // Orvandel, FriioView and the plug-in
+    double clockRate = 20.0;
+    std::optional<bool> offscreen;  // default: when there is no display
+    std::FILE* live = nullptr;      // the day's events as they happen (may be null)
+};
+
+struct DayRecording {
+    std::filesystem::path path;
+    std::uintmax_t size = 0;
+    std::optional<BroadcastTimeSpan> span;
+};
+
+struct RecordingDayResult {
+    RecordingDayPlan plan;
+    std::filesystem::path root;
+    double clockRate = 0;
+    platform::SYSTEMTIME began{};
+    platform::SYSTEMTIME ended{};
+    double realSeconds = 0;
+    std::vector<WorldEvent> events;
+    // What the EPG data folder holds at the end.
+    std::size_t epgServices = 0;
+    std::size_t epgProgrammes = 0;
+    // Program.txt after Orvandel closed.
+    std::vector<timer_core::ReserveEntry> reservations;
+    std::vector<DayRecording> recordings;
+    std::filesystem::path picture;  // empty when no picture could be taken
+    // Empty when nothing went wrong.
+    std::vector<std::string> problems;
+};
+
+RecordingDayResult RunRecordingDay(const RecordingDayOptions& options);
+
+void PrintRecordingDayReport(const RecordingDayResult& result, std::FILE* out);
+
+}  // namespace tools
