@@ -103,15 +103,24 @@ class Day {
         return made;
     }
 
+    // Program.txt is the timer's own file, rewritten whole at every save: the user closes the
+    // timer before editing it, and starts it again.
     void AddTheUsersReservations() {
         const RecordingDayPlan& plan = result_.plan;
-        watch_.Note("the user adds a line for " + Utf8(plan.handMade.title) +
+        watch_.Note("the user closes Orvandel to add a line for " + Utf8(plan.handMade.title) +
                     " to Program.txt by hand");
+        if (!world_.CloseOrvandel()) Problem("Orvandel did not close by itself through its window");
+        watch_.Look();
         if (!world_.AppendReservation(plan.handMade)) Problem("Program.txt could not be written");
+        if (!world_.StartOrvandel()) {
+            Problem("Orvandel did not come up again");
+            return;
+        }
+        watch_.Look();
         const fs::path iepg = result_.root / "meikyoku.tvpid";
         WriteIepgFile(iepg, plan.iepg);
         watch_.Note("the user opens " + iepg.filename().string() + " (" + Utf8(plan.iepg.title) +
-                    "), which starts Orvandel again");
+                    "), which starts a second Orvandel");
         const std::optional<int> code = world_.RunSecondInstance({iepg.string()});
         if (code != 0) {
             Problem("the second Orvandel " +

@@ -4,8 +4,9 @@
 //
 //   18:57      Orvandel starts; EPG acquisition at 19:00 (both tuners, the plug-in collects)
 //   ~19:03     the EPG reload turns three search conditions into reservations (follow mode)
-//              the user adds one line to Program.txt by hand (fixed mode) and opens an iEPG file,
-//              which starts a second Orvandel that hands it to the running one
+//              the user closes Orvandel, adds one line to Program.txt by hand (fixed mode),
+//              starts it again and opens an iEPG file, which starts a second Orvandel that hands
+//              it to the running one
 //   19:06      みなとニュース (ニュース), extended by two minutes while it is recorded
 //   19:07      ＢＳ世界紀行 (紀行), moved to 19:09 shortly before it starts
 //   19:12      さくらドラマ (ドラマ) on the terrestrial tuner, then at 19:14 みなとスポーツ (by

@@ -393,8 +393,14 @@ std::vector<SystemWorld::Process> SystemWorld::Processes() const {
         // A process that has ended but is not reaped yet runs no more.
         std::ifstream stat(entry.path() / "stat");
         std::string pid, comm, state;
-        stat >> pid >> comm >> state;
+        unsigned long parent = 0;
+        stat >> pid >> comm >> state >> parent;
         if (state == "Z") continue;
+        // A child of Orvandel that has not yet become the program it starts (a viewer).
+        std::error_code parentError;
+        if (exe == program &&
+            fs::read_symlink("/proc/" + std::to_string(parent) + "/exe", parentError) == program)
+            continue;
         found.push_back({static_cast<platform::DWORD>(std::stoul(name)),
                          exe == program ? "Orvandel" : "FriioView"});
     }

@@ -67,7 +67,7 @@ void WorldWatch::LookAtProcesses() {
     std::map<platform::DWORD, std::string> now;
     for (const SystemWorld::Process& process : world_.Processes()) {
         const auto known = processes_.find(process.pid);
-        if (known != processes_.end()) {
+        if (known != processes_.end() && known->second.starts_with(process.name)) {
             now.insert(*known);
             continue;
         }
