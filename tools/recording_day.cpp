@@ -21,6 +21,9 @@ constexpr int kGraceMs = 30000;
 // holding it: a TOT comes every 5 s, a viewer takes a moment to start, and a chained recording
 // hands its tuner over 20 s before the next programme.
 constexpr double kStartSlackSeconds = 15;
+// Clock minutes after the day's end that the record threads have to note their results.
+constexpr int kResultMinutes = 5;
+constexpr std::uint64_t kFileTimeSecond = 10000000;
 constexpr double kEndSlackSeconds = 30;
 // What marks a debug line as a fault.
 constexpr const char* kFaultMarks[] = {"could not", "failed",     "faile",     "Err",     "refused",
@@ -140,12 +143,19 @@ class Day {
     void AwaitTheEndOfTheDay() {
         const platform::SYSTEMTIME end = result_.plan.dayEnd;
         const std::uint64_t endTime = timer_core::LocalFileTime(end);
+        // A recording in fixed time runs on with its margins after the viewer's own stop: the day
+        // ends once every reserved programme has its result, bounded a few minutes after its end.
+        const auto noted = [&] {
+            const auto all = world_.Reservations();
+            return std::all_of(all.begin(), all.end(),
+                               [](const auto& entry) { return !entry.resultText.empty(); });
+        };
         WaitUntil(
             [&] {
                 return timer_core::LocalFileTime(world_.Now()) >= endTime &&
-                       world_.ViewerPids().empty();
+                       world_.ViewerPids().empty() && noted();
             },
-            end);
+            timer_core::LocalSystemTime(endTime + kResultMinutes * 60 * kFileTimeSecond));
         const fs::path picture = result_.root / "main-window.png";
         if (world_.SaveMainWindowPicture(picture)) {
             result_.picture = picture;
