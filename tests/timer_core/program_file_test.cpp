@@ -40,24 +40,33 @@ std::string Line(const std::string& title, int day, const std::string& id,
            Sjis(L"みなと総合") + "\t27\t1024\t4096\t2\t1\t" + id + rest;
 }
 
-TEST_F(ProgramFileTest, LoadSkipsWhatIsNoReservationAndRenumbersInFileOrder) {
+TEST_F(ProgramFileTest, LoadSkipsWhatIsNoReservationAndSaveKeepsBrokenLinesAtTheEnd) {
+    const std::string broken =
+        Line("no eleventh tab", 1, "8", "\r\n") +
+        "2090-05-01\t21:00\t00:30\tno slash\tx\t1\t2\t3\t4\t5\t6\t\r\n"
+        "2090/05/01\t2100\t00:30\tno colon\tx\t1\t2\t3\t4\t5\t6\t\r\n"
+        "2090/05/01\t21:00\t0030\tno colon\tx\t1\t2\t3\t4\t5\t6\t\r\n";
     WriteProgram(
         ";2090/05/01\t21:00\t00:30\tcomment\tx\t1\t2\t3\t4\t5\t6\t\r\n"
         "\r\n"
         "no tab at all\r\n" +
-        Line("first", 1, "7") + Line("no eleventh tab", 1, "8", "\r\n") +
-        "2090-05-01\t21:00\t00:30\tno slash\tx\t1\t2\t3\t4\t5\t6\t\r\n"
-        "2090/05/01\t2100\t00:30\tno colon\tx\t1\t2\t3\t4\t5\t6\t\r\n"
-        "2090/05/01\t21:00\t0030\tno colon\tx\t1\t2\t3\t4\t5\t6\t\r\n" +
-        Line("second", 3, "7") + Line("third", 2, "0", "\t"));
+        Line("first", 1, "7") + broken + Line("second", 3, "7") + Line("third", 2, "0", "\t"));
     ReserveList store;
     ASSERT_EQ(store.LoadProgramFile(ProgramPath()), 1);
     // Start order, but numbered in file order; the file's own IDs (a duplicate 7, a 0) are gone.
     EXPECT_EQ(Titles(store), (std::vector<std::wstring>{L"first", L"third", L"second"}));
     EXPECT_EQ(Ids(store), (std::vector<std::int32_t>{1, 3, 2}));
+    // Comments and lines without a TAB go; a line someone broke stays to be mended, also
+    // through a second load and save.
+    const std::string saved =
+        Line("first", 1, "1") + Line("third", 2, "3") + Line("second", 3, "2") + broken;
+    ASSERT_EQ(store.SaveProgramFile(ProgramPath()), 1);
+    EXPECT_EQ(ReadProgram(), saved);
+    ASSERT_EQ(store.LoadProgramFile(ProgramPath()), 1);
+    EXPECT_EQ(Ids(store), (std::vector<std::int32_t>{1, 2, 3}));
     ASSERT_EQ(store.SaveProgramFile(ProgramPath()), 1);
     EXPECT_EQ(ReadProgram(),
-              Line("first", 1, "1") + Line("third", 2, "3") + Line("second", 3, "2"));
+              Line("first", 1, "1") + Line("third", 2, "2") + Line("second", 3, "3") + broken);
 }
 
 TEST_F(ProgramFileTest, EmptyMissingAndUnnamedFiles) {

@@ -64,7 +64,7 @@ class MainWindowPicturesTest : public MainWindowTest {
         add(L"時代劇「風の記憶」　第１２回", DaysAhead(1, 20, 0), 45, 5, 0, L"", true);
         add(L"深夜映画　港の灯", DaysAhead(1, 23, 30), 90, 4, 1, L"", false);
         add(L"プロ野球中継", DaysAhead(2, 18, 0), 180, 1, 1,
-            L"開始時間が変更されました (予約時 18:00)", true);
+            L"開始時間が変わりました(予約時 2026/12/04 18:00) ", true);
         WriteProgram(entries);
     }
 };

@@ -128,4 +128,14 @@ std::vector<std::string_view> UnnumberedLines(std::string_view text) {
     return lines;
 }
 
+std::vector<std::string_view> BrokenLines(std::string_view text) {
+    std::vector<std::string_view> lines = ReservationLines(text);
+    const platform::SYSTEMTIME noClock{};
+    std::erase_if(lines, [&](std::string_view line) {
+        ReserveEntry entry;
+        return ParseProgramLine(line, noClock, &entry) != 0;
+    });
+    return lines;
+}
+
 }  // namespace timer_core

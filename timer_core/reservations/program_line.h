@@ -37,4 +37,8 @@ std::string FormatProgramLine(const ReserveEntry& entry);
 // program instance appended and that the running instance has not yet numbered.
 std::vector<std::string_view> UnnumberedLines(std::string_view text);
 
+// The lines of the text (views into it) that look like reservations but do not parse: a line
+// someone broke by hand, which a save keeps as it stands rather than lose it.
+std::vector<std::string_view> BrokenLines(std::string_view text);
+
 }  // namespace timer_core

@@ -124,12 +124,15 @@ int ReserveList::RewriteProgramFile(std::wstring_view path) {
         stored += FormatProgramLine(entry);
     const bool written = platform::UpdateFileLocked(path, [&](std::string_view current) {
         std::string bytes = stored;
-        std::multiset<std::string> taken = takenUnnumbered_;
-        for (std::string_view line : UnnumberedLines(current)) {
-            if (TakeOne(taken, line)) continue;
+        const auto keep = [&bytes](std::string_view line) {
             bytes += line;
             bytes += "\r\n";
+        };
+        std::multiset<std::string> taken = takenUnnumbered_;
+        for (std::string_view line : UnnumberedLines(current)) {
+            if (!TakeOne(taken, line)) keep(line);
         }
+        for (std::string_view line : BrokenLines(current)) keep(line);
         return std::optional<std::string>(std::move(bytes));
     });
     if (!written) return 0;

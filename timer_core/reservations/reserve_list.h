@@ -16,6 +16,8 @@
 //     in itself (by load or merge), so that a later merge still finds them;
 //   - a save by a store that holds unnumbered records only appends those to the file as it is,
 //     leaving every other line to the running instance, which alone numbers them.
+// A line that looks like a reservation but does not read (someone broke it by hand) is kept by
+// every save at the end of the file as it stands, so that it can still be mended.
 // Every save takes the file's lock and replaces the file whole and atomically; one that cannot
 // write leaves the file and the store as they were.
 #pragma once
