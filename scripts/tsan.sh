@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 build=${1:-build-tsan}
 shift || true
-folders=(platform shared timer_core capture_plugin viewer ui)
+folders=(platform shared timer_core timer_ui capture_plugin viewer ui)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANDEL_TSAN=ON \
   -DORVANDEL_BENCH=OFF "$@" >/dev/null
 cmake --build "$build" --target "${folders[@]/%/_tests}"
