@@ -264,6 +264,8 @@ class CQuorvantelDlg : public ui::Dialog, private ProgramInfoOutput {
     std::optional<shared::RecordRequest> FollowService();
     void OnErrorLogTimer();
     void OnServiceFollowTimer();
+    // Part of the status poll: closes the viewer that a gone timer left after its recording.
+    void CloseWhenTheTimerHasGone(const PluginHostStatus& status);
     PluginHostStatus HostStatus() const;
     void PostToHost(UINT message, WPARAM wParam, LPARAM lParam) const;
     // quorvantel_dlg_layout.cpp: position, size, font and colour from the ini and back.
@@ -325,6 +327,8 @@ class CQuorvantelDlg : public ui::Dialog, private ProgramInfoOutput {
     BroadcastClock broadcastClock_;
     std::atomic<std::int32_t> channelChanged_{0};
     std::int32_t followedService_ = 0;
+    // From a recording the timer asked for (0x43D) until the timer's 0x43E (window thread).
+    bool timerRecording_ = false;
     std::unique_ptr<broadcast::EpgStore> store_;  // under storeLock_
     // The channel whose stream the store holds: the worker sets it when a channel change clears
     // the store (under storeLock_); -1 before the first.

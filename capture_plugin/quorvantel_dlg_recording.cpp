@@ -80,6 +80,7 @@ void CQuorvantelDlg::OnPluginRecStart(WPARAM channel, LPARAM service) {
     followedService_ = static_cast<std::int32_t>(service);
     PostToHost(shared::WM_HOST_REC_START, shared::kHostRecStartFlag | (request->minutes & 0xFFFF),
                0);
+    timerRecording_ = true;
     errorLog_.ResetErrorCount();
     errorLog_.ResetScrambleCount();
     scrambleCount_ = 0;
@@ -87,6 +88,7 @@ void CQuorvantelDlg::OnPluginRecStart(WPARAM channel, LPARAM service) {
 }
 
 void CQuorvantelDlg::OnPluginRecStop() {
+    timerRecording_ = false;
     KillTimer(kErrorLogTimer);
     KillTimer(kServiceFollowTimer);
     if (HostStatus().recording == 1) PostToHost(shared::WM_HOST_REC_STOP, 0, 0);
@@ -113,6 +115,20 @@ std::optional<shared::RecordRequest> CQuorvantelDlg::FollowService() {
             host->SetService(static_cast<platform::WORD>(followedService_));
     }
     return request;
+}
+
+// A timer that ends while it records (closed by the user, or gone without a word) stops its record
+// thread without closing the viewer, and a timer started later closes a left viewer only when
+// another recording of that tuner kind comes near. The recording runs on to the length it was
+// given; the timer's record request lives only as long as the timer holds it. So once the request
+// is gone and the viewer records no more, nobody owns the viewer: it closes itself, which also
+// frees the tuner and lets the next EPG acquisition run. A timer that still runs closes its
+// viewer before it lets go of the request.
+void CQuorvantelDlg::CloseWhenTheTimerHasGone(const PluginHostStatus& status) {
+    if (!timerRecording_ || status.recording != 0 || ReadRecordRequest()) return;
+    timerRecording_ = false;
+    platform::OutputDebugStringW(L"the timer that asked for the recording has gone; closing");
+    OnViewerClose();
 }
 
 void CQuorvantelDlg::OnServiceFollowTimer() {

@@ -11,7 +11,11 @@ void CQuorvantelDlg::OnTimer(UINT_PTR id) {
             OnErrorLogTimer();
             break;
         case kStatusPollTimer:
-            if (Host() != nullptr) StorePolledStatus(HostStatus());
+            if (Host() != nullptr) {
+                const PluginHostStatus status = HostStatus();
+                StorePolledStatus(status);
+                CloseWhenTheTimerHasGone(status);
+            }
             break;
         case kServiceFollowTimer:
             OnServiceFollowTimer();

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <future>
@@ -199,6 +200,40 @@ TEST_F(WindowMessagesTest, StartRecordingIsRefusedWhileRecordingOrWithoutAReques
     ASSERT_TRUE(test_support::WaitForTimerPeriod(kErrorLogMs));
     EXPECT_FALSE(std::filesystem::exists(recordings_ / "b.ts.err"));
     EXPECT_EQ(host_.Posts().size(), 1u);
+}
+
+TEST_F(WindowMessagesTest, AViewerWhoseTimerWentAwayClosesOnceItsRecordingIsDone) {
+    Open();
+    const auto closes = [&] {
+        const auto calls = host_.Calls();
+        return std::count(calls.begin(), calls.end(),
+                          std::pair<std::string, std::uint32_t>{"close", 0});
+    };
+    Publish(L"a.ts");
+    Send(shared::WM_PLUGIN_REC_START, 27, 0x400);
+    host_.SetStatus(1, 10);
+    // The timer has gone while the viewer records: the recording runs to its end.
+    rec_.CloseAll();
+    ASSERT_TRUE(test_support::WaitForTimerPeriod(kStatusPollMs));
+    EXPECT_EQ(closes(), 0);
+    // Done recording, nobody left to close it: it closes itself, once.
+    host_.SetStatus(0, 0);
+    ASSERT_TRUE(test_support::WaitUntil([&] { return closes() == 1; }, 20000));
+    ASSERT_TRUE(test_support::WaitForTimerPeriod(kStatusPollMs));
+    EXPECT_EQ(closes(), 1);
+
+    // While the timer holds its request, closing the viewer is the timer's own matter, even when
+    // the viewer's recording has ended before the timer's end.
+    host_.Clear();
+    Publish(L"b.ts");
+    Send(shared::WM_PLUGIN_REC_START, 27, 0x400);
+    ASSERT_TRUE(test_support::WaitForTimerPeriod(kStatusPollMs));
+    EXPECT_EQ(closes(), 0);
+    // Nor after the timer's own stop, or without a recording the timer asked for.
+    Send(shared::WM_PLUGIN_REC_STOP);
+    rec_.CloseAll();
+    ASSERT_TRUE(test_support::WaitForTimerPeriod(kStatusPollMs));
+    EXPECT_EQ(closes(), 0);
 }
 
 TEST_F(WindowMessagesTest, TuneLengthAndProgramTextNeedAKnownChannel) {
