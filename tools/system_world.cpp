@@ -165,6 +165,12 @@ void SystemWorld::WriteTimerFiles() const {
             timer_core::AutoSearchFile::FormatLine(&text, condition);
         std::ofstream(AutoSearchFile(), std::ios::binary) << text;
     }
+    if (!options_.channelTable.empty()) {
+        shared::ChSet2File table;
+        for (const auto& entry : options_.channelTable)
+            table.Set(entry);
+        table.Save(Wide(DataFolder() / "ChSet2.txt"));
+    }
     if (!options_.reservations.empty()) {
         std::string text;
         for (const auto& entry : options_.reservations)

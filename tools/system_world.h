@@ -16,6 +16,7 @@
 //   options.timerIni = {{L"Orvandel", L"Count", L"1"}, {L"Orvandel", L"0", L"19,0,1"}};
 //   options.autoSearch = {condition};                     // AutoSearch.txt
 //   options.reservations = {entry};                       // Program.txt before the start
+//   options.channelTable = {{21, 0x7F10, 0x400, L"みなと総合１"}};  // ChSet2.txt
 //   tools::SystemWorld world(root, options);              // root: an empty folder
 //   if (!world.Prepare()) ...;                            // false: a built file is missing
 //   world.StartOrvandel();                                // true once its main window is up
@@ -48,6 +49,7 @@
 #include "platform/clock.h"
 #include "platform/system_time.h"
 #include "platform/win_types.h"
+#include "shared/ch_set2_file.h"
 #include "timer_core/epg/auto_search_condition.h"
 #include "timer_core/reservations/reserve_entry.h"
 #include "tools/collection_world.h"
@@ -81,6 +83,9 @@ struct SystemWorldOptions {
     // AutoSearch.txt and Program.txt written before the start (none when empty).
     std::vector<timer_core::AutoSearchCondition> autoSearch;
     std::vector<timer_core::ReserveEntry> reservations;
+    // ChSet2.txt written before the start, as an EPG collection would have left it (none when
+    // empty): the services an iEPG file's station is looked up in.
+    std::vector<shared::ChSet2Entry> channelTable;
     // ORVANDEL_SIM_DISK: every folder a disk of this many bytes (SetSimulatedDiskBytes changes it).
     std::optional<std::uint64_t> simulatedDiskBytes;
     // ORVANDEL_SCREENSHOT_DIR = PictureFolder(): every dialog (the viewers' windows too) leaves a

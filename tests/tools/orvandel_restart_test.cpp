@@ -13,8 +13,6 @@
 
 #include "broadcast_sim/time_builder.h"
 #include "platform/code_page.h"
-#include "platform/paths.h"
-#include "shared/ch_set2_file.h"
 #include "tests/tools/tools_test_folder.h"
 #include "timer_core/scheduling/reserve_time.h"
 #include "tools/broadcast_time_span.h"
@@ -149,13 +147,11 @@ class RealTime {
 
 TEST(OrvandelRestartTest, TheFirstInstanceRecordsTheProgrammeOfAnIepgFileASecondOneHandsIt) {
     const RealTime realTime;
-    tools::SystemWorld world(FreshFolder("iepg"), Options(At(20, 56, 30)));
+    tools::SystemWorldOptions options = Options(At(20, 56, 30));
+    // Where the iEPG file's station is found.
+    options.channelTable = {{21, 0x7F10, 0x400, L"みなと総合１"}};
+    tools::SystemWorld world(FreshFolder("iepg"), options);
     ASSERT_TRUE(world.Prepare());
-    // The channel table an EPG collection would have left, for the iEPG file's station.
-    shared::ChSet2File channels;
-    channels.Set({21, 0x7F10, 0x400, L"みなと総合１"});
-    ASSERT_TRUE(
-        channels.Save(platform::FromNativePath((world.DataFolder() / "ChSet2.txt").native())));
     ASSERT_TRUE(world.StartOrvandel());
 
     const fs::path iepg = world.Root() / "kikou.tvpid";

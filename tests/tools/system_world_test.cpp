@@ -9,8 +9,6 @@
 #include <fstream>
 
 #include "broadcast_sim/time_builder.h"
-#include "platform/paths.h"
-#include "shared/ch_set2_file.h"
 #include "tests/tools/tools_test_folder.h"
 #include "tools/iepg_file.h"
 
@@ -94,13 +92,11 @@ TEST(SystemWorldTest, OrvandelStartsAsAUserStartsItDrawsItsWindowAndClosesLeavin
 }
 
 TEST(SystemWorldTest, ASecondInstanceHandsItsIepgFileToTheRunningOneWhichMergesTheHandMadeLineToo) {
-    tools::SystemWorld world(FreshFolder("second-instance"), Options());
+    tools::SystemWorldOptions options = Options();
+    options.channelTable = {{21, 0x7F10, 0x400, L"みなと総合１"}};
+    tools::SystemWorld world(FreshFolder("second-instance"), options);
     ASSERT_TRUE(world.Prepare());
-    // The channel table a collection would have left.
-    shared::ChSet2File channels;
-    channels.Set({21, 0x7F10, 0x400, L"みなと総合１"});
-    ASSERT_TRUE(
-        channels.Save(platform::FromNativePath((world.DataFolder() / "ChSet2.txt").native())));
+    EXPECT_TRUE(fs::exists(world.DataFolder() / "ChSet2.txt"));
     ASSERT_TRUE(world.StartOrvandel());
 
     ASSERT_TRUE(world.AppendReservation(HandMade()));
