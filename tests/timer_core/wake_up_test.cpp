@@ -96,6 +96,33 @@ TEST_F(SetNextWakeUpTest, AnEpgTimeBeforeTheNextRecordingWakesThePcForItself) {
     EXPECT_EQ(PowerRequests().back(), Armed(Today(20, 5)));
 }
 
+// A record thread notes the end of its recording and gives its reservation up, then tells the
+// main window, which asks at once whether the PC may sleep, while the thread is still closing its
+// viewer: that slot no longer keeps the PC awake.
+TEST_F(SetNextWakeUpTest, AThreadThatHasGivenItsRecordingUpNoLongerKeepsThePcAwake) {
+    manager_.SetRecordProcedure([](const std::shared_ptr<RecThreadSlot>& slot) {
+        {
+            const std::lock_guard lock(slot->owner->DataLock());
+            slot->currentReserve->assigned = 0;
+        }
+        // Still leaving until the owner stops it.
+        platform::WaitForSingleObject(slot->stopEvent, platform::INFINITE);
+        return platform::DWORD{0};
+    });
+    SetClock(Today(19, 59));
+    const auto ended = Add(L"みなとニュース", Today(20, 0), 1);
+    Add(L"港町ドラマ", Today(20, 30), 60);
+    manager_.Tick(0);
+    ASSERT_EQ(Held(1), std::vector<std::wstring>{L"みなとニュース"});
+    ASSERT_TRUE(timer_core_test::WaitUntil([&] {
+        const std::lock_guard lock(manager_.DataLock());
+        return ended->assigned == 0;
+    }));
+    SetClock(Today(20, 2));
+    EXPECT_EQ(manager_.SetNextWakeUp(), 1);
+    EXPECT_EQ(PowerRequests().back(), Armed(Today(20, 25)));
+}
+
 TEST(NextEpgTimeTest, TheNextEnabledTimeFromThisMinuteOnWrapsToTomorrow) {
     const auto folder = timer_core_test::FreshFolder("epg-times");
     TimerManager manager(platform::FromNativePath((folder / "Orvandel.ini").native()));

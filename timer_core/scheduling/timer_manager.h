@@ -204,6 +204,10 @@ class TimerManager {
     static void StopReleased(std::vector<std::shared_ptr<RecThreadSlot>>& released);
     // Under the data lock: releases the slots whose thread has ended, in groups with tuners.
     void ReapEndedSlots(std::vector<std::shared_ptr<RecThreadSlot>>& released);
+    // Waits up to 500 ms, without the data lock, for each record thread that has given its
+    // reservation up (its assigned flag is 0) and is about to end, so that the reaping finds it
+    // ended.
+    void AwaitEndingThreads();
 
     int AssignToGroup(int group, const std::shared_ptr<ReserveEntry>& reserve);
     void OpenSlot(int group, const std::shared_ptr<ReserveEntry>& reserve);

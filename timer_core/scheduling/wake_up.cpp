@@ -12,6 +12,8 @@ namespace timer_core {
 namespace {
 
 constexpr std::uint64_t kStayAwake = 10 * kFileTimePerMinute;
+// How long a record thread that has given its reservation up is given to end.
+constexpr platform::DWORD kEndingThreadWaitMs = 500;
 
 void TakeEarlier(std::optional<std::uint64_t>& earliest, std::uint64_t time) {
     if (!earliest || time < *earliest) earliest = time;
@@ -19,7 +21,25 @@ void TakeEarlier(std::optional<std::uint64_t>& earliest, std::uint64_t time) {
 
 }  // namespace
 
+void TimerManager::AwaitEndingThreads() {
+    std::vector<std::shared_ptr<RecThreadSlot>> ending;
+    {
+        const std::lock_guard lock(state_->dataLock);
+        for (int group : {kTerrestrialGroup, kSatelliteGroup}) {
+            for (const auto& slot : GroupSlots(group)) {
+                if (slot->thread && slot->currentReserve && slot->currentReserve->assigned == 0)
+                    ending.push_back(slot);
+            }
+        }
+    }
+    for (const auto& slot : ending)
+        slot->thread->Wait(kEndingThreadWaitMs);
+}
+
 int TimerManager::SetNextWakeUp() {
+    // A record thread posts the end of its recording to the main window just before it ends, and
+    // the window asks at once whether the PC may sleep: the thread is given a moment to end.
+    AwaitEndingThreads();
     std::optional<std::uint64_t> nextStart;
     std::optional<std::uint64_t> earliestSlotStart;
     std::vector<std::shared_ptr<RecThreadSlot>> released;
@@ -32,7 +52,9 @@ int TimerManager::SetNextWakeUp() {
         for (int group : {kTerrestrialGroup, kSatelliteGroup}) {
             if (state_->settings.TunerCountOf(group) <= 0) continue;
             for (const auto& slot : GroupSlots(group)) {
-                if (!slot->currentReserve) continue;
+                // A thread that has given its reservation up records nothing any more, even
+                // when it has not quite ended yet.
+                if (!slot->currentReserve || slot->currentReserve->assigned == 0) continue;
                 if (const std::uint64_t start = LocalFileTime(slot->currentReserve->start)) {
                     TakeEarlier(earliestSlotStart, start);
                 }
