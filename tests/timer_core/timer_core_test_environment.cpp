@@ -5,25 +5,16 @@
 #include <unistd.h>
 
 #include "platform/clock.h"
+#include "tests/support/fresh_folder.h"
 #include "tests/support/private_runtime.h"
 
 namespace timer_core_test {
 namespace {
 
-const std::filesystem::path& PrivateRoot() {
-    // Never destroyed: removed by the environment's tear-down.
-    static const std::filesystem::path& root = *new std::filesystem::path([] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "orvandel-timer-core-XXXXXX").string();
-        const char* made = ::mkdtemp(pattern.data());
-        return made != nullptr ? std::filesystem::path(made) : std::filesystem::path(pattern);
-    }());
-    return root;
-}
-
 class TimerCoreEnvironment : public ::testing::Environment {
   public:
     void SetUp() override {
+        test_support::PrivateTestRoot("timer-core");
         test_support::UsePrivateRuntime();
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         ::setenv("ORVANDEL_SIM_CLOCK",
@@ -33,22 +24,10 @@ class TimerCoreEnvironment : public ::testing::Environment {
         // machine's clock is never set by a test.
         ASSERT_TRUE(platform::Clock::Instance().IsSimulated());
     }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(PrivateRoot(), ec);
-    }
 };
 
 [[maybe_unused]] const auto* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new TimerCoreEnvironment);
 
 }  // namespace
-
-std::filesystem::path FreshFolder(const std::string& name) {
-    static int counter = 0;
-    const auto folder = PrivateRoot() / (name + "-" + std::to_string(++counter));
-    std::filesystem::create_directories(folder);
-    return folder;
-}
-
 }  // namespace timer_core_test

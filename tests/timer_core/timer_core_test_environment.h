@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "tests/support/fresh_folder.h"
 #include "tests/support/wait_until.h"
 
 namespace timer_core_test {
@@ -23,7 +24,7 @@ inline constexpr unsigned kProcessEndMs = 60000;
 inline constexpr unsigned kEarlyMs = 8000;
 
 // A fresh, empty folder for one test, removed with the program's private root at its end.
-std::filesystem::path FreshFolder(const std::string& name);
+using test_support::FreshFolder;
 
 // Waits, in real time, until `done` holds; returns `done()`.
 using test_support::WaitUntil;

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "broadcast_sim/time_builder.h"
-#include "tests/tools/tools_test_folder.h"
+#include "tests/support/fresh_folder.h"
 #include "timer_core/scheduling/reserve_time.h"
 #include "tools/system_world.h"
 
@@ -151,7 +151,7 @@ TEST(OrvandelPowerDiskTest,
     options.reservations = {Fixed(recorded, L"みなと総合", 21, 0x400, At(20, 0), 1),
                             Fixed(next, L"さくらテレビ", 22, 0x408, At(20, 30), 1)};
     options.pictures = true;
-    tools::SystemWorld world(FreshFolder("standby"), options);
+    tools::SystemWorld world(test_support::FreshFolder("standby"), options);
     ASSERT_TRUE(world.Prepare());
     ASSERT_TRUE(world.StartOrvandel());
 
@@ -244,7 +244,7 @@ TEST(OrvandelPowerDiskTest, OnASmallDiskTheOldestRecordingsGoAndTheOneBeingWritt
                             Fixed(second, L"さくらテレビ", 22, 0x408, At(20, 3), 2)};
     // Plenty of room at first: the steps at planning and at the first start delete nothing.
     options.simulatedDiskBytes = 64ull * 1024 * kMiB;
-    tools::SystemWorld world(FreshFolder("small-disk"), options);
+    tools::SystemWorld world(test_support::FreshFolder("small-disk"), options);
     ASSERT_TRUE(world.Prepare());
 
     // What the folder holds, in the order the housekeeping takes them (names that begin with

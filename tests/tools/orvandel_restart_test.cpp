@@ -13,7 +13,7 @@
 
 #include "broadcast_sim/time_builder.h"
 #include "platform/code_page.h"
-#include "tests/tools/tools_test_folder.h"
+#include "tests/support/fresh_folder.h"
 #include "timer_core/scheduling/reserve_time.h"
 #include "tools/broadcast_time_span.h"
 #include "tools/iepg_file.h"
@@ -150,7 +150,7 @@ TEST(OrvandelRestartTest, TheFirstInstanceRecordsTheProgrammeOfAnIepgFileASecond
     tools::SystemWorldOptions options = Options(At(20, 56, 30));
     // Where the iEPG file's station is found.
     options.channelTable = {{21, 0x7F10, 0x400, L"みなと総合１"}};
-    tools::SystemWorld world(FreshFolder("iepg"), options);
+    tools::SystemWorld world(test_support::FreshFolder("iepg"), options);
     ASSERT_TRUE(world.Prepare());
     ASSERT_TRUE(world.StartOrvandel());
 
@@ -196,7 +196,7 @@ TEST(OrvandelRestartTest, ClosedWhileRecordingTheTimerComesBackWithTheReservatio
     const auto later =
         Reservation(L"みなとスポーツ", broadcast_sim::JstTime(2026, 12, 5, 21, 0), 30, 31);
     options.reservations = {before, Reservation(kKikou), later};
-    tools::SystemWorld world(FreshFolder("closed-recording"), options);
+    tools::SystemWorld world(test_support::FreshFolder("closed-recording"), options);
     ASSERT_TRUE(world.Prepare());
     ASSERT_TRUE(world.StartOrvandel());
 
@@ -274,7 +274,7 @@ TEST(OrvandelRestartTest, AReservationWhoseStartPassedWhileNoTimerRanIsMarkedFai
     const auto recorded = Reservation(L"みなと朝の情報", At(7, 0), 30, 902, L"録画終了 ");
     const auto coming = Reservation(kKikou);
     options.reservations = {recorded, over, onAir, coming};
-    tools::SystemWorld world(FreshFolder("not-running"), options);
+    tools::SystemWorld world(test_support::FreshFolder("not-running"), options);
     ASSERT_TRUE(world.Prepare());
     ASSERT_TRUE(world.StartOrvandel());
 

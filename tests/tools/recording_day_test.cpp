@@ -12,7 +12,7 @@
 
 #include "broadcast_sim/broadcast_description_file.h"
 #include "platform/utf8.h"
-#include "tests/tools/tools_test_folder.h"
+#include "tests/support/fresh_folder.h"
 #include "timer_core/scheduling/reserve_time.h"
 
 namespace tools_test {
@@ -94,7 +94,7 @@ std::string Report(const tools::RecordingDayResult& result) {
 
 TEST(RecordingDayTest, TheEveningIsRecordedWithNothingGoingWrong) {
     tools::RecordingDayOptions options;
-    options.root = FreshFolder("day");
+    options.root = test_support::FreshFolder("day");
     options.binFolder = ORVANDEL_BIN_FOLDER;
     options.offscreen = true;
     const tools::RecordingDayResult result = tools::RunRecordingDay(options);

@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "broadcast_sim/time_builder.h"
-#include "tests/tools/tools_test_folder.h"
+#include "tests/support/fresh_folder.h"
 #include "tools/iepg_file.h"
 
 namespace tools_test {
@@ -66,7 +66,7 @@ const timer_core::ReserveEntry* Titled(const std::vector<timer_core::ReserveEntr
 TEST(SystemWorldTest, OrvandelStartsAsAUserStartsItDrawsItsWindowAndClosesLeavingNothing) {
     tools::SystemWorldOptions options = Options();
     options.pictures = true;
-    tools::SystemWorld world(FreshFolder("start-close"), options);
+    tools::SystemWorld world(test_support::FreshFolder("start-close"), options);
     ASSERT_TRUE(world.Prepare());
     EXPECT_TRUE(fs::exists(world.TimerIni()));
     ASSERT_TRUE(world.StartOrvandel());
@@ -94,7 +94,7 @@ TEST(SystemWorldTest, OrvandelStartsAsAUserStartsItDrawsItsWindowAndClosesLeavin
 TEST(SystemWorldTest, ASecondInstanceHandsItsIepgFileToTheRunningOneWhichMergesTheHandMadeLineToo) {
     tools::SystemWorldOptions options = Options();
     options.channelTable = {{21, 0x7F10, 0x400, L"みなと総合１"}};
-    tools::SystemWorld world(FreshFolder("second-instance"), options);
+    tools::SystemWorld world(test_support::FreshFolder("second-instance"), options);
     ASSERT_TRUE(world.Prepare());
     EXPECT_TRUE(fs::exists(world.DataFolder() / "ChSet2.txt"));
     ASSERT_TRUE(world.StartOrvandel());
@@ -128,7 +128,7 @@ TEST(SystemWorldTest, ASecondInstanceHandsItsIepgFileToTheRunningOneWhichMergesT
 }
 
 TEST(SystemWorldTest, ClosingOrvandelDuringAnEpgAcquisitionEndsItsViewers) {
-    tools::SystemWorld world(FreshFolder("close-acquiring"), WithEpgTime(Options()));
+    tools::SystemWorld world(test_support::FreshFolder("close-acquiring"), WithEpgTime(Options()));
     ASSERT_TRUE(world.Prepare());
     ASSERT_TRUE(world.StartOrvandel());
     ASSERT_TRUE(tools::WaitFor([&] { return world.ViewerPids().size() == 2; }, kEpgTimeout));
@@ -140,7 +140,7 @@ TEST(SystemWorldTest, ClosingOrvandelDuringAnEpgAcquisitionEndsItsViewers) {
 }
 
 TEST(SystemWorldTest, StopEndsTheViewersAKilledOrvandelLeftAndNamesThem) {
-    tools::SystemWorld world(FreshFolder("killed"), WithEpgTime(Options()));
+    tools::SystemWorld world(test_support::FreshFolder("killed"), WithEpgTime(Options()));
     ASSERT_TRUE(world.Prepare());
     ASSERT_TRUE(world.StartOrvandel());
     ASSERT_TRUE(tools::WaitFor([&] { return !world.ViewerPids().empty(); }, kEpgTimeout));
@@ -159,7 +159,7 @@ TEST(SystemWorldTest, StopEndsTheViewersAKilledOrvandelLeftAndNamesThem) {
 TEST(SystemWorldTest, TheClockStartsWithTheFirstProgramAndRunsAtTheWorldsRate) {
     tools::SystemWorldOptions options = Options();
     options.clockRate = 50;
-    tools::SystemWorld world(FreshFolder("clock"), options);
+    tools::SystemWorld world(test_support::FreshFolder("clock"), options);
     const auto start = options.clockStart;
     EXPECT_EQ(world.Now().wMinute, start.wMinute);
     const auto environment = world.ChildEnvironment();
