@@ -1,10 +1,9 @@
 #include "tools/recording_day_plan.h"
 
-#include <cstdio>
-
 #include "broadcast_sim/time_builder.h"
 #include "platform/utf8.h"
 #include "timer_core/scheduling/reserve_time.h"
+#include "tools/broadcast_lines.h"
 
 namespace tools {
 namespace {
@@ -34,12 +33,7 @@ struct Programme {
 };
 
 struct Channel {
-    std::uint32_t value;
-    std::uint16_t transportStreamId;
-    std::uint16_t networkId;
-    const char* name;
-    std::uint16_t serviceId;
-    const char* serviceName;
+    BroadcastChannel broadcast;
     const char* prefix;  // of the hourly programmes around the evening
     std::vector<Programme> evening;
 };
@@ -50,34 +44,19 @@ constexpr std::uint32_t kBsMinato = (11727u << 16) | 0x4010;
 
 const std::vector<Channel>& Channels() {
     static const std::vector<Channel> channels{
-        {kMinato,
-         0x7F10,
-         0x7F10,
-         "みなと総合",
-         0x400,
-         "みなと総合１",
+        {{kMinato, 0x7F10, 0x7F10, "みなと総合", 0x400, "みなと総合１"},
          "みなと",
          {{1, At(18, 0), 3960, "みなと夕方ワイド"},
           {2, At(19, 6), 120, "みなとニュース"},
           {3, At(19, 8), 360, "みなと天気と交通"},
           {4, At(19, 14), 120, "みなとスポーツ"},
           {5, At(19, 16), 2640, "みなと歌謡ショー"}}},
-        {kSakura,
-         0x7F18,
-         0x7F18,
-         "さくらテレビ",
-         0x408,
-         "さくらテレビ１",
+        {{kSakura, 0x7F18, 0x7F18, "さくらテレビ", 0x408, "さくらテレビ１"},
          "さくら",
          {{1, At(18, 0), 4320, "さくら夕方情報"},
           {2, At(19, 12), 120, "さくらドラマ"},
           {3, At(19, 14), 2760, "さくらバラエティ"}}},
-        {kBsMinato,
-         0x4010,
-         0x0004,
-         "ＢＳみなと",
-         101,
-         "ＢＳみなと１",
+        {{kBsMinato, 0x4010, 0x0004, "ＢＳみなと", 101, "ＢＳみなと１"},
          "ＢＳみなと",
          {{1, At(18, 0), 4020, "ＢＳ夕べの音楽"},
           {2, At(19, 7), 120, "ＢＳ世界紀行"},
@@ -99,15 +78,6 @@ const char* const kChanges[] = {
     "change\t2026-12-04 19:05:30\t0x2DCF4010\t101\t3\tmove\t2026-12-04 19:11:00",
     "change\t2026-12-04 19:05:30\t0x2DCF4010\t101\t3\tresize\t120",
 };
-
-std::string EventLine(std::uint16_t eventId, const platform::SYSTEMTIME& start, int seconds,
-                      const std::string& title) {
-    char line[256];
-    std::snprintf(line, sizeof line, "event\t%u\t%04d-%02d-%02d %02d:%02d:%02d\t%d\t%s\n",
-                  unsigned{eventId}, start.wYear, start.wMonth, start.wDay, start.wHour,
-                  start.wMinute, start.wSecond, seconds, title.c_str());
-    return line;
-}
 
 const char* HourName(int hour) {
     if (hour < 5) return "深夜便";
@@ -142,20 +112,11 @@ std::string Schedule(const Channel& channel) {
 std::string Broadcast() {
     std::string text;
     for (const Channel& c : Channels()) {
-        char head[256];
-        std::snprintf(head, sizeof head, "channel\t%u\t0x%04X\t0x%04X\t%s\nservice\t0x%X\t1\t%s\n",
-                      c.value, unsigned{c.transportStreamId}, unsigned{c.networkId}, c.name,
-                      unsigned{c.serviceId}, c.serviceName);
-        text += head + Schedule(c);
+        text += ChannelLines(c.broadcast) + Schedule(c);
     }
     for (const char* change : kChanges)
         text += std::string(change) + "\n";
     return text;
-}
-
-int ServiceKey(const Channel& channel) {
-    return static_cast<int>((static_cast<std::uint32_t>(channel.transportStreamId) << 16) |
-                            channel.serviceId);
 }
 
 // Title words on one channel, in the evening hour, any genre, any weekday.
@@ -169,7 +130,7 @@ timer_core::AutoSearchCondition Condition(const std::wstring& word, const Channe
     condition.endHour = 19;
     condition.endMinute = 59;
     condition.weekdays.fill(1);
-    condition.serviceKeys = {ServiceKey(channel)};
+    condition.serviceKeys = {ServiceKey(channel.broadcast)};
     condition.priority = 3;
     condition.follow = 1;
     return condition;
