@@ -3,7 +3,7 @@
 #include "broadcast_sim/time_builder.h"
 #include "platform/utf8.h"
 #include "timer_core/scheduling/reserve_time.h"
-#include "tools/broadcast_lines.h"
+#include "tools/world_plan.h"
 
 namespace tools {
 namespace {
@@ -119,23 +119,6 @@ std::string Broadcast() {
     return text;
 }
 
-// Title words on one channel, in the evening hour, any genre, any weekday.
-timer_core::AutoSearchCondition Condition(const std::wstring& word, const Channel& channel) {
-    timer_core::AutoSearchCondition condition;
-    condition.andWords = word;
-    condition.titleOnly = 1;
-    condition.genre = -1;
-    condition.startHour = 19;
-    condition.startMinute = 0;
-    condition.endHour = 19;
-    condition.endMinute = 59;
-    condition.weekdays.fill(1);
-    condition.serviceKeys = {ServiceKey(channel.broadcast)};
-    condition.priority = 3;
-    condition.follow = 1;
-    return condition;
-}
-
 timer_core::ReserveEntry HandMade() {
     timer_core::ReserveEntry entry;
     entry.title = L"みなとスポーツ";
@@ -159,13 +142,12 @@ RecordingDayPlan EveningPlan() {
     plan.reservationsBy = At(19, 5);
     plan.dayEnd = At(19, 16, 30);
     plan.broadcast = Broadcast();
-    plan.channelsIni = L"[東京]\r\n21=みなと総合\r\n22=さくらテレビ\r\n";
-    plan.bscsIni = L"[BS110CS]\r\n11727,4010=ＢＳみなと\r\n";
+    UseThreeChannels(plan);
     plan.timerIni = {{L"Orvandel", L"Count", L"1"}, {L"Orvandel", L"0", L"19,0,1"}};
-    // Small chunks: a recording's file grows, and stops, within a second of the clock.
-    plan.viewerIni = {{L"FriioView", L"ChunkPackets", L"32"}};
-    plan.conditions = {Condition(L"ニュース", channels[0]), Condition(L"ドラマ", channels[1]),
-                       Condition(L"紀行", channels[2])};
+    // Title words on one channel each, in the evening hour.
+    plan.conditions = {TitleWordCondition(L"ニュース", channels[0].broadcast, 19, 19, true),
+                       TitleWordCondition(L"ドラマ", channels[1].broadcast, 19, 19, true),
+                       TitleWordCondition(L"紀行", channels[2].broadcast, 19, 19, true)};
     plan.handMade = HandMade();
     plan.iepg = {L"BSDT101", L"ＢＳみなと１", L"ＢＳ名曲アルバム", At(19, 13), 2, 4};
     plan.programmes = {
@@ -180,15 +162,8 @@ RecordingDayPlan EveningPlan() {
 }
 
 SystemWorldOptions WorldOptionsFor(const RecordingDayPlan& plan) {
-    SystemWorldOptions options;
-    options.clockStart = plan.clockStart;
-    options.viewer.broadcastDescription = plan.broadcast;
-    options.viewer.channelsIni = plan.channelsIni;
-    options.viewer.bscsIni = plan.bscsIni;
+    SystemWorldOptions options = WorldOptionsOf(plan);
     options.viewer.bitsPerSecond = 2000000;
-    options.viewerIni = plan.viewerIni;
-    options.timerIni = plan.timerIni;
-    options.autoSearch = plan.conditions;
     options.pictures = true;
     return options;
 }

@@ -25,6 +25,7 @@
 #include "timer_core/reservations/reserve_entry.h"
 #include "tools/iepg_file.h"
 #include "tools/system_world.h"
+#include "tools/world_plan.h"
 
 namespace tools {
 
@@ -36,18 +37,11 @@ struct DayProgramme {
     int seconds = 0;
 };
 
-struct RecordingDayPlan {
-    platform::SYSTEMTIME clockStart{};
+struct RecordingDayPlan : WorldPlan {
     // When the EPG acquisition must have brought the automatic reservations, and when the last
     // recording must have ended.
     platform::SYSTEMTIME reservationsBy{};
     platform::SYSTEMTIME dayEnd{};
-    std::string broadcast;  // broadcast_sim/broadcast_description_file.h
-    std::wstring channelsIni;
-    std::wstring bscsIni;
-    std::vector<IniValue> timerIni;
-    std::vector<IniValue> viewerIni;
-    std::vector<timer_core::AutoSearchCondition> conditions;
     timer_core::ReserveEntry handMade;
     IepgProgramme iepg;
     std::vector<DayProgramme> programmes;

@@ -8,7 +8,7 @@
 #include "broadcast_sim/time_builder.h"
 #include "platform/utf8.h"
 #include "timer_core/scheduling/reserve_time.h"
-#include "tools/broadcast_lines.h"
+#include "tools/world_plan.h"
 
 namespace tools {
 namespace {
@@ -116,23 +116,6 @@ std::string Schedule(const SoakChannel& channel, int days, std::vector<SoakProgr
     return text;
 }
 
-// The title word on one channel, at any time of any weekday.
-timer_core::AutoSearchCondition Condition(const SoakChannel& channel, bool follow) {
-    timer_core::AutoSearchCondition condition;
-    condition.andWords = platform::Utf8ToWide(channel.word);
-    condition.titleOnly = 1;
-    condition.genre = -1;
-    condition.startHour = 0;
-    condition.startMinute = 0;
-    condition.endHour = 23;
-    condition.endMinute = 59;
-    condition.weekdays.fill(1);
-    condition.serviceKeys = {ServiceKey(channel.broadcast)};
-    condition.priority = 3;
-    condition.follow = follow ? 1 : 0;
-    return condition;
-}
-
 }  // namespace
 
 SoakPlan SoakWeekPlan(double days) {
@@ -142,34 +125,27 @@ SoakPlan SoakWeekPlan(double days) {
     for (const SoakChannel& channel : Channels()) {
         plan.broadcast +=
             ChannelLines(channel.broadcast) + Schedule(channel, wholeDays, plan.programmes);
-        plan.conditions.push_back(Condition(channel, channel.keyword(kFirstRecordingHour)->follow));
+        // The title word on its channel at any time.
+        plan.conditions.push_back(TitleWordCondition(platform::Utf8ToWide(channel.word),
+                                                     channel.broadcast, 0, 23,
+                                                     channel.keyword(kFirstRecordingHour)->follow));
     }
     std::stable_sort(plan.programmes.begin(), plan.programmes.end(), [](auto& a, auto& b) {
         return timer_core::LocalFileTime(a.start) < timer_core::LocalFileTime(b.start);
     });
-    plan.channelsIni = L"[東京]\r\n21=みなと総合\r\n22=さくらテレビ\r\n";
-    plan.bscsIni = L"[BS110CS]\r\n11727,4010=ＢＳみなと\r\n";
+    UseThreeChannels(plan);
     plan.timerIni = {{L"Orvandel", L"Count", L"1"}, {L"Orvandel", L"0", L"2,0,1"}};
-    // Small chunks: a recording's file grows, and stops, within a moment of the clock.
-    plan.viewerIni = {{L"FriioView", L"ChunkPackets", L"32"}};
     return plan;
 }
 
 SystemWorldOptions SoakWorldOptions(const SoakPlan& plan, double clockRate) {
-    SystemWorldOptions options;
-    options.clockStart = plan.clockStart;
+    SystemWorldOptions options = WorldOptionsOf(plan);
     options.clockRate = clockRate;
-    options.viewer.broadcastDescription = plan.broadcast;
-    options.viewer.channelsIni = plan.channelsIni;
-    options.viewer.bscsIni = plan.bscsIni;
     // The tables follow the clock whatever the bitrate; what is left is filler, so a low bitrate
     // keeps a week of recordings small. The guide's carousel goes round in about 0.1 s of real
     // time, so an acquisition takes about as long at any rate.
     options.viewer.bitsPerSecond = 200000;
     options.viewer.scheduleCycleMs = std::max(10000, static_cast<int>(clockRate * 100));
-    options.viewerIni = plan.viewerIni;
-    options.timerIni = plan.timerIni;
-    options.autoSearch = plan.conditions;
     return options;
 }
 

@@ -20,6 +20,7 @@
 #include "platform/system_time.h"
 #include "timer_core/epg/auto_search_condition.h"
 #include "tools/system_world.h"
+#include "tools/world_plan.h"
 
 namespace tools {
 
@@ -34,14 +35,7 @@ struct SoakProgramme {
     bool follow = false;
 };
 
-struct SoakPlan {
-    platform::SYSTEMTIME clockStart{};
-    std::string broadcast;  // broadcast_sim/broadcast_description_file.h
-    std::wstring channelsIni;
-    std::wstring bscsIni;
-    std::vector<IniValue> timerIni;
-    std::vector<IniValue> viewerIni;
-    std::vector<timer_core::AutoSearchCondition> conditions;
+struct SoakPlan : WorldPlan {
     // Every programme the conditions find in the broadcast, in start order.
     std::vector<SoakProgramme> programmes;
 };
