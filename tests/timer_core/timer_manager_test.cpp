@@ -106,6 +106,49 @@ TEST_F(TimerManagerTest, LoadingRenumbersAndRewritesTheFileAndAFailureLeavesItAl
     EXPECT_NE(bytes.find("\t1\t\r\n"), std::string::npos) << bytes;
 }
 
+// The main window saves and loads the file after the automatic reservations of every EPG
+// acquisition, while record threads already hold the next recordings: a held record must stay
+// the store's, or its result goes nowhere and a second copy of it waits unassigned.
+TEST_F(TimerManagerTest, ARecordThatASlotHoldsStaysInTheStoreThroughALoadOfTheFile) {
+    Tuners(1, 1);
+    SetClock(Today(2, 0));
+    const std::wstring path = platform::FromNativePath((folder_ / "Program.txt").native());
+    const auto early = Add(L"みなと早朝便", Today(1, 0), 30);  // past, held by nobody
+    const auto news = Add(L"みなとニュース", Today(4, 10), 3);
+    const auto travel = Add(L"そらBS紀行", Today(4, 10), 3, 3, kSoraBs);
+    const auto drama = Add(L"さくらドラマ", Today(4, 13), 3, 3, kSakura);
+    EXPECT_EQ(manager_.Tick(0), 1);
+    ASSERT_EQ(Held(1), std::vector<std::wstring>{L"みなとニュース>さくらドラマ"});
+    ASSERT_EQ(Held(2), std::vector<std::wstring>{L"そらBS紀行"});
+
+    ASSERT_EQ(manager_.SaveReserveFile(path), 1);
+    ASSERT_EQ(manager_.LoadReserveFile(path), 1);
+    {
+        const std::lock_guard lock(manager_.DataLock());
+        auto& store = manager_.Reservations();
+        ASSERT_EQ(store.Count(), 4u);
+        // Renumbered in start order, the held records among them.
+        EXPECT_EQ(store.ShareById(2), news);
+        EXPECT_EQ(store.ShareById(3), travel);
+        EXPECT_EQ(store.ShareById(4), drama);
+        EXPECT_EQ(news->assigned + travel->assigned + drama->assigned, 3);
+        EXPECT_NE(store.ShareById(1), early);  // a record no slot holds is read anew
+        EXPECT_EQ(store.FindById(1)->assigned, 0);
+        const auto slot = manager_.SlotsOfGroup(1).front();
+        EXPECT_EQ(slot->currentReserve, news);
+        EXPECT_EQ(slot->chainedReserve, drama);
+        news->resultText = L"録画終了 ";  // what the record thread notes at the end
+    }
+    // Nothing is planned twice, and the result reaches the file.
+    manager_.Tick(0);
+    EXPECT_EQ(Held(1), std::vector<std::wstring>{L"みなとニュース>さくらドラマ"});
+    EXPECT_EQ(Held(2), std::vector<std::wstring>{L"そらBS紀行"});
+    ASSERT_EQ(manager_.SaveReserveFile(path), 1);
+    std::ifstream in(folder_ / "Program.txt", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(bytes.find(platform::WideToShiftJis(L"\t2\t録画終了 \r\n")), std::string::npos);
+}
+
 TEST_F(TimerManagerTest, StoppingEndsEverySlotsThreadAndDropsItsReservations) {
     Tuners(2, 1);
     SetClock(Today(19, 0));

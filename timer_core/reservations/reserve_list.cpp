@@ -74,21 +74,44 @@ int ReserveList::LoadProgramFile(std::wstring_view path) {
     if (path.empty()) return 0;
     shared::ChSetFile channels;
     channels.Load(ChSetPath());
+    std::vector<std::shared_ptr<ReserveEntry>> held = HeldRecords();
     Clear();
     std::string bytes;
     if (!platform::ReadWholeFile(path, &bytes)) return 0;
     const platform::SYSTEMTIME now = LocalNow();
     std::int32_t counter = 1;
     for (std::string_view line : ReservationLines(bytes)) {
-        auto entry = ParsedLine(line, now);
-        if (!entry) continue;
-        if (entry->id == 0) takenUnnumbered_.emplace(line);
+        auto parsed = ParsedLine(line, now);
+        if (!parsed) continue;
+        if (parsed->id == 0) takenUnnumbered_.emplace(line);
+        std::shared_ptr<ReserveEntry> entry = TakeHeld(held, *parsed);
+        if (!entry) entry = std::move(parsed);
         entry->id = counter++;
         const auto channel = channels.entries().find(platform::WideToShiftJis(entry->channelName));
         if (channel != channels.entries().end()) entry->channelValue = channel->second;
         Insert(std::move(entry));
     }
     return 1;
+}
+
+std::vector<std::shared_ptr<ReserveEntry>> ReserveList::HeldRecords() const {
+    std::vector<std::shared_ptr<ReserveEntry>> held;
+    for (const auto& [key, entry] : byStart_) {
+        if (entry->assigned == 1 && entry->id != 0) held.push_back(entry);
+    }
+    return held;
+}
+
+std::shared_ptr<ReserveEntry> ReserveList::TakeHeld(
+    std::vector<std::shared_ptr<ReserveEntry>>& held, const ReserveEntry& line) {
+    const auto it = std::find_if(held.begin(), held.end(), [&](const auto& entry) {
+        return entry->id == line.id && entry->ProgramKey() == line.ProgramKey() &&
+               StartKey(entry->start) == StartKey(line.start) && entry->title == line.title;
+    });
+    if (it == held.end()) return nullptr;
+    std::shared_ptr<ReserveEntry> entry = std::move(*it);
+    held.erase(it);
+    return entry;
 }
 
 int ReserveList::ParseLine(std::string_view line, ReserveEntry* entry) {

@@ -47,8 +47,12 @@ class ReserveList {
 
     // Replaces the store with the file's reservations, numbered 1..N in file order, their channel
     // values refreshed from <Documents>/Orvandel/ChSet.txt (by channel name, when it is listed).
-    // 1 loaded (an empty file too); 0 for an empty path (the store is left alone) or a file that
-    // cannot be read (the store is then empty).
+    // A record that a record-thread slot holds (assigned) stays the same record when its line is
+    // still in the file (same ID, programme, start and title), renumbered with the rest: the
+    // main window loads the file it has just saved after the automatic reservations, and the
+    // recording that runs meanwhile must note its result in the store, not in a record that left
+    // it. 1 loaded (an empty file too); 0 for an empty path (the store is left alone) or a file
+    // that cannot be read (the store is then empty).
     int LoadProgramFile(std::wstring_view path);
 
     // One line of Program.txt (Shift-JIS) into `entry`: 1, or 0 when the line is rejected.
@@ -109,6 +113,10 @@ class ReserveList {
     using StartIndex = std::multimap<std::wstring, std::shared_ptr<ReserveEntry>, std::less<>>;
 
     void Insert(std::shared_ptr<ReserveEntry> entry);
+    // The records slots hold, and the one of them a parsed line of the file stands for.
+    std::vector<std::shared_ptr<ReserveEntry>> HeldRecords() const;
+    static std::shared_ptr<ReserveEntry> TakeHeld(std::vector<std::shared_ptr<ReserveEntry>>& held,
+                                                  const ReserveEntry& line);
     std::int32_t NextId() const;
     void EraseFromProgramIndex(const ReserveEntry* entry, std::uint32_t programKey);
     int RewriteProgramFile(std::wstring_view path);
