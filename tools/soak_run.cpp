@@ -95,6 +95,14 @@ class Soak {
         }
         Live("Orvandel's window is up; the EPG acquisition is set for 02:00 every day\n");
         Sample(start_);
+        if (RunTheHours()) AwaitTheLastResults();
+        Finish();
+    }
+
+  private:
+    // Looks at the programmes as they fall due and samples every hour; false when Orvandel ended
+    // or the run fell behind its clock.
+    bool RunTheHours() {
         // The days begin at 01:57, so every hour after the start is an hh:57.
         std::uint64_t nextSample = start_ + kHour;
         const auto deadline = RealDeadline(end_);
@@ -102,21 +110,20 @@ class Soak {
             const std::uint64_t now = Clock(world_.Now());
             if (world_.OrvandelPid() == 0) {
                 Problem("Orvandel ended by itself at " + ClockText(world_.Now()));
-                break;
+                return false;
             }
             LookAtDueProgrammes(now, false);
             if (now >= nextSample) {
                 Sample(nextSample);
-                if (nextSample >= end_) break;
+                if (nextSample >= end_) return true;
                 nextSample += kHour;
             }
             std::this_thread::sleep_for(kPoll);
         }
-        AwaitTheLastResults();
-        Finish();
+        Problem("the run did not reach its end within its real time");
+        return false;
     }
 
-  private:
     SystemWorldOptions WorldOptions() {
         SystemWorldOptions world = SoakWorldOptions(plan_, options_.clockRate);
         world.binFolder = options_.binFolder;
