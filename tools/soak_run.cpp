@@ -283,7 +283,7 @@ class Soak {
         std::snprintf(line, sizeof line,
                       "day %d done: %d of %d recordings made; Orvandel %.1f MB, %d threads; "
                       "%d viewers\n",
-                      day, made, due, static_cast<double>(now.rssKb) / 1024, now.threads,
+                      day, made, due, static_cast<double>(now.rssKb) / 1024, now.ownThreads,
                       now.viewers);
         Live(line);
     }
