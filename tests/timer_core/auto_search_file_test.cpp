@@ -75,7 +75,7 @@ TEST_F(AutoSearchFileTest, WrittenLineHasTheNineColumnsInShiftJis) {
 
 TEST_F(AutoSearchFileTest, FileRoundTripsByteForByte) {
     const std::string bytes = Sjis(
-        L"さくら\tＮＨＫ 再\t1\t6\t23:00～02:00\t月火水木金土日\t5\t0\t1 -2147483648 2147483647 "
+        L"さくら\tＺＸＱ 再\t1\t6\t23:00～02:00\t月火水木金土日\t5\t0\t1 -2147483648 2147483647 "
         L"\r\n"
         L"\t\t0\t-1\t-1:00～00:00\t\t1\t1\t\r\n"
         L"みなと総合 ﾆｭｰｽ\t\t0\t0\t07:05～07:05\t日\t3\t1\t65535 \r\n");
@@ -83,7 +83,7 @@ TEST_F(AutoSearchFileTest, FileRoundTripsByteForByte) {
     ASSERT_EQ(file.conditions.size(), 3u);
     const AutoSearchCondition& first = file.conditions.at(0);
     EXPECT_EQ(first.andWords, L"さくら");
-    EXPECT_EQ(first.notWords, L"ＮＨＫ 再");
+    EXPECT_EQ(first.notWords, L"ＺＸＱ 再");
     EXPECT_EQ(first.titleOnly, 1);
     EXPECT_EQ(first.genre, 6);
     EXPECT_EQ(first.startHour, 23);
