@@ -1,5 +1,8 @@
 #include "platform/clock.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -9,7 +12,7 @@
 
 #include "platform/last_error.h"
 #include "platform/process_identity.h"
-#include "platform/shared_clock_offset.h"
+#include "platform/shared_clock_state.h"
 
 namespace platform {
 namespace {
@@ -19,6 +22,26 @@ double RealUnixSeconds() {
     clock_gettime(CLOCK_REALTIME, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
+
+std::int64_t RealUnixNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+std::int64_t MonotonicNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+// How long a start-up may hold the clock at most: a program that never says it is ready (or
+// hangs while it starts) stops the world no longer than this.
+constexpr std::int64_t kStartUpHoldLimitNs = 30'000'000'000;
+// While the clock is held, how often a process looks whether the programs it waits for ended.
+constexpr std::int64_t kHoldSweepNs = 50'000'000;
+// While the clock is held, a wait looks again this often (real time) whether it runs again.
+constexpr std::chrono::milliseconds kHeldPoll(2);
 
 std::optional<SimClockSetting> SimFromEnvironment() {
     const char* value = std::getenv("ORVANDEL_SIM_CLOCK");
@@ -89,13 +112,28 @@ Clock& Clock::Instance() {
 }
 
 Clock::Clock(std::optional<SimClockSetting> sim) : sim_(sim) {
-    if (sim_) offset_ = std::make_unique<SharedClockOffset>(SimulationKey(*sim_));
+    if (!sim_) return;
+    anchorNs_ = std::llround(sim_->anchorUnixSeconds * 1e9);
+    shared_ = std::make_unique<SharedClockState>(SimulationKey(*sim_));
 }
 
 Clock::~Clock() = default;
 
+std::int64_t Clock::SimulatedRunningNs() const {
+    const std::int64_t now = RealUnixNs();
+    SweepHolds(now);
+    return now - anchorNs_ - shared_->HeldNs(now);
+}
+
 double Clock::SimulatedSeconds() const {
-    return (RealUnixSeconds() - sim_->anchorUnixSeconds) * sim_->rate;
+    return static_cast<double>(SimulatedRunningNs()) / 1e9 * sim_->rate;
+}
+
+void Clock::SweepHolds(std::int64_t nowNs) const {
+    std::int64_t last = lastSweepNs_.load(std::memory_order_relaxed);
+    if (nowNs - last < kHoldSweepNs || !shared_->IsHeld(nowNs)) return;
+    if (!lastSweepNs_.compare_exchange_strong(last, nowNs)) return;
+    shared_->EndHoldsOfEndedPrograms(nowNs);
 }
 
 std::uint64_t Clock::SimulatedBase() const {
@@ -104,7 +142,7 @@ std::uint64_t Clock::SimulatedBase() const {
 }
 
 std::uint64_t Clock::NowLocal() const {
-    if (sim_) return SimulatedBase() + static_cast<std::uint64_t>(offset_->Load());
+    if (sim_) return SimulatedBase() + static_cast<std::uint64_t>(shared_->LoadOffset());
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
     tm local{};
@@ -116,9 +154,17 @@ std::uint64_t Clock::NowLocal() const {
 }
 
 std::uint64_t Clock::TickMs() const {
-    if (!sim_) return MonotonicMs();
-    const double elapsed = SimulatedSeconds();
-    return elapsed > 0 ? static_cast<std::uint64_t>(elapsed * 1000.0) : 0;
+    const auto elapsed = Elapsed().count();
+    return elapsed > 0 ? static_cast<std::uint64_t>(elapsed / 1'000'000) : 0;
+}
+
+std::chrono::nanoseconds Clock::Elapsed() const {
+    if (!sim_) return std::chrono::nanoseconds(MonotonicNs());
+    return std::chrono::nanoseconds(std::llround(SimulatedSeconds() * 1e9));
+}
+
+std::chrono::nanoseconds Clock::RunningRealTime() const {
+    return std::chrono::nanoseconds(sim_ ? SimulatedRunningNs() : MonotonicNs());
 }
 
 std::chrono::nanoseconds Clock::ToReal(std::chrono::nanoseconds clockTime) const {
@@ -127,9 +173,43 @@ std::chrono::nanoseconds Clock::ToReal(std::chrono::nanoseconds clockTime) const
         static_cast<std::int64_t>(static_cast<double>(clockTime.count()) / sim_->rate));
 }
 
+std::chrono::nanoseconds Clock::RealWait(std::chrono::nanoseconds clockLeft) const {
+    if (clockLeft <= std::chrono::nanoseconds(0)) return std::chrono::nanoseconds(0);
+    if (!sim_) return clockLeft;
+    if (shared_->IsHeld(RealUnixNs())) return kHeldPoll;
+    return std::max(ToReal(clockLeft), std::chrono::nanoseconds(1));
+}
+
+int Clock::BeginStartUpHold() {
+    if (!sim_) return -1;
+    return shared_->BeginHold(RealUnixNs(), kStartUpHoldLimitNs).value_or(-1);
+}
+
+void Clock::AttachStartUpHold(int slot, int pid) {
+    if (sim_ && slot >= 0) shared_->AttachHold(slot, pid);
+}
+
+void Clock::EndStartUpHold(int slot) {
+    if (sim_ && slot >= 0) shared_->EndHold(slot, RealUnixNs());
+}
+
+void Clock::ReportReady() {
+    if (sim_) shared_->EndHoldsOf(::getpid(), RealUnixNs());
+}
+
+void Clock::HoldUntilExit() {
+    if (!sim_) return;
+    const auto slot = shared_->BeginHold(RealUnixNs(), kStartUpHoldLimitNs);
+    if (slot) shared_->AttachHold(*slot, ::getpid());
+}
+
+std::int64_t Clock::HoldsEndedByBound() const {
+    return sim_ ? shared_->HoldsEndedByBound() : 0;
+}
+
 bool Clock::SetLocal(std::uint64_t fileTime) {
     if (sim_) {
-        return offset_->Store(static_cast<std::int64_t>(fileTime - SimulatedBase()));
+        return shared_->StoreOffset(static_cast<std::int64_t>(fileTime - SimulatedBase()));
     }
     const timespec target = LocalToRealtime(fileTime);
     if (clock_settime(CLOCK_REALTIME, &target) == 0) return true;
@@ -167,7 +247,24 @@ std::uint64_t GetTickCount64() {
 }
 
 void Sleep(DWORD ms) {
-    std::this_thread::sleep_for(Clock::Instance().ToRealMs(ms));
+    const ClockDeadline deadline{std::chrono::milliseconds(ms)};
+    for (auto wait = deadline.RealWait(); wait.count() > 0; wait = deadline.RealWait())
+        std::this_thread::sleep_for(wait);
+}
+
+ClockDeadline::ClockDeadline(std::chrono::nanoseconds span, const Clock& clock)
+    : clock_(clock), due_(clock.Elapsed() + span) {}
+
+std::chrono::nanoseconds ClockDeadline::RealWait() const {
+    return clock_.RealWait(due_ - clock_.Elapsed());
+}
+
+void ReportProgramReady() {
+    Clock::Instance().ReportReady();
+}
+
+void HoldClockUntilExit() {
+    Clock::Instance().HoldUntilExit();
 }
 
 }  // namespace platform

@@ -34,7 +34,6 @@ namespace {
 
 using detail::EventState;
 using detail::Waiter;
-using SteadyTime = std::chrono::steady_clock::time_point;
 
 void Wake(Waiter* waiter) {
     const std::lock_guard lock(waiter->mutex);
@@ -66,13 +65,20 @@ void Unregister(EventState& state, Waiter* waiter) {
     std::erase(state.waiters, waiter);
 }
 
-// Sleeps until woken or the deadline; false when the deadline passed without a wake-up.
-bool SleepUntilWoken(Waiter& waiter, const std::optional<SteadyTime>& deadline) {
+// Sleeps until woken or the deadline; false when the deadline passed without a wake-up. The
+// deadline is one of the clock: while a simulated clock stands still, so does the deadline.
+bool SleepUntilWoken(Waiter& waiter, const std::optional<ClockDeadline>& deadline) {
     std::unique_lock lock(waiter.mutex);
     const auto woken = [&] { return waiter.woken; };
     bool result = true;
     if (deadline) {
-        result = waiter.cv.wait_until(lock, *deadline, woken);
+        for (auto wait = deadline->RealWait(); !waiter.woken; wait = deadline->RealWait()) {
+            if (wait.count() == 0) {
+                result = false;
+                break;
+            }
+            waiter.cv.wait_for(lock, wait, woken);
+        }
     } else {
         waiter.cv.wait(lock, woken);
     }
@@ -80,11 +86,9 @@ bool SleepUntilWoken(Waiter& waiter, const std::optional<SteadyTime>& deadline) 
     return result;
 }
 
-std::optional<SteadyTime> DeadlineAfter(DWORD milliseconds) {
+std::optional<ClockDeadline> DeadlineAfter(DWORD milliseconds) {
     if (milliseconds == INFINITE) return std::nullopt;
-    const auto real = Clock::Instance().ToRealMs(milliseconds);
-    return std::chrono::steady_clock::now() +
-           std::chrono::duration_cast<std::chrono::steady_clock::duration>(real);
+    return ClockDeadline(std::chrono::milliseconds(milliseconds));
 }
 
 }  // namespace

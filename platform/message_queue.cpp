@@ -12,6 +12,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/clock.h"
 #include "platform/process_identity.h"
 #include "platform/runtime_folder.h"
 
@@ -63,7 +64,8 @@ std::filesystem::path ActivityPath(DWORD tid) {
     return folder / std::to_string(tid);
 }
 
-// Windows never fires a window timer faster than every 10 ms.
+// Windows never fires a window timer faster than every 10 ms. A fast simulated clock keeps that
+// bound in real time, so that a short timer does not become a busy loop.
 constexpr std::chrono::milliseconds kMinimumTimerPeriod(10);
 
 }  // namespace
@@ -222,7 +224,7 @@ std::optional<int> ThreadQueue::TakeQuit() {
 
 std::optional<MSG> ThreadQueue::TakeDueTimer(HWND filter, UINT filterMin, UINT filterMax) {
     const std::lock_guard lock(mutex_);
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = Clock::Instance().Elapsed();
     for (Timer& timer : timers_) {
         const MSG msg{timer.hwnd, WM_TIMER, timer.id, 0};
         if (timer.due > now || !Matches(msg, filter, filterMin, filterMax)) continue;
@@ -267,10 +269,13 @@ void ThreadQueue::ForgetRequest(std::uint64_t requestId) {
 }
 
 void ThreadQueue::SetTimer(HWND hwnd, UINT_PTR id, std::chrono::nanoseconds period) {
-    period = std::max<std::chrono::nanoseconds>(period, kMinimumTimerPeriod);
+    const Clock& clock = Clock::Instance();
+    const auto shortest = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::duration<double, std::nano>(kMinimumTimerPeriod) * clock.Rate());
+    period = std::max(period, shortest);
     const std::lock_guard lock(mutex_);
     std::erase_if(timers_, [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
-    timers_.push_back(Timer{hwnd, id, period, std::chrono::steady_clock::now() + period});
+    timers_.push_back(Timer{hwnd, id, period, clock.Elapsed() + period});
 }
 
 bool ThreadQueue::KillTimer(HWND hwnd, UINT_PTR id) {
@@ -284,8 +289,8 @@ std::optional<std::chrono::nanoseconds> ThreadQueue::UntilNextTimer() const {
     const auto next =
         std::min_element(timers_.begin(), timers_.end(),
                          [](const Timer& a, const Timer& b) { return a.due < b.due; });
-    const auto left = next->due - std::chrono::steady_clock::now();
-    return std::max<std::chrono::nanoseconds>(left, std::chrono::nanoseconds(0));
+    const Clock& clock = Clock::Instance();
+    return clock.RealWait(next->due - clock.Elapsed());
 }
 
 std::uint64_t ThreadQueue::Generation() const {

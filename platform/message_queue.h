@@ -85,8 +85,10 @@ class ThreadQueue {
     std::optional<LRESULT> TakeReply(std::uint64_t requestId);
     void ForgetRequest(std::uint64_t requestId);
 
+    // Periods and due times count clock time (Clock::Elapsed).
     void SetTimer(HWND hwnd, UINT_PTR id, std::chrono::nanoseconds period);
     bool KillTimer(HWND hwnd, UINT_PTR id);
+    // The real time to wait before the next timer may be due.
     std::optional<std::chrono::nanoseconds> UntilNextTimer() const;
 
     // The change counter, and a wait until it moves past `seen` (or `maxWait` passes).
@@ -104,7 +106,7 @@ class ThreadQueue {
         HWND hwnd;
         UINT_PTR id;
         std::chrono::nanoseconds period;
-        std::chrono::steady_clock::time_point due;
+        std::chrono::nanoseconds due;
     };
 
     void SignalLocked();

@@ -189,21 +189,34 @@ int Spawn(const SpawnRequest& request, pid_t* pid) {
     return rc;
 }
 
-DWORD WaitForStranger(pid_t pid, DWORD milliseconds) {
-    const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    if (fd < 0) return WAIT_OBJECT_0;  // no such process (any more)
+// Waits `realWait` (real time; negative: for ever) for the descriptor to become readable.
+bool PollReadable(int fd, std::chrono::nanoseconds realWait) {
     const int timeout =
-        milliseconds == INFINITE
+        realWait.count() < 0
             ? -1
-            : static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                   Clock::Instance().ToRealMs(milliseconds))
-                                   .count());
+            : static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(realWait).count());
     pollfd p{fd, POLLIN, 0};
     int rc = 0;
     while ((rc = ::poll(&p, 1, timeout)) < 0 && errno == EINTR) {
     }
+    return rc > 0;
+}
+
+DWORD WaitForStranger(pid_t pid, DWORD milliseconds) {
+    const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (fd < 0) return WAIT_OBJECT_0;  // no such process (any more)
+    bool ended = false;
+    if (milliseconds == INFINITE) {
+        ended = PollReadable(fd, std::chrono::nanoseconds(-1));
+    } else {
+        const ClockDeadline deadline{std::chrono::milliseconds(milliseconds)};
+        for (auto wait = deadline.RealWait(); !ended && wait.count() > 0;
+             wait = deadline.RealWait())
+            ended = PollReadable(fd, wait);
+        ended = ended || PollReadable(fd, std::chrono::nanoseconds(0));
+    }
     ::close(fd);
-    return rc > 0 ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+    return ended ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
 }  // namespace
@@ -212,11 +225,13 @@ BOOL CreateProcessW(std::wstring_view applicationName, std::wstring_view command
                     std::wstring_view currentDirectory, DWORD* processId) {
     const SpawnRequest request = BuildRequest(applicationName, commandLine, currentDirectory);
     pid_t pid = 0;
+    StartUpHold hold;
     const int rc = request.program.empty() ? ENOENT : Spawn(request, &pid);
     if (rc != 0) {
         SetLastError(rc == ENOENT ? ERROR_FILE_NOT_FOUND : ErrorFromErrno(rc));
         return FALSE;
     }
+    hold.Started(pid);
     Children::Instance().Adopt(pid);
     if (processId != nullptr) *processId = static_cast<DWORD>(pid);
     return TRUE;

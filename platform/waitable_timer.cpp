@@ -72,9 +72,8 @@ void RunWaiter(const std::shared_ptr<State>& state, std::uint64_t generation, Du
         if (state->generation != generation) return;
         const std::int64_t remaining = due.RemainingMs();
         if (remaining <= 0) break;
-        const auto real =
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::Instance().ToRealMs(
-                static_cast<DWORD>(std::min<std::int64_t>(remaining, 0x7FFFFFFF))));
+        const auto real = std::chrono::duration_cast<std::chrono::milliseconds>(
+            Clock::Instance().RealWait(std::chrono::milliseconds(remaining)));
         state->changed.wait_for(lock,
                                 std::min(real + std::chrono::milliseconds(1), RecheckPeriod()));
     }

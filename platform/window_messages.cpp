@@ -215,7 +215,7 @@ void PostQuitMessage(int exitCode) {
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs) {
     const auto window = ProcessWindows::Instance().Find(hwnd);
     if (!window) return 0;
-    window->queue->SetTimer(hwnd, id, Clock::Instance().ToRealMs(elapseMs));
+    window->queue->SetTimer(hwnd, id, std::chrono::milliseconds(elapseMs));
     // An outside event loop re-reads RealTimeUntilNextTimer when woken.
     window->queue->Kick();
     return id;

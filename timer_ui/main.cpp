@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/utf8.h"
 #include "timer_core/scheduling/timer_ini_path.h"
 #include "timer_ui/orvandel_app.h"
@@ -26,5 +27,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     timer_ui::COrvandelApp app(CommandTail(argc, argv), timer_core::TimerIniPathBesideExecutable());
     app.InitInstance();
+    // Ending the record threads and the windows costs real time, as starting does.
+    platform::HoldClockUntilExit();
     return 0;
 }

@@ -1,6 +1,7 @@
 // COrvandelDlg: construction, start-up, the window's own settings and shutdown.
 #include "timer_ui/orvandel_dlg.h"
 
+#include "platform/clock.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
 #include "platform/private_profile.h"
@@ -92,6 +93,7 @@ ui::BOOL COrvandelDlg::OnInitDialog() {
     SetTimer(kMessageToFrontTimer, kMessageToFrontMs);
     reloadLock_.emplace(false, true);
     StartResumeListener();
+    platform::ReportProgramReady();
     return ui::TRUE;
 }
 

@@ -27,7 +27,6 @@ constexpr std::uint64_t kResultWait = 300 * kSecond;
 constexpr std::uint64_t kSettle = 20 * kSecond;
 // Real time a run may take beyond its clock time before its end is given up (a busy machine).
 constexpr int kGraceMs = 60000;
-constexpr auto kPoll = std::chrono::milliseconds(20);
 constexpr std::uint64_t kPlanningHorizon = 3 * kHour;
 
 std::uint64_t Clock(const platform::SYSTEMTIME& time) {
@@ -105,23 +104,25 @@ class Soak {
     bool RunTheHours() {
         // The days begin at 01:57, so every hour after the start is an hh:57.
         std::uint64_t nextSample = start_ + kHour;
-        const auto deadline = RealDeadline(end_);
-        while (std::chrono::steady_clock::now() < deadline) {
-            const std::uint64_t now = Clock(world_.Now());
-            if (world_.OrvandelPid() == 0) {
-                Problem("Orvandel ended by itself at " + ClockText(world_.Now()));
-                return false;
-            }
-            LookAtDueProgrammes(now, false);
-            if (now >= nextSample) {
+        bool ended = false;
+        bool reached = false;
+        world_.WaitUntilClock(
+            [&] {
+                const std::uint64_t now = Clock(world_.Now());
+                if (world_.OrvandelPid() == 0) {
+                    Problem("Orvandel ended by itself at " + ClockText(world_.Now()));
+                    return ended = true;
+                }
+                LookAtDueProgrammes(now, false);
+                if (now < nextSample) return false;
                 Sample(nextSample);
-                if (nextSample >= end_) return true;
+                if (nextSample >= end_) return reached = true;
                 nextSample += kHour;
-            }
-            std::this_thread::sleep_for(kPoll);
-        }
-        Problem("the run did not reach its end within its real time");
-        return false;
+                return false;
+            },
+            timer_core::LocalSystemTime(end_), kGraceMs);
+        if (!ended && !reached) Problem("the run did not reach its end within its real time");
+        return reached;
     }
 
     SystemWorldOptions WorldOptions() {
@@ -133,13 +134,6 @@ class Soak {
 
     std::uint64_t EndOf(const SoakProgramme& programme) const {
         return Clock(programme.start) + static_cast<std::uint64_t>(programme.seconds) * kSecond;
-    }
-
-    std::chrono::steady_clock::time_point RealDeadline(std::uint64_t clock) const {
-        const std::uint64_t now = Clock(world_.Now());
-        const double clockMs = clock > now ? static_cast<double>(clock - now) / 1e4 : 0;
-        return std::chrono::steady_clock::now() +
-               std::chrono::milliseconds(world_.RealMs(clockMs) + kGraceMs);
     }
 
     void Live(const std::string& text) const {
@@ -219,13 +213,13 @@ class Soak {
     }
 
     void AwaitTheLastResults() {
-        const auto deadline = RealDeadline(end_ + kResultWait);
-        while (std::chrono::steady_clock::now() < deadline &&
-               std::any_of(seen_.begin(), seen_.end(), [](const auto& s) { return !s; })) {
-            if (world_.OrvandelPid() == 0) break;
-            LookAtDueProgrammes(Clock(world_.Now()), false);
-            std::this_thread::sleep_for(kPoll);
-        }
+        world_.WaitUntilClock(
+            [&] {
+                if (world_.OrvandelPid() == 0) return true;
+                LookAtDueProgrammes(Clock(world_.Now()), false);
+                return std::all_of(seen_.begin(), seen_.end(), [](const auto& s) { return s; });
+            },
+            timer_core::LocalSystemTime(end_ + kResultWait), kGraceMs);
         LookAtDueProgrammes(Clock(world_.Now()), true);
     }
 

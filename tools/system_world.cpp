@@ -112,6 +112,8 @@ bool SystemWorld::Prepare() {
     WriteRegistry();
     WriteTimerSettings();
     WriteTimerFiles();
+    // The world keeps a debug log even when no program writes a line to it.
+    std::ofstream(DebugLog(), std::ios::app).flush();
     if (options_.simulatedDiskBytes) SetSimulatedDiskBytes(*options_.simulatedDiskBytes);
     return true;
 }
@@ -190,6 +192,7 @@ std::vector<std::string> SystemWorld::ChildEnvironment() {
     if (!clock_) {
         clockSetting_ = platform::FormatSimClockSetting(options_.clockStart, options_.clockRate);
         clock_ = platform::ParseSimClockSetting(clockSetting_);
+        worldClock_ = std::make_unique<platform::Clock>(clock_);
     }
     std::vector<std::string> changes{
         "HOME=" + (root_ / "home").string(),
@@ -213,7 +216,8 @@ std::vector<std::string> SystemWorld::ChildEnvironment() {
 std::unique_ptr<WorldProcess> SystemWorld::Launch(const std::vector<std::string>& args) {
     const std::vector<std::string> environment = ChangedEnvironment(ChildEnvironment());
     auto process = std::make_unique<WorldProcess>(OrvandelPath(), args, environment,
-                                                  OrvandelPath().parent_path(), OutputFile());
+                                                  OrvandelPath().parent_path(), OutputFile(),
+                                                  worldClock_.get());
     if (process->Pid() <= 0) return nullptr;
     return process;
 }
@@ -341,17 +345,26 @@ std::optional<std::string> SystemWorld::FriioRegistryValue(const std::wstring& n
 // --- time -------------------------------------------------------------------------------------
 
 platform::SYSTEMTIME SystemWorld::Now() const {
-    if (!clock_) return options_.clockStart;
-    const double unixNow =
-        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    const double elapsed = (unixNow - clock_->anchorUnixSeconds) * clock_->rate;
-    return timer_core::LocalSystemTime(clock_->startLocal +
-                                       static_cast<std::uint64_t>(elapsed * 1e7));
+    if (!worldClock_) return options_.clockStart;
+    return timer_core::LocalSystemTime(worldClock_->NowLocal());
 }
 
 bool SystemWorld::WaitForClock(const platform::SYSTEMTIME& time, int timeoutMs) const {
     const std::uint64_t at = timer_core::LocalFileTime(time);
     return WaitFor([&] { return timer_core::LocalFileTime(Now()) >= at; }, timeoutMs);
+}
+
+bool SystemWorld::WaitUntilClock(const std::function<bool()>& done, const platform::SYSTEMTIME& by,
+                                 int graceMs) const {
+    const std::uint64_t at = timer_core::LocalFileTime(by);
+    std::optional<std::chrono::steady_clock::time_point> passed;
+    while (!done()) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!passed && timer_core::LocalFileTime(Now()) >= at) passed = now;
+        if (passed && now - *passed >= std::chrono::milliseconds(graceMs)) return done();
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    }
+    return true;
 }
 
 bool SystemWorld::WaitForFile(const fs::path& path, int timeoutMs) const {

@@ -167,6 +167,11 @@ class SystemWorld {
     int RealMs(double clockMs) const { return static_cast<int>(clockMs / options_.clockRate); }
     // Waits until the world's clock has passed the time; false after timeoutMs of real time.
     bool WaitForClock(const platform::SYSTEMTIME& time, int timeoutMs) const;
+    // Waits until done() holds, or until the world's clock has passed `by` and graceMs of real
+    // time more have gone: done()'s last answer. The time the clock stood still while a program
+    // of the world started does not count against the wait.
+    bool WaitUntilClock(const std::function<bool()>& done, const platform::SYSTEMTIME& by,
+                        int graceMs) const;
     bool WaitForFile(const std::filesystem::path& path, int timeoutMs = 30000) const;
     // Waits until the file exists and has not grown for quietClockMs of clock: the clock time of
     // its last growth, or nullopt after timeoutMs of real time.
@@ -224,6 +229,8 @@ class SystemWorld {
     CollectionWorld collection_;
     std::optional<platform::SimClockSetting> clock_;
     std::string clockSetting_;
+    // The world's clock as its programs see it (it stands still while one of them starts).
+    std::unique_ptr<platform::Clock> worldClock_;
     std::unique_ptr<WorldProcess> orvandel_;
 };
 

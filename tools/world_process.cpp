@@ -9,6 +9,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
+
+#include "platform/clock.h"
 
 extern char** environ;
 
@@ -47,7 +50,7 @@ WorldProcess::WorldProcess(const std::filesystem::path& program,
                            const std::vector<std::string>& args,
                            const std::vector<std::string>& environment,
                            const std::filesystem::path& folder,
-                           const std::filesystem::path& outputFile) {
+                           const std::filesystem::path& outputFile, platform::Clock* worldClock) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
@@ -61,8 +64,11 @@ WorldProcess::WorldProcess(const std::filesystem::path& program,
     std::vector<std::string> envStore = environment;
     auto argv = Pointers(argStore);
     auto envp = Pointers(envStore);
+    std::optional<platform::StartUpHold> hold;
+    if (worldClock != nullptr) hold.emplace(*worldClock);
     if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
         pid_ = 0;
+    if (hold && pid_ > 0) hold->Started(pid_);
     posix_spawn_file_actions_destroy(&actions);
 }
 

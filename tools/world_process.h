@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+class Clock;
+}
+
 namespace tools {
 
 // The calling process's environment changed by `changes`: a "NAME=value" entry replaces the
@@ -21,9 +25,10 @@ std::vector<std::string> ChangedEnvironment(const std::vector<std::string>& chan
 class WorldProcess {
   public:
     // Starts `program` in `folder` with the arguments; Pid() is 0 when it could not be started.
+    // With the world's simulated clock given, that clock stands still while the program starts.
     WorldProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
                  const std::vector<std::string>& environment, const std::filesystem::path& folder,
-                 const std::filesystem::path& outputFile);
+                 const std::filesystem::path& outputFile, platform::Clock* worldClock = nullptr);
     // Ends the program (SIGKILL) when it still runs.
     ~WorldProcess();
     WorldProcess(const WorldProcess&) = delete;

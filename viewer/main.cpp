@@ -4,11 +4,13 @@
 // Exit status: 0 after WM_CLOSE, CloseViewer or a termination signal; 1 when the device or the
 // broadcast description is missing; 2 for a malformed command line.
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
 #include "platform/utf8.h"
@@ -62,7 +64,11 @@ int main(int argc, char** argv) {
         Fail(L"cannot open the main window");
         return 1;
     }
+    // Its window, plug-ins and tuner are up once the loop first runs.
+    QTimer::singleShot(0, [] { platform::ReportProgramReady(); });
     const int status = application.exec();
+    // Closing the recording and unloading the plug-ins cost real time, as starting does.
+    platform::HoldClockUntilExit();
     app.Shutdown();
     return status;
 }

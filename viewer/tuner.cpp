@@ -82,14 +82,18 @@ platform::DWORD Tuner::Run() {
                                                             std::size_t size) {
         if (platform::WaitForSingleObject(stop_, 0) == platform::WAIT_TIMEOUT) sink_(data, size);
     };
-    pacer.Restart(std::chrono::steady_clock::now());
+    // The stream is paced by the real time the clock runs: while a simulated clock stands still
+    // (a program of the world is starting) the broadcast stands still too.
+    const auto realNow = [&clock] {
+        return broadcast_sim::StreamPacer::RealTime(
+            std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                clock.RunningRealTime()));
+    };
+    pacer.Restart(realNow());
     do {
-        if (TakePendingSource()) pacer.Restart(std::chrono::steady_clock::now());
+        if (TakePendingSource()) pacer.Restart(realNow());
         SimulateErrors(clock.TickMs());
-        if (source_) {
-            pacer.Round(*source_, std::chrono::steady_clock::now(), clock.NowLocal(),
-                        clock.TickMs(), deliver);
-        }
+        if (source_) pacer.Round(*source_, realNow(), clock.NowLocal(), clock.TickMs(), deliver);
         platform::SetEvent(firstRound_);
     } while (platform::WaitForSingleObject(stop_, waitMs) == platform::WAIT_TIMEOUT);
     return 0;

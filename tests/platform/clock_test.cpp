@@ -5,13 +5,17 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "tests/support/services_helper.h"
+#include "platform/process.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/scoped_environment.h"
+#include "tests/support/services_helper.h"
 
 namespace platform {
 namespace {
@@ -138,6 +142,113 @@ TEST_F(SimulatedClockTest, SleepsRunAtTheClocksRate) {
     // Timed waits of this process follow the same rate.
     const Clock clock(ParseSimClockSetting(setting));
     EXPECT_EQ(clock.ToRealMs(20000), std::chrono::nanoseconds(333'333'333));
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+// A world's clock as two of its processes see it (two clocks on one setting share the holds),
+// running fast, so that real time spent while it is held would show as whole clock minutes.
+class ClockHoldTest : public ::testing::Test {
+  protected:
+    static constexpr double kRate = 1000.0;
+
+    ClockHoldTest() {
+        setting_ = FormatSimClockSetting({2026, 12, 0, 9, 21, 0, 0, 0}, kRate);
+        sandbox_.SetEnv("ORVANDEL_SIM_CLOCK", setting_);
+        here_.emplace(ParseSimClockSetting(setting_));
+        there_.emplace(ParseSimClockSetting(setting_));
+    }
+
+    // Clock seconds that pass on `clock` while `realMs` of real time go by.
+    static double ClockSecondsOver(const Clock& clock, int realMs) {
+        const auto before = clock.Elapsed();
+        std::this_thread::sleep_for(std::chrono::milliseconds(realMs));
+        return std::chrono::duration<double>(clock.Elapsed() - before).count();
+    }
+
+    // Waits (real time, at most 10 s) until the file exists.
+    bool AppearsInTime(const std::string& name) const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!std::filesystem::exists(sandbox_.Native(name))) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+
+    test_support::Sandbox sandbox_;
+    std::string setting_;
+    std::optional<Clock> here_;
+    std::optional<Clock> there_;
+};
+
+TEST_F(ClockHoldTest, AHeldClockStandsStillInEveryProcessAndWaitsOnItLastTheirClockLength) {
+    // Running, 100 ms of real time are 100 s of this clock.
+    EXPECT_GT(ClockSecondsOver(*there_, 100), 50.0);
+
+    const int slot = here_->BeginStartUpHold();
+    ASSERT_GE(slot, 0);
+    const ClockDeadline deadline(std::chrono::seconds(5), *there_);  // 5 ms of real time
+    EXPECT_LT(ClockSecondsOver(*there_, 100), 1.0);
+    EXPECT_LT(ClockSecondsOver(*here_, 20), 1.0);
+    EXPECT_FALSE(deadline.Passed());
+    // A waiter looks again soon, but never for longer than the hold could last.
+    EXPECT_GT(deadline.RealWait().count(), 0);
+    EXPECT_LE(deadline.RealWait(), std::chrono::milliseconds(5));
+
+    here_->EndStartUpHold(slot);
+    EXPECT_GT(ClockSecondsOver(*there_, 100), 50.0);
+    EXPECT_TRUE(deadline.Passed());
+    EXPECT_EQ(there_->HoldsEndedByBound(), 0);
+}
+
+TEST_F(ClockHoldTest, AStartingProgramHoldsTheClockUntilItIsReady) {
+    const std::wstring ready = sandbox_.Wide("ready");
+    DWORD pid = 0;
+    std::chrono::nanoseconds created{};
+    {
+        StartUpHold hold(*here_);
+        created = there_->Elapsed();
+        ASSERT_TRUE(CreateProcessW(test_support::ServicesHelperPath(),
+                                   L" start-slowly 300 " + ready, L"", &pid));
+        hold.Started(static_cast<int>(pid));
+    }
+    // 300 ms of real time to start: five minutes of this clock, none of which passed by the time
+    // the program was ready (as its own clock tells).
+    ASSERT_TRUE(AppearsInTime("ready"));
+    const std::chrono::nanoseconds readyAt(std::stoll(sandbox_.Lines("ready").at(0)));
+    EXPECT_LT(std::chrono::duration<double>(readyAt - created).count(), 1.0);
+    EXPECT_GT(ClockSecondsOver(*there_, 100), 50.0);
+    TerminateProcess(pid, 1);
+    EXPECT_EQ(WaitForProcess(pid, 60000), WAIT_OBJECT_0);
+    EXPECT_EQ(there_->HoldsEndedByBound(), 0);
+}
+
+TEST_F(ClockHoldTest, AProgramThatEndsBeforeItIsReadyReleasesTheClock) {
+    DWORD pid = 0;
+    {
+        StartUpHold hold(*here_);
+        ASSERT_TRUE(
+            CreateProcessW(test_support::ServicesHelperPath(), L" die-starting 100", L"", &pid));
+        hold.Started(static_cast<int>(pid));
+    }
+    EXPECT_EQ(WaitForProcess(pid, 60000), WAIT_OBJECT_0);
+    // The clocks of the world notice the end within moments, long before the hold's bound.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (ClockSecondsOver(*there_, 20) < 10.0)
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the clock stayed held";
+    EXPECT_EQ(there_->HoldsEndedByBound(), 0);
+
+    // A program that could not be created holds nothing.
+    {
+        StartUpHold hold(*here_);
+        EXPECT_FALSE(CreateProcessW(sandbox_.Wide("missing"), L" x", L"", &pid));
+    }
+    EXPECT_GT(ClockSecondsOver(*there_, 50), 25.0);
 }
 
 }  // namespace

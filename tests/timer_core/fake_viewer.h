@@ -47,6 +47,8 @@ class FakeViewer {
         return lines;
     }
     void Forget(const std::string& name) const { std::filesystem::remove(folder_ / name); }
+    // The viewer takes this long (real time) to come up, as a loaded machine makes it.
+    void StartSlowly(int realMs) const { std::ofstream(folder_ / "slow_start") << realMs << "\n"; }
 
     // The messages the stubborn viewer's window got, as "0x<hex>" lines.
     std::vector<std::string> Messages() const {

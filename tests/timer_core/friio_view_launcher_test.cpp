@@ -9,9 +9,11 @@
 
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "shared/shared_memory_readers.h"
 #include "tests/support/private_runtime.h"
 #include "tests/timer_core/fake_viewer.h"
 #include "timer_core/recording/friio_view_processes.h"
+#include "timer_core/recording/stoppable_sleep.h"
 
 namespace timer_core {
 namespace {
@@ -55,6 +57,25 @@ TEST_F(FriioViewLauncherTest, CommandLinesCarryTheChannelTheRecordingAndTheDevic
 
     EXPECT_EQ(launcher.StartForEpg(3), 1);
     EXPECT_EQ(Started(viewer), (Lines{folder, "-n", "-o", "3"}));
+}
+
+// A viewer's start costs real time whatever the clock's rate. The timed EPG acquisition gives a
+// new viewer four seconds of clock before it reads the tuner kind its plug-in publishes; a viewer
+// that takes a second and a half of real time to come up (7.5 s of this clock) is ready then.
+TEST_F(FriioViewLauncherTest, AViewerSlowToStartHasPublishedItsTunerKindAfterTheUsualPause) {
+    FakeViewer viewer("viewer");
+    viewer.StartSlowly(1500);
+    FriioViewLauncher launcher;
+    launcher.SetPath(viewer.Path());
+    platform::DWORD pid = 0;
+    ASSERT_EQ(launcher.StartForEpg(1, &pid), 1);
+    SleepUnlessStopped(4000, nullptr);
+    std::int32_t kind = 0;
+    EXPECT_EQ(shared::ReadPluginFriioId(pid, &kind), 1);
+    EXPECT_EQ(kind, 1);
+    platform::TerminateProcess(pid, 1);
+    EXPECT_EQ(platform::WaitForProcess(pid, timer_core_test::kProcessEndMs),
+              platform::WAIT_OBJECT_0);
 }
 
 TEST_F(FriioViewLauncherTest, WithoutAPathNothingStartsAndAMissingProgramKeepsTheId) {

@@ -129,13 +129,6 @@ bool Recorded(const tools::SystemWorld& world, const std::wstring& title) {
     return entry != nullptr && entry->resultText.find(L"録画終了") != std::wstring::npos;
 }
 
-// Real milliseconds until the clock reaches `time`, plus the grace.
-int RealMsUntil(const tools::SystemWorld& world, const platform::SYSTEMTIME& time) {
-    const double clockMs =
-        (static_cast<double>(Clock(time)) - static_cast<double>(Clock(world.Now()))) / 1e4;
-    return std::max(0, world.RealMs(clockMs)) + kGraceMs;
-}
-
 double RealSecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -156,12 +149,12 @@ TEST(OrvandelPowerDiskTest,
     ASSERT_TRUE(world.StartOrvandel());
 
     std::vector<PowerLine> lines;
-    const bool slept = tools::WaitFor(
+    const bool slept = world.WaitUntilClock(
         [&] {
             lines = PowerLines(world);
             return Find(lines, "standby", lines.cbegin()) != lines.end();
         },
-        RealMsUntil(world, At(20, 2, 30)));
+        At(20, 2, 30), kGraceMs);
     ASSERT_TRUE(slept) << Describe(lines);
     const std::string log = Describe(lines);
 
@@ -266,8 +259,8 @@ TEST(OrvandelPowerDiskTest, OnASmallDiskTheOldestRecordingsGoAndTheOneBeingWritt
     // Once みなと夜の映画 is being written, something else fills the disk.
     const fs::path recording = folder / "2026120420000-みなと夜の映画.ts";
     ASSERT_TRUE(
-        tools::WaitFor([&] { return fs::exists(recording) && fs::file_size(recording) > 0; },
-                       RealMsUntil(world, At(20, 0))));
+        world.WaitUntilClock([&] { return fs::exists(recording) && fs::file_size(recording) > 0; },
+                             At(20, 0), kGraceMs));
     // At the start of さくら短編 (20:02:40, its margin included) the slots still need 5 minutes of
     // みなと夜の映画 and 2 of さくら短編: 7 x 150 MiB + 500 MiB. Four old recordings must go for
     // that; the fifth may stay even when the start comes a minute or two late.
@@ -278,24 +271,24 @@ TEST(OrvandelPowerDiskTest, OnASmallDiskTheOldestRecordingsGoAndTheOneBeingWritt
     for (const fs::path& path : goes)
         EXPECT_TRUE(fs::exists(path)) << path;
 
-    const bool made = tools::WaitFor(
+    const bool made = world.WaitUntilClock(
         [&] {
             return std::none_of(goes.begin(), goes.end(),
                                 [](const fs::path& p) { return fs::exists(p); });
         },
-        RealMsUntil(world, At(20, 3)));
+        At(20, 3), kGraceMs);
     EXPECT_TRUE(made);
     for (const fs::path& path : stays)
         EXPECT_TRUE(fs::exists(path)) << path;
     EXPECT_TRUE(fs::exists(recording));
 
     // Both recordings run to their ends; the one kept in use is whole.
-    const bool ended = tools::WaitFor(
+    const bool ended = world.WaitUntilClock(
         [&] {
             return Recorded(world, running) && Recorded(world, second) &&
                    world.ViewerPids().empty();
         },
-        RealMsUntil(world, At(20, 10)));
+        At(20, 10), kGraceMs);
     EXPECT_TRUE(ended);
     EXPECT_TRUE(fs::exists(recording));
     const auto files = world.RecordingFiles();

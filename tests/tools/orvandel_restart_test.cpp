@@ -103,13 +103,6 @@ const timer_core::ReserveEntry* Titled(const std::vector<timer_core::ReserveEntr
     return it == entries.end() ? nullptr : &*it;
 }
 
-// Real milliseconds until the world's clock passes `time`, plus the grace.
-int RealMsUntil(const tools::SystemWorld& world, const platform::SYSTEMTIME& time) {
-    const double clockMs =
-        (static_cast<double>(Clock(time)) - static_cast<double>(Clock(world.Now()))) / 1e4;
-    return std::max(0, world.RealMs(clockMs)) + kGraceMs;
-}
-
 std::string FileBytes(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -161,13 +154,13 @@ TEST(OrvandelRestartTest, TheFirstInstanceRecordsTheProgrammeOfAnIepgFileASecond
     EXPECT_EQ(world.RunSecondInstance({iepg.string()}), 0);
     const platform::SYSTEMTIME end = At(21, 2);
     std::vector<timer_core::ReserveEntry> reservations;
-    ASSERT_TRUE(tools::WaitFor(
+    ASSERT_TRUE(world.WaitUntilClock(
         [&] {
             reservations = world.Reservations();
             const auto* entry = Titled(reservations, kKikou.title);
             return entry != nullptr && !entry->resultText.empty();
         },
-        RealMsUntil(world, end)))
+        end, kGraceMs))
         << "the reservation has no result by the programme's end";
     ASSERT_EQ(reservations.size(), 1u);
     const auto& entry = reservations.front();
@@ -202,13 +195,13 @@ TEST(OrvandelRestartTest, ClosedWhileRecordingTheTimerComesBackWithTheReservatio
 
     // The programme is on air and being recorded.
     std::vector<tools::SystemWorld::RecordingFile> files;
-    ASSERT_TRUE(tools::WaitFor(
+    ASSERT_TRUE(world.WaitUntilClock(
         [&] {
             files = world.RecordingFiles();
             return files.size() == 1 && files[0].size > 0 &&
                    Clock(world.Now()) >= Clock(At(21, 0, 10));
         },
-        RealMsUntil(world, At(21, 0, 10))));
+        At(21, 0, 10), kGraceMs));
     const auto viewers = world.ViewerPids();
     ASSERT_EQ(viewers.size(), 1u);
 
@@ -245,8 +238,8 @@ TEST(OrvandelRestartTest, ClosedWhileRecordingTheTimerComesBackWithTheReservatio
 
     // The viewer left behind ends by itself once its recording is done, with the programme in it.
     const platform::SYSTEMTIME end = At(21, 2);
-    EXPECT_TRUE(tools::WaitFor([&] { return world.ViewerPids().empty(); },
-                               RealMsUntil(world, At(21, 2, 30))))
+    EXPECT_TRUE(
+        world.WaitUntilClock([&] { return world.ViewerPids().empty(); }, At(21, 2, 30), kGraceMs))
         << "the viewer of the closed timer's recording is still running";
     EXPECT_GE(SecondsBetween(end, world.Now()), -kEndSlackSeconds);
     files = world.RecordingFiles();
@@ -256,7 +249,8 @@ TEST(OrvandelRestartTest, ClosedWhileRecordingTheTimerComesBackWithTheReservatio
     EXPECT_LE(Clock(span->first), Clock(kKikou.start));
     EXPECT_GE(SecondsBetween(end, span->last), -kEndSlackSeconds);
     // Past the programme's end, the timer has not recorded it again.
-    ASSERT_TRUE(world.WaitForClock(At(21, 2, 30), RealMsUntil(world, At(21, 2, 30))));
+    ASSERT_TRUE(world.WaitUntilClock([&] { return Clock(world.Now()) >= Clock(At(21, 2, 30)); },
+                                     At(21, 2, 30), kGraceMs));
     EXPECT_EQ(world.RecordingFiles().size(), 1u);
     EXPECT_TRUE(world.ViewerPids().empty());
     EXPECT_EQ(Titled(world.Reservations(), kKikou.title)->resultText, kNotRunning);

@@ -13,12 +13,18 @@
 //                             waits there until killed
 //   args <file>               writes the working folder and each argument, one per line
 //   exit <code>               exits with that code
+//   start-slowly <ms> <ready>   takes <ms> of real time to start, then reports that it is ready,
+//                             writes its clock's elapsed nanoseconds to <ready> and waits there
+//                             until killed
+//   die-starting <ms>         ends after <ms> of real time without ever being ready
+// Every other command reports at once that the program is ready.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -121,6 +127,21 @@ int Args(int argc, char** argv) {
     return 0;
 }
 
+int StartSlowly(char** a) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(a[0])));
+    platform::ReportProgramReady();
+    const auto elapsed = platform::Clock::Instance().Elapsed().count();
+    std::ofstream(std::string(a[1]) + ".new") << elapsed << "\n";
+    std::filesystem::rename(std::string(a[1]) + ".new", a[1]);
+    for (;;)
+        ::pause();
+}
+
+int DieStarting(char** a) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(a[0])));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -128,6 +149,9 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     char** a = argv + 2;
     const int n = argc - 2;
+    if (command == "start-slowly" && n == 2) return StartSlowly(a);
+    if (command == "die-starting" && n == 1) return DieStarting(a);
+    platform::ReportProgramReady();
     if (command == "ini-write" && n == 4) return IniWrite(a);
     if (command == "reg-write" && n == 3) return RegWrite(a);
     if (command == "hold-file" && (n == 2 || n == 3)) return HoldFile(a, n);

@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/clock.h"
 #include "platform/named_file_mapping.h"
 #include "platform/named_mutex.h"
 #include "platform/named_object_store.h"
@@ -197,6 +198,7 @@ int PostMany(HWND hwnd, UINT message, int count) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::ReportProgramReady();
     if (argc < 2) return 2;
     const std::string mode = argv[1];
     const auto arg = [&](int i) { return i < argc ? argv[i] : ""; };

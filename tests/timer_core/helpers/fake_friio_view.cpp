@@ -11,12 +11,15 @@
 //               device 1 BS/CS; 1 for devices not listed), publishes that kind as its plug-in
 //               would (FriioID) unless "no_plugin" is beside it, writes every message it gets to
 //               "runs/<pid>.messages" ("<FILETIME> 0x<hex>" per line) and ends on WM_CLOSE, or by
-//               itself after 300 s of clock time
+//               itself after 300 s of clock time; with "slow_start" beside it, it first takes
+//               that many milliseconds of real time to come up
 // Files appear whole (written beside and renamed), so a test that sees one can read it.
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "platform/clock.h"
 #include "platform/known_folders.h"
@@ -69,6 +72,7 @@ class StubbornWindow : public platform::WindowTarget {
 
 int Stubborn() {
     StubbornWindow window;
+    platform::ReportProgramReady();
     platform::MSG msg;
     while (platform::GetMessageW(&msg, 0, 0, 0) > 0)
         platform::DispatchMessageW(&msg);
@@ -121,6 +125,9 @@ class ViewerWindow : public platform::WindowTarget {
 };
 
 int Viewer(int argc, char** argv) {
+    int slowStartMs = 0;
+    if (std::ifstream(Folder() / "slow_start") >> slowStartMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(slowStartMs));
     std::string text = Now() + "\n";
     for (int i = 1; i < argc; ++i)
         text += std::string(argv[i]) + "\n";
@@ -132,6 +139,7 @@ int Viewer(int argc, char** argv) {
     if (!fs::exists(Folder() / "no_plugin"))
         plugin.WriteTunerId(kind, platform::GetCurrentProcessId());
     ViewerWindow window(kind);
+    platform::ReportProgramReady();
     platform::MSG msg;
     while (platform::GetMessageW(&msg, 0, 0, 0) > 0)
         platform::DispatchMessageW(&msg);
