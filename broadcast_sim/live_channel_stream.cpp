@@ -59,16 +59,27 @@ void LiveChannelStream::Produce(std::uint64_t nowLocal, std::uint64_t tickMs, st
     const auto emit = [&](const PidSection& s) { Emit(s, out); };
     psi_.TakeDue(tickMs, emit);
     nitSdt_.TakeDue(tickMs, emit);
+    EmitTime(nowLocal, tickMs, out);
+    presentFollowing_.TakeDue(tickMs, emit);
+    schedule_.TakeDue(tickMs, emit);
+    const std::size_t tables = out.size() - before;
+    if (filler_ && budget > tables) filler_->Append(budget - tables, out);
+}
+
+// A TOT every five seconds as broadcasters send it, and a TDT in every other second: a recording
+// then shows to the second which part of the broadcast it holds.
+void LiveChannelStream::EmitTime(std::uint64_t nowLocal, std::uint64_t tickMs,
+                                 std::vector<TsPacket>& out) {
+    const std::uint64_t second = nowLocal / platform::kFileTimePerSecond;
     if (!totSent_ || tickMs >= nextTotMs_) {
         Emit({kPidTot, BuildTot(ToCalendar(nowLocal))}, out);
         nextTotMs_ = totSent_ && tickMs < nextTotMs_ + kTotPeriodMs ? nextTotMs_ + kTotPeriodMs
                                                                     : tickMs + kTotPeriodMs;
         totSent_ = true;
+    } else if (second != markedSecond_) {
+        Emit({kPidTot, BuildTdt(ToCalendar(nowLocal))}, out);
     }
-    presentFollowing_.TakeDue(tickMs, emit);
-    schedule_.TakeDue(tickMs, emit);
-    const std::size_t tables = out.size() - before;
-    if (filler_ && budget > tables) filler_->Append(budget - tables, out);
+    markedSecond_ = second;
 }
 
 void LiveChannelStream::BreakContinuity() {

@@ -68,6 +68,7 @@ class LiveChannelStream : public PacketSource {
     PfKey PresentFollowing(std::uint64_t now) const;
     void RefreshPresentFollowing(std::uint64_t now, std::uint64_t tickMs, bool force);
     void Emit(const PidSection& section, std::vector<TsPacket>& out);
+    void EmitTime(std::uint64_t nowLocal, std::uint64_t tickMs, std::vector<TsPacket>& out);
 
     DayProvider provider_;
     std::vector<ScheduleChange> changes_;
@@ -85,6 +86,7 @@ class LiveChannelStream : public PacketSource {
     PfKey pfKey_;
     std::uint64_t nextTotMs_ = 0;
     bool totSent_ = false;
+    std::uint64_t markedSecond_ = 0;  // the last second a TOT or TDT carried
 
     SiCarousel psi_{100};
     SiCarousel nitSdt_{2000};

@@ -17,14 +17,9 @@ namespace fs = std::filesystem;
 
 // Real time a step may take beyond the clock time it is due in (a busy machine).
 constexpr int kGraceMs = 30000;
-// How far a recording may start after its programme and end before it and still count as
-// holding it: a TOT comes every 5 s, a viewer takes a moment to start, and a chained recording
-// hands its tuner over 20 s before the next programme.
-constexpr double kStartSlackSeconds = 15;
 // Clock minutes after the day's end that the record threads have to note their results.
 constexpr int kResultMinutes = 5;
 constexpr std::uint64_t kFileTimeSecond = 10000000;
-constexpr double kEndSlackSeconds = 30;
 // What marks a debug line as a fault.
 constexpr const char* kFaultMarks[] = {"could not", "failed",     "faile",     "Err",     "refused",
                                        "dropped",   "見つからず", "BuffOverr", "is not a"};
@@ -33,8 +28,8 @@ std::string Utf8(std::wstring_view text) {
     return platform::WideToUtf8(text);
 }
 
-double Seconds(const platform::SYSTEMTIME& time) {
-    return static_cast<double>(timer_core::LocalFileTime(time)) / 1e7;
+std::int64_t Seconds(const platform::SYSTEMTIME& time) {
+    return static_cast<std::int64_t>(timer_core::LocalFileTime(time) / kFileTimeSecond);
 }
 
 class Day {
@@ -76,13 +71,12 @@ class Day {
 
     // Waits, watching the world, until done() holds or the clock has passed `by` (plus grace).
     bool WaitUntil(const std::function<bool()>& done, const platform::SYSTEMTIME& by) {
-        const double clockMs = (Seconds(by) - Seconds(world_.Now())) * 1000;
-        return WaitFor(
+        return world_.WaitUntilClock(
             [&] {
                 watch_.Look();
                 return done();
             },
-            std::max(0, world_.RealMs(clockMs)) + kGraceMs);
+            by, kGraceMs);
     }
 
     const timer_core::ReserveEntry* Reserved(const std::vector<timer_core::ReserveEntry>& all,
@@ -222,14 +216,22 @@ class Day {
         }
     }
 
+    // The broadcast marks every second (tools/broadcast_time_span.h): a recording holds its
+    // programme when the programme's first second and its last one are in the file, that is when
+    // it begins at the latest at the start and runs at least to the end (or to the hand-over).
     void CheckSpan(const DayProgramme& programme, const DayRecording& recording) {
-        const double start = Seconds(programme.start);
-        const double end = start + programme.seconds;
+        const RecordedMargins margins = MarginsOf(programme, *recording.span);
         const std::string name = recording.path.filename().string();
-        if (Seconds(recording.span->first) > start + kStartSlackSeconds)
-            Problem(name + " begins at " + ClockText(recording.span->first) + ", after its start");
-        if (Seconds(recording.span->last) < end - kEndSlackSeconds)
-            Problem(name + " ends at " + ClockText(recording.span->last) + ", before its end");
+        if (margins.before < 0)
+            Problem(name + " begins at " + ClockText(recording.span->first) + ", " +
+                    std::to_string(-margins.before) + " s after its programme began");
+        if (margins.after < -programme.handOverSeconds)
+            Problem(
+                name + " ends at " + ClockText(recording.span->last) + ", " +
+                std::to_string(-margins.after) + " s before its programme ended" +
+                (programme.handOverSeconds > 0
+                     ? " (the hand-over allows " + std::to_string(programme.handOverSeconds) + " s)"
+                     : ""));
     }
 
     void CheckDebugLog() {
@@ -247,6 +249,12 @@ class Day {
 };
 
 }  // namespace
+
+RecordedMargins MarginsOf(const DayProgramme& programme, const BroadcastTimeSpan& span) {
+    const std::int64_t start = Seconds(programme.start);
+    return {static_cast<int>(start - Seconds(span.first)),
+            static_cast<int>(Seconds(span.last) - (start + programme.seconds))};
+}
 
 RecordingDayResult RunRecordingDay(const RecordingDayOptions& options) {
     const auto realStart = std::chrono::steady_clock::now();

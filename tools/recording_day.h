@@ -52,6 +52,14 @@ struct RecordingDayResult {
     std::vector<std::string> problems;
 };
 
+// How much of the broadcast a recording holds around its programme, in whole seconds: before its
+// start (negative: it began late) and after its end (negative: it ended early).
+struct RecordedMargins {
+    int before = 0;
+    int after = 0;
+};
+RecordedMargins MarginsOf(const DayProgramme& programme, const BroadcastTimeSpan& span);
+
 RecordingDayResult RunRecordingDay(const RecordingDayOptions& options);
 
 void PrintRecordingDayReport(const RecordingDayResult& result, std::FILE* out);

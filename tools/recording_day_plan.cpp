@@ -153,7 +153,7 @@ RecordingDayPlan EveningPlan() {
     plan.programmes = {
         {L"みなとニュース", "automatic (ニュース), two minutes longer on air", At(19, 6), 240},
         {L"ＢＳ世界紀行", "automatic (紀行), moved from 19:07 before it began", At(19, 9), 120},
-        {L"さくらドラマ", "automatic (ドラマ)", At(19, 12), 120},
+        {L"さくらドラマ", "automatic (ドラマ), handed over to みなとスポーツ", At(19, 12), 120, 20},
         {L"ＢＳ名曲アルバム", "iEPG file opened with a second Orvandel", At(19, 13), 120},
         {L"みなとスポーツ", "by hand in Program.txt, fixed time, after the drama on its tuner",
          At(19, 14), 120},

@@ -35,6 +35,10 @@ struct DayProgramme {
     std::string how;  // how it came to be reserved
     platform::SYSTEMTIME start{};
     int seconds = 0;
+    // A chained reservation on the same tuner takes over this long before the programme's end:
+    // by the hand-over rule (equal priorities, RecPriority 0) the first recording stops 20 s
+    // early so that the next one starts with its margin.
+    int handOverSeconds = 0;
 };
 
 struct RecordingDayPlan : WorldPlan {

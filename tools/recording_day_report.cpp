@@ -84,15 +84,28 @@ void PrintReservations(const RecordingDayResult& result, std::FILE* out) {
     if (result.reservations.empty()) std::fprintf(out, "  (none)\n");
 }
 
+// "15 s before, 1 s after" the programme; a negative margin is a cut.
+std::string MarginText(const RecordedMargins& margins) {
+    const auto side = [](int seconds, const char* beyond, const char* within) {
+        return std::to_string(seconds < 0 ? -seconds : seconds) + " s " +
+               (seconds < 0 ? within : beyond);
+    };
+    return "from " + side(margins.before, "before", "after the start") + " to " +
+           side(margins.after, "after", "before the end");
+}
+
 void PrintRecordings(const RecordingDayResult& result, std::FILE* out) {
-    std::fprintf(out, "\nRecordings (recordings/): size, broadcast time held (TOT), programme\n");
+    std::fprintf(out,
+                 "\nRecordings (recordings/): size, broadcast time held (first and last second "
+                 "in the file), programme\n");
     for (const DayRecording& r : result.recordings) {
         std::string held = "no broadcast time";
         if (r.span) held = ClockText(r.span->first) + "-" + ClockText(r.span->last);
         std::string programme;
         if (const DayProgramme* p = ProgrammeOf(result.plan, r.path)) {
-            programme =
-                ClockText(p->start) + "-" + ClockText(Plus(p->start, p->seconds)) + "  " + p->how;
+            programme = ClockText(p->start) + "-" + ClockText(Plus(p->start, p->seconds));
+            if (r.span) programme += " (" + MarginText(MarginsOf(*p, *r.span)) + ")";
+            programme += "  " + p->how;
         }
         std::fprintf(out, "  %s%s%s%s\n", Pad(r.path.filename().string(), 36).c_str(),
                      Pad(Size(r.size), 10).c_str(), Pad(held, 19).c_str(), programme.c_str());

@@ -22,10 +22,15 @@ constexpr int kDaysAfter = 8;
 constexpr int kFirstRecordingHour = 4;
 constexpr int kProgrammeSeconds = 180;
 
+// A chained recording takes the tuner over this long before the first one's end: the hand-over
+// rule for equal priorities with RecPriority 0.
+constexpr int kHandOverSeconds = 20;
+
 struct Keyword {
     int minute;  // of the hour
     const char* title;
     bool follow;
+    int handOverSeconds = 0;
 };
 
 struct SoakChannel {
@@ -47,7 +52,8 @@ const std::vector<SoakChannel>& Channels() {
          "ニュース",
          [](int hour) -> std::optional<Keyword> {
              if (hour < kFirstRecordingHour) return std::nullopt;
-             return Keyword{10, "みなとニュース", true};
+             // The drama of an even hour is chained behind the news on the same tuner.
+             return Keyword{10, "みなとニュース", true, EvenHour(hour) ? kHandOverSeconds : 0};
          }},
         {{22, 0x7F18, 0x7F18, "さくらテレビ", 0x408, "さくらテレビ１"},
          "さくら",
@@ -107,7 +113,7 @@ std::string Schedule(const SoakChannel& channel, int days, std::vector<SoakProgr
         if (hourStart >= first + kDaysBefore * platform::kFileTimePerDay) {
             found.push_back({platform::Utf8ToWide(keyword->title), channel.broadcast.value,
                              channel.broadcast.serviceId, eventId, Plus(start, 0),
-                             kProgrammeSeconds, keyword->follow});
+                             kProgrammeSeconds, keyword->follow, keyword->handOverSeconds});
         }
         add(start, kProgrammeSeconds, keyword->title);
         add(start + kProgrammeSeconds * platform::kFileTimePerSecond,

@@ -33,6 +33,8 @@ struct SoakProgramme {
     platform::SYSTEMTIME start{};
     int seconds = 0;
     bool follow = false;
+    // The recording may end this long before the programme does: a chained one takes over.
+    int handOverSeconds = 0;
 };
 
 struct SoakPlan : WorldPlan {

@@ -9,8 +9,9 @@
 namespace tools {
 namespace {
 
-double Seconds(const platform::SYSTEMTIME& time) {
-    return static_cast<double>(timer_core::LocalFileTime(time)) / 1e7;
+std::int64_t Seconds(const platform::SYSTEMTIME& time) {
+    return static_cast<std::int64_t>(timer_core::LocalFileTime(time) /
+                                     platform::kFileTimePerSecond);
 }
 
 std::string Name(const SoakProgramme& programme) {
@@ -28,9 +29,11 @@ SoakVerdict JudgeRecording(const SoakProgramme& programme, const SoakObservation
     if (!seen->reserved) return SoakVerdict::kNotReserved;
     if (seen->files == 0) return SoakVerdict::kNotRecorded;
     if (!seen->span) return SoakVerdict::kNoBroadcastTime;
-    const double start = Seconds(programme.start);
-    if (Seconds(seen->span->first) > start + kSoakStartSlackSeconds) return SoakVerdict::kLateStart;
-    if (Seconds(seen->span->last) < start + programme.seconds - kSoakEndSlackSeconds)
+    // The broadcast marks every second: the programme's first and last second must be in the
+    // file (the last one before a planned hand-over).
+    const std::int64_t start = Seconds(programme.start);
+    if (Seconds(seen->span->first) > start) return SoakVerdict::kLateStart;
+    if (Seconds(seen->span->last) < start + programme.seconds - programme.handOverSeconds)
         return SoakVerdict::kEarlyEnd;
     if (seen->resultText.find(L"録画終了") == std::wstring::npos)
         return SoakVerdict::kResultNotDone;

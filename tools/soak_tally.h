@@ -14,11 +14,6 @@
 
 namespace tools {
 
-// How far a recording may begin after its programme and end before it and still hold it: a TOT
-// comes every 5 s and a chained recording hands its tuner over shortly before the next programme.
-inline constexpr double kSoakStartSlackSeconds = 15;
-inline constexpr double kSoakEndSlackSeconds = 30;
-
 // What the run saw of a due programme once it had ended (the files are deleted after the look).
 struct SoakObservation {
     bool reserved = false;  // Program.txt held a numbered reservation of it

@@ -6,7 +6,9 @@
 
 #include <set>
 
+#include "broadcast/section_assembler.h"
 #include "broadcast/stream_si_capture.h"
+#include "broadcast/time_sections.h"
 #include "broadcast_sim/broadcast_description_file.h"
 #include "broadcast_sim/default_broadcast.h"
 #include "broadcast_sim/sim_time.h"
@@ -179,6 +181,39 @@ TEST(LiveChannelStreamTest, FillerFillsTheBudgetWithScrambledShareAndOneInjected
     }
     EXPECT_EQ(scrambled, 10000);
     EXPECT_EQ(discontinuities, 1);
+}
+
+// A recording must show to the second which part of the broadcast it holds: every second of
+// the clock is marked, by a TOT every five seconds and by a TDT in the others.
+TEST(LiveChannelStreamTest, EverySecondIsMarkedByATotOrATdt) {
+    ChannelBroadcast channel =
+        MakeDefaultChannel(SampleChannels()[0], ToTimeValue(JstTime(2026, 12, 9)));
+    LiveChannelStream stream = FixedStream(channel);
+    std::uint64_t now = ToTimeValue(JstTime(2026, 12, 9, 12)) + 450 * kSecond / 1000;
+    std::uint64_t tick = 7000;
+    broadcast::SectionAssembler assembler;
+    std::vector<std::pair<int, bool>> marks;  // second of the minute, TOT or TDT
+    for (int step = 0; step < 120; ++step, now += kSecond / 10, tick += 100) {
+        std::vector<TsPacket> packets;
+        stream.Produce(now, tick, 0, packets);
+        for (const TsPacket& p : packets) {
+            if ((((p[1] & 0x1F) << 8) | p[2]) != 0x14 || assembler.AddPacket(p.data()) != 1)
+                continue;
+            for (const auto& section : assembler.published_sections()) {
+                if (section->tot) marks.emplace_back(section->tot->second, true);
+                if (section->tdt) marks.emplace_back(section->tdt->second, false);
+            }
+        }
+    }
+    std::set<int> seconds;
+    int tots = 0;
+    for (const auto& [second, tot] : marks) {
+        seconds.insert(second);
+        tots += tot ? 1 : 0;
+    }
+    EXPECT_EQ(seconds, (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    EXPECT_LE(marks.size(), seconds.size() + tots);  // a TDT at most besides a TOT
+    EXPECT_EQ(tots, 3);
 }
 
 TEST(DefaultBroadcastTest, EachDayDependsOnlyOnItsDateAndProgrammesCrossMidnight) {

@@ -105,16 +105,23 @@ TEST(SoakTallyTest, ARecordingIsMadeOnlyWhenItHoldsTheProgrammeAndTheTimerNotedI
     using tools::SoakVerdict;
     const tools::SoakProgramme news = News();
     EXPECT_EQ(tools::JudgeRecording(news, nullptr), SoakVerdict::kNotSeen);
-    tools::SoakObservation seen = Recorded(-20, -2);
+    tools::SoakObservation seen = Recorded(-15, -1);  // the margins of the settings
     EXPECT_EQ(tools::JudgeRecording(news, &seen), SoakVerdict::kMade);
-    seen = Recorded(15, 30);  // at the edge of both slacks
+    seen = Recorded(0, 0);  // the programme's first and last second, no more
     EXPECT_EQ(tools::JudgeRecording(news, &seen), SoakVerdict::kMade);
-    seen = Recorded(16, 0);
+    seen = Recorded(1, 0);
     EXPECT_EQ(tools::JudgeRecording(news, &seen), SoakVerdict::kLateStart);
     EXPECT_TRUE(tools::IsMissedStart(tools::JudgeRecording(news, &seen)));
-    seen = Recorded(0, 31);
+    seen = Recorded(-15, 1);
     EXPECT_EQ(tools::JudgeRecording(news, &seen), SoakVerdict::kEarlyEnd);
     EXPECT_FALSE(tools::IsMissedStart(tools::JudgeRecording(news, &seen)));
+    // A news followed by a chained programme on its tuner hands over 20 s early, by its rule.
+    tools::SoakProgramme chained = news;
+    chained.handOverSeconds = 20;
+    seen = Recorded(-15, 20);
+    EXPECT_EQ(tools::JudgeRecording(chained, &seen), SoakVerdict::kMade);
+    seen = Recorded(-15, 21);
+    EXPECT_EQ(tools::JudgeRecording(chained, &seen), SoakVerdict::kEarlyEnd);
     seen = Recorded(0, 0);
     seen.resultText = L"録画中に終了された可能性があります ";
     EXPECT_EQ(tools::JudgeRecording(news, &seen), SoakVerdict::kResultNotDone);
