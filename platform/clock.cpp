@@ -180,6 +180,14 @@ std::chrono::nanoseconds Clock::RealWait(std::chrono::nanoseconds clockLeft) con
     return std::max(ToReal(clockLeft), std::chrono::nanoseconds(1));
 }
 
+bool Clock::SharedWithNewPrograms() const {
+    if (!sim_) return false;
+    const char* value = std::getenv("ORVANDEL_SIM_CLOCK");
+    const auto setting = value != nullptr ? ParseSimClockSetting(value) : std::nullopt;
+    if (!setting || SimulationKey(*setting) != SimulationKey(*sim_)) return false;
+    return shared_->Path() == SharedClockState::PathFor(SimulationKey(*sim_));
+}
+
 int Clock::BeginStartUpHold() {
     if (!sim_) return -1;
     return shared_->BeginHold(RealUnixNs(), kStartUpHoldLimitNs).value_or(-1);

@@ -71,6 +71,9 @@ class Clock {
     // left.
     std::chrono::nanoseconds RealWait(std::chrono::nanoseconds clockLeft) const;
 
+    // True when a program started now would run on this clock: the environment names the same
+    // simulation and the same runtime folder as when the clock was set up.
+    bool SharedWithNewPrograms() const;
     // A program is being created: the simulated clock stands still until it is ready. The hold's
     // slot, or -1 when nothing is held (no simulation, or no slot free).
     int BeginStartUpHold();
@@ -124,8 +127,11 @@ class ClockDeadline {
 // exists) until the program is ready. A hold whose program was never started ends with it.
 class StartUpHold {
   public:
-    explicit StartUpHold(Clock& clock = Clock::Instance())
-        : clock_(clock), slot_(clock.BeginStartUpHold()) {}
+    // On this process's clock, when a program started now shares it (it inherits the same
+    // simulation and runtime folder).
+    StartUpHold() : StartUpHold(Clock::Instance(), Clock::Instance().SharedWithNewPrograms()) {}
+    // On a world's clock that the caller knows the program will run on.
+    explicit StartUpHold(Clock& clock) : StartUpHold(clock, true) {}
     ~StartUpHold() {
         if (!started_) clock_.EndStartUpHold(slot_);
     }
@@ -139,6 +145,9 @@ class StartUpHold {
     }
 
   private:
+    StartUpHold(Clock& clock, bool hold)
+        : clock_(clock), slot_(hold ? clock.BeginStartUpHold() : -1) {}
+
     Clock& clock_;
     int slot_;
     bool started_ = false;

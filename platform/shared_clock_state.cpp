@@ -46,10 +46,15 @@ constexpr int kReadAttempts = 100000;
 
 }  // namespace
 
-SharedClockState::SharedClockState(const std::string& key) {
+std::filesystem::path SharedClockState::PathFor(const std::string& key) {
     const auto folder = RuntimeFolder();
-    if (folder.empty()) return;
-    fd_ = OpenPrivateFile(folder / ("simclock-" + key), O_RDWR | O_CREAT);
+    return folder.empty() ? folder : folder / ("simclock-" + key);
+}
+
+SharedClockState::SharedClockState(const std::string& key) {
+    const auto path = PathFor(key);
+    if (path.empty()) return;
+    fd_ = OpenPrivateFile(path, O_RDWR | O_CREAT);
     if (fd_ < 0) return;
     // Growing to the same size from several processes at once is harmless: the new bytes are 0.
     void* mapped = MAP_FAILED;
@@ -62,6 +67,7 @@ SharedClockState::SharedClockState(const std::string& key) {
         return;
     }
     data_ = static_cast<Data*>(mapped);
+    path_ = path;
 }
 
 SharedClockState::~SharedClockState() {

@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -33,6 +34,11 @@ class SharedClockState {
     ~SharedClockState();
     SharedClockState(const SharedClockState&) = delete;
     SharedClockState& operator=(const SharedClockState&) = delete;
+
+    // The file of a simulation's state in the present runtime folder; empty when there is none.
+    static std::filesystem::path PathFor(const std::string& key);
+    // The file this state was set up on; empty when it could not be.
+    const std::filesystem::path& Path() const { return path_; }
 
     // 100-ns units added to the simulated local time; 0 when nothing was moved.
     std::int64_t LoadOffset() const;
@@ -72,6 +78,7 @@ class SharedClockState {
     void FoldEndedHold(std::int64_t nowNs);
     void ReleaseSlot(int slot, std::int64_t nowNs);
 
+    std::filesystem::path path_;
     Data* data_ = nullptr;  // mapped; null when the file could not be mapped
     int fd_ = -1;
     std::mutex writer_;
