@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <fstream>
 #include <thread>
 
@@ -80,6 +81,9 @@ std::optional<fs::path> NewestFile(const fs::path& folder, const std::string& pr
     return newest;
 }
 
+// Fewer packets a chunk would flood the plug-in's queue with chunks.
+constexpr long kFewestChunkPackets = 8;
+
 }  // namespace
 
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
@@ -136,6 +140,15 @@ bool SystemWorld::CopyProgram() const {
 void SystemWorld::WriteViewerSettings() const {
     std::vector<IniValue> values{{L"Device0", L"Kind", L"1"}, {L"Device1", L"Kind", L"2"}};
     values.insert(values.end(), options_.viewerIni.begin(), options_.viewerIni.end());
+    // A chunk is the smallest piece of the stream a recording takes: at a fast clock it holds
+    // at most a second of the clock, so that what a recording holds is known to the second.
+    const double packetsPerClockSecond =
+        options_.viewer.bitsPerSecond / 8.0 / 188.0 / options_.clockRate;
+    const long mostPackets = std::max(kFewestChunkPackets, std::lround(packetsPerClockSecond));
+    for (IniValue& value : values) {
+        if (value.section == L"FriioView" && value.key == L"ChunkPackets")
+            value.value = std::to_wstring(std::min(std::stol(value.value), mostPackets));
+    }
     WriteIni(values, ViewerIni());
 }
 

@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
     // Its window, plug-ins and tuner are up once the loop first runs.
     QTimer::singleShot(0, [] { platform::ReportProgramReady(); });
     const int status = application.exec();
-    // Closing the recording and unloading the plug-ins cost real time, as starting does.
+    // Closing the recording and unloading the plug-ins cost real time, as starting does (a close
+    // request holds the clock already).
     platform::HoldClockUntilExit();
     app.Shutdown();
     return status;

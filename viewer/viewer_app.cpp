@@ -182,6 +182,7 @@ void ViewerApp::SelectService(std::uint16_t serviceId) {
 
 // exit, not quit: quit would first ask every window to close, and the plug-in's window refuses.
 void ViewerApp::Quit() {
+    platform::HoldClockUntilExit();
     QCoreApplication::exit(0);
 }
 
