@@ -9,6 +9,7 @@
 
 #include "platform/atomic_file_writer.h"
 #include "platform/fd_io.h"
+#include "platform/whole_file.h"
 #include "platform/last_error.h"
 #include "platform/paths.h"
 
@@ -32,7 +33,8 @@ bool StillNamesLockedFile(int fd, const std::string& path) {
 // An open, locked descriptor of the file the path names (created empty when missing), or -1.
 int LockCurrentFile(const std::string& path, bool* created) {
     for (;;) {
-        int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        // Non-blocking, as a pipe or a device may stand at the path: it is refused once open.
+        int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
         *created = false;
         if (fd < 0 && errno == ENOENT) {
             fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -53,7 +55,7 @@ int LockCurrentFile(const std::string& path, bool* created) {
 
 }  // namespace
 
-BOOL UpdateFileLocked(std::wstring_view path, const FileUpdate& update) {
+BOOL UpdateFileLocked(std::wstring_view path, const FileUpdate& update, std::size_t maxBytes) {
     const std::string native = ToNativePath(path);
     bool created = false;
     const int fd = LockCurrentFile(native, &created);
@@ -64,13 +66,10 @@ BOOL UpdateFileLocked(std::wstring_view path, const FileUpdate& update) {
         return FALSE;
     }
     std::string current;
-    BOOL result = FALSE;
-    if (!ReadAllFromFd(fd, &current)) {
-        SetLastError(ErrorFromErrno(errno));
-    } else if (const auto replacement = update(current)) {
-        result = WriteFileAtomically(path, *replacement);
-    } else {
-        result = TRUE;
+    BOOL result = ReadWholeFd(fd, &current, maxBytes) ? TRUE : FALSE;
+    if (result) {
+        if (const auto replacement = update(current))
+            result = WriteFileAtomically(path, *replacement);
     }
     // A file created only to hold the lock goes again when nothing was written into it.
     if (created && !StillNamesLockedFile(fd, native)) created = false;

@@ -4,11 +4,13 @@
 // file therefore lose neither change. Readers need no lock: they see the old or the new file.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/whole_file.h"
 #include "platform/win_types.h"
 
 namespace platform {
@@ -19,8 +21,11 @@ using FileUpdate = std::function<std::optional<std::string>(std::string_view cur
 
 // TRUE when the update was written or declined; FALSE (last error set) when the file could not
 // be locked (ERROR_SHARING_VIOLATION when another writer kept the lock for 5 seconds: it was
-// stopped), read or written. A missing file is created by the write; one that `update` declines
-// is not left behind.
-BOOL UpdateFileLocked(std::wstring_view path, const FileUpdate& update);
+// stopped), read or written. The current file is read as ReadWholeFile reads it: a path that
+// names no regular file (a pipe, a device) or a file of more than maxBytes is neither read nor
+// replaced, and `update` is not called. A missing file is created by the write; one that
+// `update` declines is not left behind.
+BOOL UpdateFileLocked(std::wstring_view path, const FileUpdate& update,
+                      std::size_t maxBytes = kMaxWholeFileBytes);
 
 }  // namespace platform

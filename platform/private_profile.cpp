@@ -21,13 +21,17 @@ std::wstring_view TrimTrailingBlanks(std::wstring_view s) {
     return s;
 }
 
+std::optional<ProfileText> ReadProfile(const wchar_t* section, const wchar_t* path) {
+    std::string bytes;
+    if (section == nullptr || path == nullptr || !ReadWholeFile(path, &bytes)) return std::nullopt;
+    return ProfileText(bytes);
+}
+
 std::optional<std::wstring> ReadValue(const wchar_t* section, const wchar_t* key,
                                       const wchar_t* path) {
-    std::string bytes;
-    if (section == nullptr || key == nullptr || path == nullptr || !ReadWholeFile(path, &bytes)) {
-        return std::nullopt;
-    }
-    return ProfileText(bytes).Find(section, key);
+    const std::optional<ProfileText> text = ReadProfile(section, path);
+    if (!text || key == nullptr) return std::nullopt;
+    return text->Find(section, key);
 }
 
 int DigitValue(wchar_t c) {
@@ -67,6 +71,24 @@ UINT ParseWindowsInteger(std::wstring_view s) {
     return negative ? 0u - value : value;
 }
 
+UINT IntegerOf(const std::optional<std::wstring>& found, int defaultValue) {
+    if (!found || found->empty()) return static_cast<UINT>(defaultValue);
+    return ParseWindowsInteger(std::wstring_view(*found).substr(0, kIntegerTextLimit));
+}
+
+// The n of a key named "%d" of n (no sign, no leading zero), or -1.
+long long KeyNumber(std::wstring_view name) {
+    constexpr std::size_t kMaxDigits = 10;  // of the largest int
+    if (name.empty() || name.size() > kMaxDigits || (name.size() > 1 && name.front() == L'0'))
+        return -1;
+    long long n = 0;
+    for (const wchar_t c : name) {
+        if (c < L'0' || c > L'9') return -1;
+        n = n * 10 + (c - L'0');
+    }
+    return n;
+}
+
 }  // namespace
 
 DWORD GetPrivateProfileStringW(const wchar_t* section, const wchar_t* key,
@@ -86,9 +108,21 @@ DWORD GetPrivateProfileStringW(const wchar_t* section, const wchar_t* key,
 
 UINT GetPrivateProfileIntW(const wchar_t* section, const wchar_t* key, int defaultValue,
                            const wchar_t* path) {
-    const auto found = ReadValue(section, key, path);
-    if (!found || found->empty()) return static_cast<UINT>(defaultValue);
-    return ParseWindowsInteger(std::wstring_view(*found).substr(0, kIntegerTextLimit));
+    return IntegerOf(ReadValue(section, key, path), defaultValue);
+}
+
+std::map<int, std::wstring> GetPrivateProfileCountedValues(const wchar_t* section, DWORD size,
+                                                           const wchar_t* path) {
+    std::map<int, std::wstring> values;
+    const std::optional<ProfileText> text = ReadProfile(section, path);
+    if (!text || size == 0) return values;
+    const int count = static_cast<int>(IntegerOf(text->Find(section, L"Count"), 0));
+    for (const auto& [name, value] : text->Keys(section)) {
+        const long long n = KeyNumber(name);
+        // The first key of a name counts, as for GetPrivateProfileStringW.
+        if (n >= 0 && n < count) values.try_emplace(static_cast<int>(n), value.substr(0, size - 1));
+    }
+    return values;
 }
 
 BOOL WritePrivateProfileStringW(const wchar_t* section, const wchar_t* key, const wchar_t* value,

@@ -9,6 +9,9 @@
 // enumerates a file).
 #pragma once
 
+#include <map>
+#include <string>
+
 #include "platform/win_types.h"
 
 namespace platform {
@@ -26,6 +29,13 @@ DWORD GetPrivateProfileStringW(const wchar_t* section, const wchar_t* key,
 // a value without digits gives 0.
 UINT GetPrivateProfileIntW(const wchar_t* section, const wchar_t* key, int defaultValue,
                            const wchar_t* path);
+
+// The values of the keys "0" .. Count-1 of the section, by number, from one read of the file:
+// "Count" as GetPrivateProfileIntW reads it (default 0, a negative count lists nothing), each
+// value as GetPrivateProfileStringW gives it into a buffer of `size` characters. A key that is
+// missing is not in the map: the work follows the keys the file holds, whatever Count says.
+std::map<int, std::wstring> GetPrivateProfileCountedValues(const wchar_t* section, DWORD size,
+                                                           const wchar_t* path);
 
 // Writes "key=value" into the section. A null value deletes the key, a null key the whole
 // section. FALSE (last error set) when the file cannot be written, e.g. its folder is missing.

@@ -141,6 +141,19 @@ std::optional<std::wstring> ProfileText::Find(std::wstring_view section,
     return std::wstring(Unquoted(lines_[k].value));
 }
 
+std::vector<std::pair<std::wstring, std::wstring>> ProfileText::Keys(
+    std::wstring_view section) const {
+    std::vector<std::pair<std::wstring, std::wstring>> keys;
+    const std::size_t header = FindSection(section);
+    if (header == npos) return keys;
+    const std::size_t end = SectionEnd(header);
+    for (std::size_t i = header + 1; i < end; ++i) {
+        if (lines_[i].kind == Kind::kKey)
+            keys.emplace_back(lines_[i].name, Unquoted(lines_[i].value));
+    }
+    return keys;
+}
+
 void ProfileText::Set(std::wstring_view section, std::wstring_view key, std::wstring_view value) {
     const std::wstring keyLine = std::wstring(key) + L"=" + std::wstring(value);
     const std::size_t header = FindSection(section);

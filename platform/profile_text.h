@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -22,6 +23,10 @@ class ProfileText {
     // The value as written after "=" with surrounding blanks removed (and one pair of matching
     // single or double quotes around it); nullopt when the section or key is missing.
     std::optional<std::wstring> Find(std::wstring_view section, std::wstring_view key) const;
+
+    // Every key of the section with its value as Find gives it, in file order (a name that
+    // occurs twice comes twice; Find takes the first); empty when the section is missing.
+    std::vector<std::pair<std::wstring, std::wstring>> Keys(std::wstring_view section) const;
 
     // Replaces the key's line, or adds it after the last non-empty line of the section, adding
     // the section at the end of the file when it is missing.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <new>
 
 #include "platform/fd_io.h"
 #include "platform/last_error.h"
@@ -25,6 +26,24 @@ DWORD RefusalOf(int fd, std::size_t maxBytes) {
 
 }  // namespace
 
+bool ReadWholeFd(int fd, std::string* out, std::size_t maxBytes) {
+    out->clear();
+    if (const DWORD refusal = RefusalOf(fd, maxBytes); refusal != ERROR_SUCCESS) {
+        SetLastError(refusal);
+        return false;
+    }
+    // The file may still grow while it is read; the bound holds for what is read.
+    try {
+        if (ReadAllFromFd(fd, out, maxBytes)) return true;
+        SetLastError(ErrorFromErrno(errno));
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    out->clear();
+    out->shrink_to_fit();
+    return false;
+}
+
 bool ReadWholeFile(std::wstring_view path, std::string* out, std::size_t maxBytes) {
     out->clear();
     // Non-blocking open: opening a pipe for reading would otherwise wait for a writer.
@@ -33,17 +52,7 @@ bool ReadWholeFile(std::wstring_view path, std::string* out, std::size_t maxByte
         SetLastError(ErrorFromErrno(errno));
         return false;
     }
-    if (const DWORD refusal = RefusalOf(fd.Get(), maxBytes); refusal != ERROR_SUCCESS) {
-        SetLastError(refusal);
-        return false;
-    }
-    // The file may still grow while it is read; the bound holds for what is read.
-    if (!ReadAllFromFd(fd.Get(), out, maxBytes)) {
-        SetLastError(ErrorFromErrno(errno));
-        out->clear();
-        return false;
-    }
-    return true;
+    return ReadWholeFd(fd.Get(), out, maxBytes);
 }
 
 }  // namespace platform

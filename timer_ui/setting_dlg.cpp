@@ -195,12 +195,8 @@ void CSettingDlg::ReadIni() {
     NoInfoLog_ = ReadInt(L"NoInfoLog", 1);
     NameManual_ = ReadInt(L"NameManual", 0);
     if (auto* list = Item<ui::ListBox>(IDC_TIMES)) list->ResetContent();
-    const int count =
-        static_cast<int>(platform::GetPrivateProfileIntW(kTimes, L"Count", 0, iniPath_.c_str()));
-    for (int n = 0; n < count; ++n) {
-        wchar_t value[kTextBuffer];
-        platform::GetPrivateProfileStringW(kTimes, std::to_wstring(n).c_str(), L"", value,
-                                           kTextBuffer, iniPath_.c_str());
+    for (const auto& [n, value] :
+         platform::GetPrivateProfileCountedValues(kTimes, kTextBuffer, iniPath_.c_str())) {
         auto entry = std::make_unique<timer_core::EpgTimeEntry>();
         if (timer_core::ParseEpgTimeEntry(value, entry.get()) &&
             IsTimeOfDay(entry->hour, entry->minute)) {

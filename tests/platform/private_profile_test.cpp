@@ -2,11 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "platform/code_page.h"
+#include "platform/last_error.h"
+#include "platform/locked_file_update.h"
+#include "platform/paths.h"
+#include "platform/process.h"
 #include "platform/utf16.h"
 #include "tests/support/services_helper.h"
 #include "tests/support/sandbox.h"
@@ -78,6 +88,64 @@ TEST_F(PrivateProfileTest, ParsesIntegersAsWindowsDoes) {
     EXPECT_EQ(Int(L"Quoted"), 15u);
     EXPECT_EQ(Int(L"Wrap"), 1u);  // 32-bit wrap-around
     EXPECT_EQ(Int(L"Long"), 0u);  // only the first 29 characters count
+}
+
+TEST_F(PrivateProfileTest, CountedValuesAreTheKeysPresentBelowTheCount) {
+    Write(
+        "[S]\r\nCount= 0x7FFFFFFF\r\n0=zero\r\n01=not one\r\n 2 = \"two\" \r\n2=again\r\n"
+        "-3=x\r\n+4=x\r\n6=abcdef\r\n2147483647=beyond\r\n[T]\r\n1=elsewhere\r\n");
+    const std::map<int, std::wstring> all = {{0, L"zer"}, {2, L"two"}, {6, L"abc"}};  // cut
+    EXPECT_EQ(GetPrivateProfileCountedValues(L"s", 4, path.c_str()), all);
+    Write("[S]\r\nCount=3\r\n0=a\r\n3=d\r\n2=c\r\n");
+    const std::map<int, std::wstring> belowThree = {{0, L"a"}, {2, L"c"}};
+    EXPECT_EQ(GetPrivateProfileCountedValues(L"S", 512, path.c_str()), belowThree);
+    for (const char* count : {"Count=-1", "Count=", "Count=x", ""}) {
+        Write("[S]\r\n" + std::string(count) + "\r\n0=a\r\n");
+        EXPECT_TRUE(GetPrivateProfileCountedValues(L"S", 512, path.c_str()).empty()) << count;
+    }
+    const std::wstring absent = sandbox.Wide("absent.ini");
+    EXPECT_TRUE(GetPrivateProfileCountedValues(L"S", 512, absent.c_str()).empty());
+}
+
+// The settings dialog writes its keys one by one into whatever the path names; a pipe or a
+// device there must neither hold the writer for ever nor fill its memory, and stays as it was.
+TEST_F(PrivateProfileTest, WritesRefuseWhatIsNoRegularFileAndLeaveIt) {
+    const std::string pipe = sandbox.Native("pipe.ini");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string device = sandbox.Native("device.ini");
+    ASSERT_EQ(::symlink("/dev/zero", device.c_str()), 0);
+    for (const std::string& target : {pipe, device}) {
+        // In a process of its own, which is stopped when it waits.
+        const DWORD helper = test_support::StartServicesHelper(
+            L"ini-write " + FromNativePath(target) + L" SET K 1");
+        ASSERT_NE(helper, 0u);
+        if (WaitForProcess(helper, 20000) != WAIT_OBJECT_0) {
+            TerminateProcess(helper, 1);
+            WaitForProcess(helper, 20000);
+            FAIL() << "the write waited on " << target;
+        }
+        DWORD code = 0;
+        ASSERT_TRUE(GetExitCodeProcess(helper, &code));
+        EXPECT_EQ(code, 1u) << target;  // refused
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+    EXPECT_TRUE(std::filesystem::is_symlink(device));
+    EXPECT_FALSE(WritePrivateProfileStringW(L"SET", L"K", L"V", FromNativePath(pipe).c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+
+    // A file beyond the reader's bound is neither read nor replaced.
+    Write("[S]\r\nK=1\r\n");
+    bool called = false;
+    EXPECT_FALSE(UpdateFileLocked(
+        path,
+        [&](std::string_view) {
+            called = true;
+            return std::optional<std::string>("");
+        },
+        8));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_TOO_LARGE);
+    EXPECT_FALSE(called);
+    EXPECT_EQ(Bytes(), "[S]\r\nK=1\r\n");
 }
 
 TEST_F(PrivateProfileTest, WritesCreateFileAndSectionAndKeepEveryOtherLine) {

@@ -229,6 +229,18 @@ TEST_F(SettingDlgTest, HandEditedTimesThatAreNoTimeOfDayAreNotListed) {
     EXPECT_EQ(Ini(L"Orvandel", L"1"), L"8,5,1");
 }
 
+TEST_F(SettingDlgTest, ACountNoDialogWritesListsTheTimesPresent) {
+    SetIni(L"Orvandel", L"Count", L"2147483647");
+    SetIni(L"Orvandel", L"0", L"6,30,1");
+    SetIni(L"Orvandel", L"3", L"8,5,0");
+    Dlg dlg(ini);
+    Open(dlg);
+    EXPECT_EQ(TimeItems(), (std::vector<std::wstring>{L"06:30+", L"08:05-"}));
+    ClickButton(dlg, ui::IDOK);
+    EXPECT_EQ(Ini(L"Orvandel", L"Count"), L"2");
+    EXPECT_EQ(Ini(L"Orvandel", L"1"), L"8,5,0");
+}
+
 TEST_F(SettingDlgTest, NameManualAndAutoDelExcludeEachOther) {
     Dlg dlg(ini);
     Open(dlg);

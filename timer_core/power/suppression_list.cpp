@@ -13,13 +13,9 @@ constexpr platform::DWORD kTextBuffer = 512;
 
 void SuppressionList::LoadList() {
     names_.clear();
-    const int count =
-        static_cast<int>(platform::GetPrivateProfileIntW(kSection, L"Count", 0, iniPath_.c_str()));
-    for (int n = 0; n < count; ++n) {
-        wchar_t buffer[kTextBuffer];
-        platform::GetPrivateProfileStringW(kSection, std::to_wstring(n).c_str(), L"", buffer,
-                                           kTextBuffer, iniPath_.c_str());
-        if (buffer[0] != L'\0') names_.emplace_back(buffer);
+    for (auto& [n, name] :
+         platform::GetPrivateProfileCountedValues(kSection, kTextBuffer, iniPath_.c_str())) {
+        if (!name.empty()) names_.push_back(std::move(name));
     }
 }
 

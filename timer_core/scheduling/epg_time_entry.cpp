@@ -36,14 +36,10 @@ std::wstring EpgTimeKey(int hour, int minute) {
 
 bool ReadEpgTimes(const std::wstring& iniPath, std::map<std::wstring, EpgTimeEntry>* times) {
     times->clear();
-    const int count =
-        static_cast<int>(platform::GetPrivateProfileIntW(kSection, L"Count", 0, iniPath.c_str()));
-    for (int n = 0; n < count; ++n) {
-        wchar_t buffer[kTextBuffer];
-        platform::GetPrivateProfileStringW(kSection, std::to_wstring(n).c_str(), L"", buffer,
-                                           kTextBuffer, iniPath.c_str());
+    for (const auto& [n, value] :
+         platform::GetPrivateProfileCountedValues(kSection, kTextBuffer, iniPath.c_str())) {
         EpgTimeEntry entry;
-        if (!ParseEpgTimeEntry(buffer, &entry) || !IsTimeOfDay(entry)) continue;
+        if (!ParseEpgTimeEntry(value, &entry) || !IsTimeOfDay(entry)) continue;
         times->insert_or_assign(EpgTimeKey(entry.hour, entry.minute), entry);
     }
     bool anyEnabled = false;
