@@ -35,24 +35,41 @@ std::size_t SkipBlanks(std::basic_string_view<Char> text) {
     return i;
 }
 
+// The number as the runtime's atoi reads it, its magnitude held at kDecimalLimit, which lies
+// beyond every range the callers ask for.
+constexpr long long kDecimalLimit = 1LL << 62;
+
 template <class Char>
-int DecimalAt(std::basic_string_view<Char> text) {
+long long Decimal64At(std::basic_string_view<Char> text) {
     std::size_t i = SkipBlanks(text);
     bool negative = false;
     if (i < text.size() && (text[i] == Char('-') || text[i] == Char('+'))) {
         negative = text[i] == Char('-');
         ++i;
     }
-    // Accumulated as a negative number so that INT_MIN itself fits.
-    constexpr long long kMin = std::numeric_limits<int>::min();
-    constexpr long long kMax = std::numeric_limits<int>::max();
     long long value = 0;
     for (; i < text.size() && text[i] >= Char('0') && text[i] <= Char('9'); ++i) {
         value = value * 10 + (text[i] - Char('0'));
-        if (value > kMax + 1) value = kMax + 1;
+        if (value > kDecimalLimit) value = kDecimalLimit;
     }
-    if (negative) return static_cast<int>(-value < kMin ? kMin : -value);
-    return static_cast<int>(value > kMax ? kMax : value);
+    return negative ? -value : value;
+}
+
+template <class Char>
+int DecimalAt(std::basic_string_view<Char> text) {
+    constexpr long long kMin = std::numeric_limits<int>::min();
+    constexpr long long kMax = std::numeric_limits<int>::max();
+    const long long value = Decimal64At(text);
+    return static_cast<int>(value < kMin ? kMin : value > kMax ? kMax : value);
+}
+
+template <class Char>
+bool DecimalInAt(std::basic_string_view<Char> text, std::int64_t min, std::int64_t max,
+                 std::int64_t* value) {
+    const long long read = Decimal64At(text);
+    if (read < min || read > max) return false;
+    *value = read;
+    return true;
 }
 
 int HexDigit(wchar_t c) {
@@ -78,6 +95,16 @@ int LeadingDecimal(std::string_view text) {
 
 int LeadingDecimal(std::wstring_view text) {
     return DecimalAt(text);
+}
+
+bool LeadingDecimalIn(std::string_view text, std::int64_t min, std::int64_t max,
+                      std::int64_t* value) {
+    return DecimalInAt(text, min, max, value);
+}
+
+bool LeadingDecimalIn(std::wstring_view text, std::int64_t min, std::int64_t max,
+                      std::int64_t* value) {
+    return DecimalInAt(text, min, max, value);
 }
 
 std::uint32_t LeadingHex(std::wstring_view text) {

@@ -174,7 +174,7 @@ void CAutoAddDlg::OnBnClickedDelete() {
         return;
     }
     file_.conditions.erase(std::next(file_.conditions.begin(), selectedCondition_));
-    file_.Save();
+    if (!file_.Save()) MessageBox(kConditionsSaveFailed);
     Reload();
 }
 

@@ -282,7 +282,7 @@ void CAutoAddSearchDlg::OnBnClickedAddOrChange() {
         file_.Load();
         file_.conditions.emplace(static_cast<int>(file_.conditions.size()), condition);
     }
-    file_.Save();
+    if (!file_.Save()) MessageBox(kConditionsSaveFailed);
 }
 
 void CAutoAddSearchDlg::OnBnClickedSearch() {

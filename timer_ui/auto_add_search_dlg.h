@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "broadcast/epg_store.h"
 #include "timer_core/epg/auto_search_condition.h"
@@ -19,6 +20,10 @@
 #include "ui/dialog.h"
 
 namespace timer_ui {
+
+// Shown when AutoSearch.txt was not written, e.g. because it could not be read and so is not
+// replaced by the conditions of this dialog alone.
+inline constexpr std::wstring_view kConditionsSaveFailed = L"自動登録条件の保存に失敗しました";
 
 class CAutoAddSearchDlg : public ui::Dialog {
   public:

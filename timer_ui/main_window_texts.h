@@ -18,6 +18,9 @@ inline constexpr std::wstring_view kChannelListReadFailed =
 // Program.txt.
 inline constexpr std::wstring_view kReserveListNotFound = L"予約リストが見つかりませんでした";
 inline constexpr std::wstring_view kReserveListReadFailed = L"予約リストの読み込みに失敗しました";
+// A save that wrote nothing: above all while the file could not be read, so that it is not
+// replaced by what was not read from it.
+inline constexpr std::wstring_view kReserveListSaveFailed = L"予約リストの保存に失敗しました";
 
 // The first start, without a settings file.
 inline constexpr std::wstring_view kFirstStartNotice =

@@ -26,7 +26,7 @@ void COrvandelDlg::AddIepgReservation(std::wstring_view documentsFolder, int cha
     const timer_core::ReserveEntry entry = MakeIepgReserveEntry(record, channel);
     // Left unnumbered: the save appends the line as it is, for the running instance to number.
     reservations.Add(&entry, 1);
-    reservations.SaveProgramFile(path);
+    if (!reservations.SaveProgramFile(path)) ShowStartUpMessage(texts::kReserveListSaveFailed);
 }
 
 void COrvandelDlg::OnDropFiles(const std::vector<std::wstring>& paths) {

@@ -83,7 +83,9 @@ void COrvandelDlg::AddReserveRow(int row, const ReserveRow& reserve) {
 }
 
 int COrvandelDlg::SaveReservations() {
-    return timerManager_->SaveReserveFile(ProgramFilePath());
+    const int saved = timerManager_->SaveReserveFile(ProgramFilePath());
+    if (!saved) messageBox_.Show(texts::kReserveListSaveFailed);
+    return saved;
 }
 
 }  // namespace timer_ui

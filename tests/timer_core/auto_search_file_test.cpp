@@ -1,6 +1,7 @@
 #include "timer_core/epg/auto_search_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <climits>
 #include <filesystem>
@@ -9,6 +10,7 @@
 
 #include "platform/code_page.h"
 #include "platform/paths.h"
+#include "platform/whole_file.h"
 #include "tests/support/helper_process.h"
 #include "tests/support/sandbox.h"
 #include "tests/timer_core/auto_search_samples.h"
@@ -165,6 +167,50 @@ TEST_F(AutoSearchFileTest, FinalLineEndAndBareLineFeedsLoadTheSame) {
         EXPECT_EQ(LoadAndSave(bytes), a + "\r\n" + b + "\r\n");
         EXPECT_EQ(file.conditions.size(), 2u);
     }
+}
+
+TEST_F(AutoSearchFileTest, EveryLineEndEndsALineAndAByteOrderMarkIsSkipped) {
+    const std::string a = Sjis(L"a\t\t0\t-1\t00:00～00:00\t\t3\t1\t1 ");
+    const std::string b = Sjis(L"b\t\t0\t-1\t00:00～00:00\t\t4\t0\t2 ");
+    const std::string c = Sjis(L"c\t\t0\t-1\t00:00～00:00\t\t5\t0\t3 ");
+    EXPECT_EQ(LoadAndSave("\xEF\xBB\xBF" + a + "\r" + b + "\r" + c + "\r"),
+              a + "\r\n" + b + "\r\n" + c + "\r\n");
+    ASSERT_EQ(file.conditions.size(), 3u);
+    EXPECT_EQ(file.conditions.at(0).andWords, L"a");
+    EXPECT_EQ(file.conditions.at(2).serviceKeys, std::vector<int>{3});
+}
+
+// A long line is a line like any other; a file that cannot be read is not replaced by the
+// conditions of one dialog.
+TEST_F(AutoSearchFileTest, AFileThatCannotBeReadIsNeverSavedOverUntilItReadsAgain) {
+    const std::string kept = Sjis(L"a\t\t0\t-1\t00:00～00:00\t\t3\t1\t1 \r\n");
+    Write(kept + std::string(platform::kMaxWholeFileBytes + 1, 'x') + "\r\n" + kept);
+    file.Load();
+    EXPECT_EQ(file.conditions.size(), 2u);
+
+    Write(kept);
+    fs::resize_file(FilePath(), platform::kMaxListFileBytes + 1);  // sparse: takes no disk
+    file.Load();
+    EXPECT_TRUE(file.conditions.empty());
+    file.conditions[0] = Condition(L"新しい条件", 2);
+    EXPECT_EQ(file.Save(), 0);
+    EXPECT_EQ(fs::file_size(FilePath()), platform::kMaxListFileBytes + 1);
+
+    fs::remove(FilePath());
+    ASSERT_EQ(::mkfifo(FilePath().c_str(), 0600), 0);
+    file.Load();  // neither waits for a writer nor creates a file in its place
+    EXPECT_TRUE(file.conditions.empty());
+    file.conditions[0] = Condition(L"新しい条件", 2);
+    EXPECT_EQ(file.Save(), 0);
+    EXPECT_TRUE(fs::is_fifo(FilePath()));
+
+    fs::remove(FilePath());
+    Write(kept);
+    file.Load();
+    file.conditions[1] = Condition(L"新しい条件", 2);
+    EXPECT_EQ(file.Save(), 1);
+    file.Load();
+    EXPECT_EQ(file.conditions.size(), 2u);
 }
 
 TEST_F(AutoSearchFileTest, EditsSaveInKeyOrderAndReloadWithoutGaps) {

@@ -133,11 +133,10 @@ TEST_F(ProgramFileTest, PastReservationWithoutResultIsMarkedAndWrittenBack) {
     EXPECT_EQ(ReadProgram(), past + Sjis(kMissedStartText) + "\r\n" +
                                  "2001/04/01\t09:00\t00:30\told\tx\t1\t2\t3\t2\t1\t2\t" +
                                  Sjis(L"録画終了 ") + "\r\n");
-    // A start that is no date never counts as past.
+    // A start that is no date is no past reservation: the line does not read at all.
     ReserveEntry entry;
-    ASSERT_EQ(ReserveList::ParseLine("2001/13/01\t09:00\t00:30\tt\tx\t1\t2\t3\t2\t1\t1\t", &entry),
-              1);
-    EXPECT_EQ(entry.resultText, L"");
+    EXPECT_EQ(ReserveList::ParseLine("2001/13/01\t09:00\t00:30\tt\tx\t1\t2\t3\t2\t1\t1\t", &entry),
+              0);
 }
 
 TEST_F(ProgramFileTest, LoadTakesChannelValuesFromChSetByNameButMergeDoesNot) {

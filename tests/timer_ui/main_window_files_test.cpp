@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/code_page.h"
 #include "platform/paths.h"
+#include "platform/whole_file.h"
 #include "tests/timer_ui/main_window_fixture.h"
 #include "timer_core/epg/auto_search_file.h"
 #include "timer_core/reservations/program_line.h"
@@ -279,6 +280,45 @@ TEST_F(AutoReservationTest, AServiceChSetDoesNotKnowStopsTheRunWithItsMessage) {
     Window().SendMessage(0x472);
     EXPECT_EQ(ProgramEntries().size(), 2u);
     ExpectUsable();
+}
+
+// The automatic reservations at the start save the store: a Program.txt that could not be read
+// must not be replaced by them, nor hold the window.
+class UnreadProgramFileTest : public AutoReservationTest {
+  protected:
+    void StartWithEpgData() {
+        WriteEpgDataAndCondition();
+        WriteFile(DataFolder() / "ChSet.txt",
+                  platform::WideToShiftJis(L"みなと総合１=21\r\nみなと総合２=21\r\n"));
+        OpenWindow();
+        EXPECT_EQ(OpenNotice(), texts::kReserveListReadFailed);
+        EXPECT_EQ(List().GetItemCount(), 0);
+        // What saves the store says that it did not.
+        CloseNotice();
+        Window().SendMessage(0x472);
+        EXPECT_EQ(OpenNotice(), texts::kReserveListSaveFailed);
+        ExpectUsable();
+    }
+};
+
+TEST_F(UnreadProgramFileTest, AFileBeyondTheBoundIsNotSavedOver) {
+    WriteProgram({Reservation(L"港町ニュース", DaysAhead(1, 19), 30),
+                  Reservation(L"港の灯", DaysAhead(2, 21), 30)});
+    const std::uintmax_t written = std::filesystem::file_size(ProgramFile());
+    std::filesystem::resize_file(ProgramFile(), platform::kMaxListFileBytes + 1);  // sparse
+    StartWithEpgData();
+    EXPECT_EQ(std::filesystem::file_size(ProgramFile()), platform::kMaxListFileBytes + 1);
+    std::filesystem::resize_file(ProgramFile(), written);
+    const auto entries = ProgramEntries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].title, L"港の灯");
+}
+
+TEST_F(UnreadProgramFileTest, APipeInPlaceOfTheFileHoldsNothingUp) {
+    std::filesystem::create_directories(DataFolder());
+    ASSERT_EQ(::mkfifo(ProgramFile().c_str(), 0600), 0);
+    StartWithEpgData();
+    EXPECT_TRUE(std::filesystem::is_fifo(ProgramFile()));
 }
 
 TEST_F(AutoReservationTest, WithoutChSetNothingIsReserved) {

@@ -4,9 +4,11 @@
 
 #include "platform/atomic_file_writer.h"
 #include "platform/code_page.h"
+#include "platform/file_errors.h"
 #include "platform/file_handle.h"
 #include "platform/file_operations.h"
 #include "platform/known_folders.h"
+#include "platform/last_error.h"
 #include "platform/paths.h"
 #include "platform/whole_file.h"
 #include "shared/channel_table_text.h"
@@ -88,24 +90,26 @@ AutoSearchFile::AutoSearchFile() : documentsFolder_(platform::GetDocumentsFolder
 
 void AutoSearchFile::Load() {
     conditions.clear();
+    unreadFile_ = false;
     if (filePath_.empty()) return;
     std::string bytes;
-    if (!platform::ReadWholeFile(filePath_, &bytes)) {
-        CreateEmptyFile(documentsFolder_, filePath_);
+    if (!platform::ReadWholeFile(filePath_, &bytes, platform::kMaxListFileBytes)) {
+        unreadFile_ = !platform::FoundNoFile(platform::GetLastError());
+        if (!unreadFile_) CreateEmptyFile(documentsFolder_, filePath_);
         return;
     }
-    for (std::string_view line : shared::SplitLines(bytes)) {
-        if (!line.empty() && line.front() == ';') continue;
+    shared::ForEachEditedLine(bytes, [this](std::string_view line) {
+        if (!line.empty() && line.front() == ';') return;
         AutoSearchCondition condition;
         if (ParseLine(line, &condition)) {
             const int key = static_cast<int>(conditions.size());
             conditions.emplace(key, std::move(condition));
         }
-    }
+    });
 }
 
 int AutoSearchFile::Save() const {
-    if (filePath_.empty()) return 0;
+    if (filePath_.empty() || unreadFile_) return 0;
     std::string bytes;
     for (const auto& [key, condition] : conditions)
         FormatLine(&bytes, condition);

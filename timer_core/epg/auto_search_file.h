@@ -21,11 +21,15 @@ class AutoSearchFile {
 
     // Replaces the map with the file's conditions, keyed 0, 1, 2 ... in file order. A missing
     // file is created empty (with its folder). Comment lines (";" first) and lines that do not
-    // parse are skipped. A bare LF ends a line as CR LF does (files edited on other systems).
+    // parse are skipped. A bare LF or a bare CR ends a line as CR LF does, and a UTF-8
+    // byte-order mark before the first line is skipped (files edited on other systems). A file
+    // that is there but cannot be read (not a regular file, beyond platform::kMaxListFileBytes,
+    // no permission) leaves the map empty and is not saved over until a later Load reads it.
     void Load();
 
     // Rewrites the file from the map in key order (creating the folder when missing). 1 when
-    // the file now holds the map; 0 when it could not be written, the old file then unchanged.
+    // the file now holds the map; 0 when it could not be written or the last Load could not
+    // read it, the old file then unchanged.
     int Save() const;
 
     // Fills the condition from one line (Shift-JIS, without its line end): 1 parsed, 0 rejected
@@ -45,6 +49,8 @@ class AutoSearchFile {
   private:
     std::wstring documentsFolder_;
     std::wstring filePath_;
+    // The last Load found a file it could not read: the map does not hold what it holds.
+    bool unreadFile_ = false;
 };
 
 // Keywords as AutoSearch.txt keeps them: TAB, CR and LF become half-width spaces, so that the

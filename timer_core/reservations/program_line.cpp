@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 
 #include "platform/code_page.h"
 #include "shared/channel_table_text.h"
@@ -13,45 +14,62 @@ namespace {
 
 constexpr std::size_t kNumberedColumns = 11;  // the columns up to the ID, each ended by a TAB
 
-// "a<sep>b": the decimal numbers before and after the separator; false without it.
-bool SplitPair(std::string_view field, char separator, int* first, int* second) {
+// "a<sep>b": the texts before and after the first separator; false without it.
+bool SplitAt(std::string_view field, char separator, std::string_view* first,
+             std::string_view* second) {
     const std::size_t at = field.find(separator);
     if (at == field.npos) return false;
-    *first = shared::LeadingDecimal(field.substr(0, at));
-    *second = shared::LeadingDecimal(field.substr(at + 1));
+    *first = field.substr(0, at);
+    *second = field.substr(at + 1);
     return true;
 }
 
-bool ParseDate(std::string_view field, platform::SYSTEMTIME* start) {
-    const std::size_t slash = field.find('/');
-    if (slash == field.npos) return false;
-    int month = 0;
-    int day = 0;
-    if (!SplitPair(field.substr(slash + 1), '/', &month, &day)) return false;
-    start->wYear = static_cast<platform::WORD>(shared::LeadingDecimal(field.substr(0, slash)));
-    start->wMonth = static_cast<platform::WORD>(month);
-    start->wDay = static_cast<platform::WORD>(day);
-    return true;
-}
-
-bool ParseTimes(std::string_view time, std::string_view length, ReserveEntry* entry) {
-    int hour = 0;
-    int minute = 0;
-    int lengthHours = 0;
-    int lengthMinutes = 0;
-    if (!SplitPair(time, ':', &hour, &minute) ||
-        !SplitPair(length, ':', &lengthHours, &lengthMinutes)) {
+// "y/m/d" and "h:m": false without the separators or for numbers that are no start.
+bool ParseStart(std::string_view date, std::string_view time, platform::SYSTEMTIME* start) {
+    std::string_view year, monthDay, month, day, hour, minute;
+    if (!SplitAt(date, '/', &year, &monthDay) || !SplitAt(monthDay, '/', &month, &day) ||
+        !SplitAt(time, ':', &hour, &minute)) {
         return false;
     }
-    entry->start.wHour = static_cast<platform::WORD>(hour);
-    entry->start.wMinute = static_cast<platform::WORD>(minute);
-    entry->start.wSecond = 0;
-    entry->start.wMilliseconds = 0;
-    // Worked in 64 bits and kept modulo 2^32, so that every length the writer can write
-    // (up to 71582788 hours) reads back as the same number of minutes.
-    entry->durationMinutes =
-        static_cast<std::uint32_t>(std::int64_t{lengthHours} * 60 + lengthMinutes);
-    entry->durationSeconds = 0;
+    using shared::LeadingDecimal;
+    return MakeStartTime(LeadingDecimal(year), LeadingDecimal(month), LeadingDecimal(day),
+                         LeadingDecimal(hour), LeadingDecimal(minute), start);
+}
+
+// "h:m" as hours * 60 + minutes: false without the ":" or for a negative part or a sum beyond
+// what the length holds, which would come back wrapped into another length.
+bool ParseLength(std::string_view length, std::uint32_t* minutes) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::uint32_t>::max();
+    std::string_view hoursText, minutesText;
+    std::int64_t hours = 0;
+    std::int64_t rest = 0;
+    if (!SplitAt(length, ':', &hoursText, &minutesText) ||
+        !shared::LeadingDecimalIn(hoursText, 0, kMax, &hours) ||
+        !shared::LeadingDecimalIn(minutesText, 0, kMax, &rest) || hours * 60 + rest > kMax) {
+        return false;
+    }
+    *minutes = static_cast<std::uint32_t>(hours * 60 + rest);
+    return true;
+}
+
+// The number columns from the channel value to the follow flag, each within what its field
+// holds.
+bool ParseNumbers(const std::array<std::string_view, kNumberedColumns>& fields,
+                  ReserveEntry* entry) {
+    std::int64_t channel = 0, service = 0, event = 0, priority = 0, follow = 0;
+    if (!shared::LeadingDecimalIn(fields[5], std::numeric_limits<std::int32_t>::min(),
+                                  std::numeric_limits<std::int32_t>::max(), &channel) ||
+        !shared::LeadingDecimalIn(fields[6], 0, 0xFFFF, &service) ||
+        !shared::LeadingDecimalIn(fields[7], 0, 0xFFFF, &event) ||
+        !shared::LeadingDecimalIn(fields[8], 0, 0xFF, &priority) ||
+        !shared::LeadingDecimalIn(fields[9], 0, 0xFF, &follow)) {
+        return false;
+    }
+    entry->channelValue = static_cast<std::int32_t>(channel);
+    entry->serviceId = static_cast<std::uint16_t>(service);
+    entry->eventId = static_cast<std::uint16_t>(event);
+    entry->priority = static_cast<std::uint8_t>(priority);
+    entry->follow = static_cast<std::uint8_t>(follow);
     return true;
 }
 
@@ -61,11 +79,13 @@ std::string OneLineText(const std::wstring& text, std::wstring_view breaks) {
 
 }  // namespace
 
+bool IsReservationLine(std::string_view line) {
+    return line.find('\t') != line.npos && line.front() != ';';
+}
+
 std::vector<std::string_view> ReservationLines(std::string_view text) {
-    std::vector<std::string_view> lines = shared::SplitLines(text);
-    std::erase_if(lines, [](std::string_view line) {
-        return line.find('\t') == line.npos || line.front() == ';';
-    });
+    std::vector<std::string_view> lines;
+    ForEachReservationLine(text, [&lines](std::string_view line) { lines.push_back(line); });
     return lines;
 }
 
@@ -79,14 +99,13 @@ int ParseProgramLine(std::string_view line, const platform::SYSTEMTIME& now, Res
         field = line.substr(begin, tab - begin);
         begin = tab + 1;
     }
-    if (!ParseDate(fields[0], &entry->start) || !ParseTimes(fields[1], fields[2], entry)) return 0;
+    if (!ParseStart(fields[0], fields[1], &entry->start) ||
+        !ParseLength(fields[2], &entry->durationMinutes) || !ParseNumbers(fields, entry)) {
+        return 0;
+    }
+    entry->durationSeconds = 0;
     entry->title = platform::ShiftJisToWide(fields[3]);
     entry->channelName = platform::ShiftJisToWide(fields[4]);
-    entry->channelValue = shared::LeadingDecimal(fields[5]);
-    entry->serviceId = static_cast<std::uint16_t>(shared::LeadingDecimal(fields[6]));
-    entry->eventId = static_cast<std::uint16_t>(shared::LeadingDecimal(fields[7]));
-    entry->priority = static_cast<std::uint8_t>(shared::LeadingDecimal(fields[8]));
-    entry->follow = static_cast<std::uint8_t>(shared::LeadingDecimal(fields[9]));
     entry->id = shared::LeadingDecimal(fields[10]);
     const std::string_view result = line.substr(begin);
     entry->resultText = result.size() > 2 ? platform::ShiftJisToWide(result) : std::wstring();
@@ -118,22 +137,20 @@ std::string FormatProgramLine(const ReserveEntry& entry) {
     return line;
 }
 
-std::vector<std::string_view> UnnumberedLines(std::string_view text) {
-    std::vector<std::string_view> lines = ReservationLines(text);
-    const platform::SYSTEMTIME noClock{};
-    std::erase_if(lines, [&](std::string_view line) {
-        ReserveEntry entry;
-        return !ParseProgramLine(line, noClock, &entry) || entry.id != 0;
-    });
-    return lines;
+bool IsUnnumberedLine(std::string_view line) {
+    ReserveEntry entry;
+    return ParseProgramLine(line, platform::SYSTEMTIME{}, &entry) && entry.id == 0;
 }
 
-std::vector<std::string_view> BrokenLines(std::string_view text) {
-    std::vector<std::string_view> lines = ReservationLines(text);
-    const platform::SYSTEMTIME noClock{};
-    std::erase_if(lines, [&](std::string_view line) {
-        ReserveEntry entry;
-        return ParseProgramLine(line, noClock, &entry) != 0;
+bool IsBrokenLine(std::string_view line) {
+    ReserveEntry entry;
+    return !ParseProgramLine(line, platform::SYSTEMTIME{}, &entry);
+}
+
+std::vector<std::string_view> UnnumberedLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    ForEachReservationLine(text, [&lines](std::string_view line) {
+        if (IsUnnumberedLine(line)) lines.push_back(line);
     });
     return lines;
 }

@@ -11,6 +11,25 @@ std::wstring StartKey(const platform::SYSTEMTIME& start) {
     return key;
 }
 
+bool MakeStartTime(int year, int month, int day, int hour, int minute,
+                   platform::SYSTEMTIME* start) {
+    constexpr int kFirstYear = 1601;
+    constexpr int kLastYear = 9999;
+    if (year < kFirstYear || year > kLastYear || month < 1 || month > 12 || day < 1 ||
+        day > platform::DaysInMonth(year, month) || hour < 0 || hour > 23 || minute < 0 ||
+        minute > 59) {
+        return false;
+    }
+    platform::SYSTEMTIME made;
+    made.wYear = static_cast<platform::WORD>(year);
+    made.wMonth = static_cast<platform::WORD>(month);
+    made.wDay = static_cast<platform::WORD>(day);
+    made.wHour = static_cast<platform::WORD>(hour);
+    made.wMinute = static_cast<platform::WORD>(minute);
+    *start = made;
+    return true;
+}
+
 int IsTimePast(const platform::SYSTEMTIME& now, const platform::SYSTEMTIME& start) {
     platform::FILETIME nowTime;
     platform::FILETIME startTime;

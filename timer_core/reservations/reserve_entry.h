@@ -42,6 +42,12 @@ struct ReserveEntry {
 // "%04d%02d%02d%02d%02d" of a start: text order is time order to the minute.
 std::wstring StartKey(const platform::SYSTEMTIME& start);
 
+// The start of a reservation from its calendar numbers into *start (seconds 0): false, *start
+// untouched, for numbers that are no date and time of day (month 13, 25:61, February 30) or a
+// year outside 1601..9999, before which no clock runs and beyond which the start key and the
+// files' four-digit years would not hold it.
+bool MakeStartTime(int year, int month, int day, int hour, int minute, platform::SYSTEMTIME* start);
+
 // 1 when `start` lies strictly before `now` (both local wall time), else 0. A time that is no
 // valid date (a hand-edited Program.txt may hold one) is never past.
 int IsTimePast(const platform::SYSTEMTIME& now, const platform::SYSTEMTIME& start);

@@ -8,7 +8,9 @@
 
 #include "platform/clock.h"
 #include "platform/code_page.h"
+#include "platform/file_errors.h"
 #include "platform/known_folders.h"
+#include "platform/last_error.h"
 #include "platform/locked_file_update.h"
 #include "platform/paths.h"
 #include "platform/whole_file.h"
@@ -57,8 +59,9 @@ bool TakeOne(std::multiset<std::string>& lines, std::string_view line) {
 }
 
 bool EndsWithLineEnd(std::string_view text) {
-    return text.empty() || text.back() == '\n';
+    return text.empty() || text.back() == '\n' || text.back() == '\r';
 }
+
 
 }  // namespace
 
@@ -77,12 +80,17 @@ int ReserveList::LoadProgramFile(std::wstring_view path) {
     std::vector<std::shared_ptr<ReserveEntry>> held = HeldRecords();
     Clear();
     std::string bytes;
-    if (!platform::ReadWholeFile(path, &bytes)) return 0;
+    if (!platform::ReadWholeFile(path, &bytes, platform::kMaxListFileBytes)) {
+        // A missing file holds nothing that a save could lose.
+        unreadFile_ = !platform::FoundNoFile(platform::GetLastError());
+        return 0;
+    }
+    unreadFile_ = false;
     const platform::SYSTEMTIME now = LocalNow();
     std::int32_t counter = 1;
-    for (std::string_view line : ReservationLines(bytes)) {
+    ForEachReservationLine(bytes, [&](std::string_view line) {
         auto parsed = ParsedLine(line, now);
-        if (!parsed) continue;
+        if (!parsed) return;
         if (parsed->id == 0) takenUnnumbered_.emplace(line);
         std::shared_ptr<ReserveEntry> entry = TakeHeld(held, *parsed);
         if (!entry) entry = std::move(parsed);
@@ -90,7 +98,7 @@ int ReserveList::LoadProgramFile(std::wstring_view path) {
         const auto channel = channels.entries().find(platform::WideToShiftJis(entry->channelName));
         if (channel != channels.entries().end()) entry->channelValue = channel->second;
         Insert(std::move(entry));
-    }
+    });
     return 1;
 }
 
@@ -120,23 +128,25 @@ int ReserveList::ParseLine(std::string_view line, ReserveEntry* entry) {
 
 int ReserveList::MergeNewFromProgramFile(std::wstring_view path) {
     std::string bytes;
-    if (path.empty() || !platform::ReadWholeFile(path, &bytes)) return 0;
+    if (path.empty() || !platform::ReadWholeFile(path, &bytes, platform::kMaxListFileBytes)) {
+        return 0;
+    }
     const platform::SYSTEMTIME now = LocalNow();
     std::int32_t next = NextId();
     // Lines taken in before and not yet saved over are still in the file: they are not new.
     std::multiset<std::string> known = takenUnnumbered_;
-    for (std::string_view line : ReservationLines(bytes)) {
+    ForEachReservationLine(bytes, [&](std::string_view line) {
         auto entry = ParsedLine(line, now);
-        if (!entry || entry->id != 0 || TakeOne(known, line)) continue;
+        if (!entry || entry->id != 0 || TakeOne(known, line)) return;
         takenUnnumbered_.emplace(line);
         entry->id = next++;
         Insert(std::move(entry));
-    }
+    });
     return 1;
 }
 
 int ReserveList::SaveProgramFile(std::wstring_view path) {
-    if (path.empty()) return 0;
+    if (path.empty() || unreadFile_) return 0;
     const bool holdsUnnumbered = byStart_.size() > byId_.size();
     return holdsUnnumbered ? AppendUnnumbered(path) : RewriteProgramFile(path);
 }
@@ -152,12 +162,14 @@ int ReserveList::RewriteProgramFile(std::wstring_view path) {
             bytes += "\r\n";
         };
         std::multiset<std::string> taken = takenUnnumbered_;
-        for (std::string_view line : UnnumberedLines(current)) {
-            if (!TakeOne(taken, line)) keep(line);
-        }
-        for (std::string_view line : BrokenLines(current)) keep(line);
+        ForEachReservationLine(current, [&](std::string_view line) {
+            if (IsUnnumberedLine(line) && !TakeOne(taken, line)) keep(line);
+        });
+        ForEachReservationLine(current, [&](std::string_view line) {
+            if (IsBrokenLine(line)) keep(line);
+        });
         return std::optional<std::string>(std::move(bytes));
-    });
+    }, platform::kMaxListFileBytes);
     if (!written) return 0;
     takenUnnumbered_.clear();
     return 1;
@@ -177,7 +189,7 @@ int ReserveList::AppendUnnumbered(std::wstring_view path) {
         if (!EndsWithLineEnd(bytes)) bytes += "\r\n";
         bytes += added;
         return std::optional<std::string>(std::move(bytes));
-    });
+    }, platform::kMaxListFileBytes);
     if (!written) return 0;
     handedOver_.insert(appended.begin(), appended.end());
     return 1;

@@ -16,8 +16,10 @@
 //     in itself (by load or merge), so that a later merge still finds them;
 //   - a save by a store that holds unnumbered records only appends those to the file as it is,
 //     leaving every other line to the running instance, which alone numbers them.
-// A line that looks like a reservation but does not read (someone broke it by hand) is kept by
-// every save at the end of the file as it stands, so that it can still be mended.
+// A line that looks like a reservation but does not read (someone broke it by hand, or wrote
+// numbers its fields cannot hold) is kept by every save at the end of the file as it stands, so
+// that it can still be mended. A file that is there but could not be read at the last load is
+// never saved over: the store does not hold what the file holds.
 // Every save takes the file's lock and replaces the file whole and atomically; one that cannot
 // write leaves the file and the store as they were.
 #pragma once
@@ -52,7 +54,9 @@ class ReserveList {
     // main window loads the file it has just saved after the automatic reservations, and the
     // recording that runs meanwhile must note its result in the store, not in a record that left
     // it. 1 loaded (an empty file too); 0 for an empty path (the store is left alone) or a file
-    // that cannot be read (the store is then empty).
+    // that cannot be read (the store is then empty). Any size up to platform::kMaxListFileBytes
+    // reads, however long its lines. A file that is there but cannot be read (not a regular
+    // file, beyond that size, no permission) is not saved over until a later load reads it.
     int LoadProgramFile(std::wstring_view path);
 
     // One line of Program.txt (Shift-JIS) into `entry`: 1, or 0 when the line is rejected.
@@ -64,7 +68,8 @@ class ReserveList {
     int MergeNewFromProgramFile(std::wstring_view path);
 
     // Writes the store to the file in start order (see above for the lines of other writers).
-    // 1 written, 0 for an empty path or a file that cannot be written.
+    // 1 written, 0 for an empty path, a file that cannot be read or written, or while the last
+    // load could not read the file that was there (nothing is written then).
     int SaveProgramFile(std::wstring_view path);
 
     // Null entry: 0. An entry with an ID updates the stored record of that ID (0 when unknown);
@@ -130,6 +135,8 @@ class ReserveList {
     std::multiset<std::string> takenUnnumbered_;
     // Unnumbered records of this store that a save has already appended to the file.
     std::set<const ReserveEntry*> handedOver_;
+    // The last load found a file it could not read: saves refuse to replace it.
+    bool unreadFile_ = false;
 };
 
 class ReserveList::EntryRange {
