@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -82,15 +81,46 @@ TEST(IepgReaderTest, EveryFieldIsReadAndOnlyTheEndHourDecidesTheWrap) {
         std::wstring start, end;
         std::int32_t minutes;
     };
-    // Absurd hours saturate instead of overflowing.
-    for (const Case& c :
-         {Case{L"23:30", L"00:45", 75}, Case{L"10:50", L"10:10", -40},
-          Case{L" 9:05", L"+10:-5", 50}, Case{L"2147483647:0", L"-5:0", INT32_MIN}}) {
+    for (const Case& c : {Case{L"23:30", L"00:45", 75}, Case{L"10:50", L"10:10", -40},
+                          Case{L" 9:05", L"+10:55", 110}}) {
         const auto lines =
             With(With(Lines(), L"start: ", L"start: " + c.start), L"end: ", L"end: " + c.end);
         ASSERT_EQ(ParseIepgVer2(&record, lines), 1) << c.start;
         EXPECT_EQ(record.durationMinutes, c.minutes) << c.start << L"-" << c.end;
     }
+}
+
+TEST(IepgReaderTest, NumbersNoProgrammeHasAreRefusedNotWrapped) {
+    struct Case {
+        const wchar_t* key;
+        const wchar_t* line;
+        const wchar_t* month = L"month: 12";
+    };
+    for (const Case& c :
+         {Case{L"year: ", L"year: -2026"}, Case{L"year: ", L"year: 1600"},
+          Case{L"year: ", L"year: 10000"}, Case{L"month: ", L"month: 13"},
+          Case{L"month: ", L"month: 0"}, Case{L"date: ", L"date: 32"},
+          Case{L"date: ", L"date: 31", L"month: 11"}, Case{L"start: ", L"start: 25:61"},
+          Case{L"start: ", L"start: 21:60"}, Case{L"end: ", L"end: 24:00"},
+          Case{L"end: ", L"end: 21:-5"}, Case{L"program-id: ", L"program-id: 65536"},
+          Case{L"program-id: ", L"program-id: -1"}}) {
+        IepgRecord record;
+        EXPECT_EQ(ParseIepgVer2(&record, With(With(Lines(), L"month: ", c.month), c.key, c.line)),
+                  0)
+            << c.line;
+    }
+    // The edges of the calendar and the clock still read.
+    IepgRecord record;
+    const auto edges = With(With(With(With(Lines(), L"year: ", L"year: 2028"), L"month: ",
+                                      L"month: 2"),
+                                 L"date: ", L"date: 29"),
+                            L"program-id: ", L"program-id: 65535");
+    ASSERT_EQ(ParseIepgVer2(&record, With(With(edges, L"start: ", L"start: 23:59"), L"end: ",
+                                          L"end: 0:00")),
+              1);
+    EXPECT_EQ(record.start.wDay, 29);
+    EXPECT_EQ(record.durationMinutes, 1);
+    EXPECT_EQ(record.eventId, 65535);
 }
 
 TEST(IepgReaderTest, KeysCountOnlyAtTheStartOfALineAndTheFirstOneWins) {

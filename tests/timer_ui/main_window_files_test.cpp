@@ -111,6 +111,12 @@ TEST_F(MainWindowFilesTest, HostileDroppedFilesAreRefusedOneByOneAndNothingIsLos
     std::string binary(4096, '\0');
     for (std::size_t i = 0; i < binary.size(); ++i)
         binary[i] = static_cast<char>((i * 131 + 7) & 0xFF);
+    // Numbers no programme has are refused, not wrapped into a reservation.
+    std::string absurdYear = valid;
+    absurdYear.replace(absurdYear.find("year: "), 10, "year: -2026");
+    std::string absurdTime = valid;
+    absurdTime.replace(absurdTime.find("month: "), absurdTime.find("end: ") - absurdTime.find("month: "),
+                       "month: 13\r\ndate: 32\r\nstart: 25:61\r\n");
     std::string unknownService = valid;
     unknownService.replace(unknownService.find("DFS00400"), 8, "DFS0FFFF");
     std::filesystem::create_directories(PrivateRoot() / "work" / "folder.tvpid");
@@ -120,6 +126,8 @@ TEST_F(MainWindowFilesTest, HostileDroppedFilesAreRefusedOneByOneAndNothingIsLos
     const std::vector<std::pair<std::filesystem::path, std::wstring_view>> cases = {
         {WorkFile("huge.tvpid", huge), texts::kIepgReadFailed},
         {WorkFile("binary.tvpid", binary), texts::kIepgReadFailed},
+        {WorkFile("year.tvpid", absurdYear), texts::kIepgReadFailed},
+        {WorkFile("time.tvpid", absurdTime), texts::kIepgReadFailed},
         {PrivateRoot() / "work" / "folder.tvpid", texts::kIepgReadFailed},
         {fifo, texts::kIepgReadFailed},
         {PrivateRoot() / "work" / "missing.tvpid", texts::kIepgReadFailed},

@@ -1,12 +1,12 @@
 #include "timer_core/epg/iepg_reader.h"
 
 #include <algorithm>
-#include <limits>
 #include <optional>
 
 #include "platform/code_page.h"
 #include "platform/file_handle.h"
 #include "shared/text_lines.h"
+#include "timer_core/reservations/reserve_entry.h"
 
 namespace timer_core {
 namespace {
@@ -60,15 +60,14 @@ std::uint16_t ServiceIdOf(std::wstring_view station) {
     return static_cast<std::uint16_t>(shared::LeadingDecimal(LastCharacters(station, 3)));
 }
 
-// Only the hour decides whether the end lies on the next day. Worked in 64 bits so that absurd
-// hours cannot overflow; the result is held to the 32-bit range.
+bool IsTimeOfDay(const HourMinute& time) {
+    return time.hour >= 0 && time.hour <= 23 && time.minute >= 0 && time.minute <= 59;
+}
+
+// Only the hour decides whether the end lies on the next day (both are times of day).
 std::int32_t DurationMinutes(const HourMinute& start, const HourMinute& end) {
-    const std::int64_t endHour = end.hour < start.hour ? std::int64_t{end.hour} + 24 : end.hour;
-    const std::int64_t minutes =
-        (endHour - start.hour) * 60 + (std::int64_t{end.minute} - start.minute);
-    return static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(minutes, std::numeric_limits<std::int32_t>::min(),
-                                 std::numeric_limits<std::int32_t>::max()));
+    const int endHour = end.hour < start.hour ? end.hour + 24 : end.hour;
+    return (endHour - start.hour) * 60 + (end.minute - start.minute);
 }
 
 std::vector<std::wstring> SplitAtCrLf(std::wstring_view text) {
@@ -134,33 +133,29 @@ int ParseIepgVer2(IepgRecord* record, const std::vector<std::wstring>& lines) {
     record->stationName = *stationName;
 
     const std::optional<int> year = DecimalOf(lines, L"year: ");
-    if (!year) return 0;
-    record->start.wYear = static_cast<platform::WORD>(*year);
     const std::optional<int> month = DecimalOf(lines, L"month: ");
-    if (!month) return 0;
-    record->start.wMonth = static_cast<platform::WORD>(*month);
     const std::optional<int> day = DecimalOf(lines, L"date: ");
-    if (!day) return 0;
-    record->start.wDay = static_cast<platform::WORD>(*day);
+    if (!year || !month || !day) return 0;
 
+    // Numbers that are no date and time are refused, not wrapped into one.
     const std::optional<HourMinute> start = TimeOf(lines, L"start: ");
-    if (!start) return 0;
-    record->start.wHour = static_cast<platform::WORD>(start->hour);
-    record->start.wMinute = static_cast<platform::WORD>(start->minute);
-    record->start.wSecond = 0;
-    record->start.wMilliseconds = 0;
+    if (!start ||
+        !MakeStartTime(*year, *month, *day, start->hour, start->minute, &record->start)) {
+        return 0;
+    }
 
     const std::optional<HourMinute> end = TimeOf(lines, L"end: ");
-    if (!end) return 0;
+    if (!end || !IsTimeOfDay(*end)) return 0;
     record->durationMinutes = DurationMinutes(*start, *end);
 
     const std::optional<std::wstring_view> title = ValueOf(lines, L"program-title: ");
     if (!title) return 0;
     record->title = *title;
 
-    const std::optional<int> eventId = DecimalOf(lines, L"program-id: ");
-    if (!eventId) return 0;
-    record->eventId = static_cast<std::uint16_t>(*eventId);
+    const std::optional<std::wstring_view> eventText = ValueOf(lines, L"program-id: ");
+    std::int64_t eventId = 0;
+    if (!eventText || !shared::LeadingDecimalIn(*eventText, 0, 0xFFFF, &eventId)) return 0;
+    record->eventId = static_cast<std::uint16_t>(eventId);
     return 1;
 }
 

@@ -31,6 +31,9 @@ inline constexpr std::uint64_t kMaxIepgFileBytes = 1 << 20;
 // Reads the file (code page 932, lines ending in CR LF) into *record. 1 when it was read, 0
 // when it could not be opened, is not a regular file, is larger than kMaxIepgFileBytes or is
 // not a complete version 2 description. An empty file gives 1 and leaves *record as it was.
+// Numbers that no programme has are refused, never wrapped into others: a start that is no
+// date and time of day (MakeStartTime), an end that is no time of day, a programme id beyond
+// 16 bits.
 int ReadIepgFile(IepgRecord* record, std::wstring_view path);
 
 // Fills *record from the lines, key by key; 1 when every key was found and the version is 2.
