@@ -155,6 +155,16 @@ TEST_F(ProgramFileDamageTest, EveryLineEndEndsALineAndAByteOrderMarkIsSkipped) {
                  Line(11, 0).substr(0, Line(11, 0).size() - 1));
     ASSERT_EQ(store.MergeNewFromProgramFile(ProgramPath()), 1);
     EXPECT_EQ(store.Count(), 6u);
+
+    // A mark further on is part of its line, also when a save puts that line first.
+    WriteProgram("no reservation\r\n\xEF\xBB\xBF" + Lines(1));
+    ASSERT_EQ(store.LoadProgramFile(ProgramPath()), 1);
+    EXPECT_EQ(store.Count(), 0u);
+    ASSERT_EQ(store.SaveProgramFile(ProgramPath()), 1);
+    ASSERT_EQ(store.LoadProgramFile(ProgramPath()), 1);
+    EXPECT_EQ(store.Count(), 0u);
+    ASSERT_EQ(store.SaveProgramFile(ProgramPath()), 1);
+    EXPECT_EQ(ReadProgram(), "\r\n\xEF\xBB\xBF" + Lines(1));
 }
 
 TEST_F(ProgramFileDamageTest, NumbersNoReservationHasAreKeptAsWrittenAndNeverWrapped) {

@@ -16,6 +16,7 @@
 #include "platform/whole_file.h"
 #include "shared/ch_set_file.h"
 #include "shared/epg_data_folder.h"
+#include "shared/text_lines.h"
 #include "timer_core/reservations/program_line.h"
 
 namespace timer_core {
@@ -168,6 +169,9 @@ int ReserveList::RewriteProgramFile(std::wstring_view path) {
         ForEachReservationLine(current, [&](std::string_view line) {
             if (IsBrokenLine(line)) keep(line);
         });
+        // A kept line that begins with a byte-order mark must not come first: the next load
+        // would skip the mark and read another line than the one kept.
+        if (bytes.starts_with(shared::kUtf8ByteOrderMark)) bytes.insert(0, "\r\n");
         return std::optional<std::string>(std::move(bytes));
     }, platform::kMaxListFileBytes);
     if (!written) return 0;
