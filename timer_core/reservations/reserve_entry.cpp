@@ -20,13 +20,12 @@ bool MakeStartTime(int year, int month, int day, int hour, int minute,
         minute > 59) {
         return false;
     }
-    platform::SYSTEMTIME made;
-    made.wYear = static_cast<platform::WORD>(year);
-    made.wMonth = static_cast<platform::WORD>(month);
-    made.wDay = static_cast<platform::WORD>(day);
-    made.wHour = static_cast<platform::WORD>(hour);
-    made.wMinute = static_cast<platform::WORD>(minute);
-    *start = made;
+    using platform::WORD;
+    *start = platform::SYSTEMTIME{.wYear = static_cast<WORD>(year),
+                                  .wMonth = static_cast<WORD>(month),
+                                  .wDay = static_cast<WORD>(day),
+                                  .wHour = static_cast<WORD>(hour),
+                                  .wMinute = static_cast<WORD>(minute)};
     return true;
 }
 
