@@ -89,9 +89,11 @@ SharedClockState::HoldFields SharedClockState::ReadHoldFields() const {
     if (data_ == nullptr) return {0, 0, 0};
     HoldFields fields{};
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        const std::uint64_t before = Load(data_->sequence, std::memory_order_acquire);
-        fields = {Load(data_->held), Load(data_->holdStart), Load(data_->holdEnd)};
-        std::atomic_thread_fence(std::memory_order_acquire);
+        // Acquire loads throughout keep the second look at the sequence behind the fields.
+        const auto acquire = std::memory_order_acquire;
+        const std::uint64_t before = Load(data_->sequence, acquire);
+        fields = {Load(data_->held, acquire), Load(data_->holdStart, acquire),
+                  Load(data_->holdEnd, acquire)};
         if ((before & 1) == 0 && Load(data_->sequence) == before) break;
     }
     return fields;
@@ -116,8 +118,9 @@ void SharedClockState::Write(std::int64_t nowNs, Change change) {
     }
     std::uint64_t sequence = Load(data_->sequence);
     if ((sequence & 1) != 0) ++sequence;  // a writer died in the middle
-    Store(data_->sequence, sequence + 1);
-    std::atomic_thread_fence(std::memory_order_release);
+    // An acquiring exchange: no change below moves before the odd sequence number.
+    std::atomic_ref<std::uint64_t>(data_->sequence)
+        .exchange(sequence + 1, std::memory_order_acq_rel);
     FoldEndedHold(nowNs);
     change();
     Store(data_->sequence, sequence + 2, std::memory_order_release);
