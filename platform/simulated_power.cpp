@@ -22,6 +22,11 @@ bool IsPowerSimulated() {
     return SimulationFile() != nullptr;
 }
 
+bool IsWakeAlarmRefusalSimulated() {
+    const char* refused = std::getenv("ORVANDEL_SIM_NO_WAKE_ALARM");
+    return refused != nullptr && *refused != '\0';
+}
+
 std::string FormatLocalTime(std::uint64_t fileTime) {
     const FILETIME ft = U64ToFileTime(fileTime);
     SYSTEMTIME st{};

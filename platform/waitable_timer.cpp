@@ -12,6 +12,7 @@
 
 #include "platform/clock.h"
 #include "platform/debug_output.h"
+#include "platform/last_error.h"
 #include "platform/simulated_power.h"
 
 namespace platform {
@@ -81,22 +82,46 @@ void RunWaiter(const std::shared_ptr<State>& state, std::uint64_t generation, Du
     SetEvent(state->signal);
 }
 
-// Arms the machine's wake alarm; -1 (with a debug line) when Linux refuses it.
-int ArmWakeAlarm(const std::wstring& name, std::uint64_t local) {
-    int fd = ::timerfd_create(CLOCK_REALTIME_ALARM, TFD_CLOEXEC);
-    if (fd < 0) {
-        OutputDebugStringW(L"wake timer " + name +
-                           L": CLOCK_REALTIME_ALARM refused (no CAP_WAKE_ALARM); the timer "
-                           L"fires on CLOCK_REALTIME and cannot wake the machine");
-        return -1;
-    }
+// Arms the machine's wake alarm; -1 when Linux refuses it.
+int ArmWakeAlarm(std::uint64_t local) {
+    const int fd = ::timerfd_create(CLOCK_REALTIME_ALARM, TFD_CLOEXEC);
+    if (fd < 0) return -1;
     itimerspec when{};
     when.it_value = LocalToRealtime(local);
-    if (::timerfd_settime(fd, TFD_TIMER_ABSTIME, &when, nullptr) != 0) {
-        ::close(fd);
-        fd = -1;
+    if (::timerfd_settime(fd, TFD_TIMER_ABSTIME, &when, nullptr) == 0) return fd;
+    ::close(fd);
+    return -1;
+}
+
+void ReportNoWakeUp(const std::wstring& name, std::wstring_view why) {
+    OutputDebugStringW(L"wake timer " + name + L": " + std::wstring(why) +
+                       L"; it fires but cannot wake the machine");
+}
+
+// Arms what wakes the machine at the due time, under the state's lock: true when the machine
+// will wake. Under the power simulation the arming (or its simulated refusal) is written to the
+// simulation file instead.
+bool ArmResume(State& state, std::uint64_t local) {
+    const std::string due = FormatLocalTime(local);
+    if (IsWakeAlarmRefusalSimulated()) {
+        if (IsPowerSimulated()) AppendSimulatedPowerRequest("wake-refused " + due);
+        ReportNoWakeUp(state.name, L"CLOCK_REALTIME_ALARM refused (simulated)");
+        return false;
     }
-    return fd;
+    if (IsPowerSimulated()) {
+        AppendSimulatedPowerRequest("wake-armed " + due);
+        return true;
+    }
+    // The machine's alarm runs on the real clock and cannot follow a simulated one.
+    if (Clock::Instance().IsSimulated()) {
+        ReportNoWakeUp(state.name, L"the clock is simulated");
+        return false;
+    }
+    state.alarmFd = ArmWakeAlarm(local);
+    if (state.alarmFd >= 0) return true;
+    ReportNoWakeUp(state.name,
+                   L"CLOCK_REALTIME_ALARM refused (the program lacks the CAP_WAKE_ALARM capability)");
+    return false;
 }
 
 // Stops the waiter and the alarm of the present arming. Called without the state's lock.
@@ -127,15 +152,13 @@ BOOL WaitableTimer::Set(std::int64_t dueTime, bool resume) {
     if (dueTime == 0) return FALSE;
     Disarm(*state_);
     const DueTime due = MakeDueTime(dueTime);
-    if (resume && IsPowerSimulated()) {
-        AppendSimulatedPowerRequest("wake-armed " + FormatLocalTime(due.local));
-    }
     const std::lock_guard lock(state_->mutex);
-    if (resume && !IsPowerSimulated() && !Clock::Instance().IsSimulated()) {
-        state_->alarmFd = ArmWakeAlarm(state_->name, due.local);
-    }
-    state_->wakePending = resume;
+    const bool wakes = resume && ArmResume(*state_, due.local);
+    state_->wakePending = wakes;
     state_->waiter = std::thread(RunWaiter, state_, state_->generation, due);
+    // As on Windows: a resume that the machine does not support still arms the timer, and says so
+    // in the last error.
+    SetLastError(resume && !wakes ? ERROR_NOT_SUPPORTED : ERROR_SUCCESS);
     return TRUE;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/last_error.h"
 #include "platform/simulated_power.h"
 #include "platform/waitable_timer.h"
 #include "tests/support/services_helper.h"
@@ -82,6 +83,34 @@ TEST_F(PowerTest, AWakeTimerFiresOnceAtItsDueTimeAndReArmingReplacesIt) {
     EXPECT_EQ(Requests().back(), "wake-cancelled");
     EXPECT_EQ(Requests().size(), 4u);  // the timer without resume wrote nothing
     EXPECT_FALSE(timer.Set(0, true));
+}
+
+// Linux refuses the wake alarm to a program without CAP_WAKE_ALARM: the timer still fires, but
+// says, as Windows does for a machine without resume support, that it cannot wake the machine.
+TEST_F(PowerTest, ARefusedWakeAlarmStillFiresButTellsThatTheMachineWillNotWake) {
+    sandbox.SetEnv("ORVANDEL_SIM_NO_WAKE_ALARM", "1");
+    WaitableTimer timer(L"FriioOrvandel");
+    const std::uint64_t now = Clock::Instance().NowLocal();
+    ASSERT_TRUE(timer.Set(-10'000 * kMs, true));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(Requests(),
+              std::vector<std::string>{"wake-refused " + FormatLocalTime(now + 10'000 * kMs)});
+    ASSERT_TRUE(timer.Set(-100 * kMs, true));
+    EXPECT_EQ(WaitForSingleObject(timer.Signal(), 5000), WAIT_OBJECT_0);
+    ASSERT_TRUE(timer.Set(-10'000 * kMs, true));
+    ASSERT_TRUE(timer.Cancel());  // nothing was armed in the machine, so nothing is cancelled
+    EXPECT_EQ(Requests().size(), 3u);
+    EXPECT_EQ(Requests().back().substr(0, 13), "wake-refused ");
+
+    // A timer without resume asks nothing of the machine; with the alarm allowed again the
+    // resume is armed.
+    ASSERT_TRUE(timer.Set(-10'000 * kMs, false));
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    sandbox.SetEnv("ORVANDEL_SIM_NO_WAKE_ALARM", "");
+    SetLastError(ERROR_NOT_SUPPORTED);
+    ASSERT_TRUE(timer.Set(-10'000 * kMs, true));
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_EQ(Requests().back().substr(0, 11), "wake-armed ");
 }
 
 TEST_F(PowerTest, AWakeTimerFollowsTheSimulatedClock) {

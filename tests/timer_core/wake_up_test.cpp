@@ -5,10 +5,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/registry.h"
 #include "platform/simulated_power.h"
 #include "tests/timer_core/scheduler_fixture.h"
@@ -23,6 +25,30 @@ using Requests = std::vector<std::string>;
 std::string Armed(const platform::SYSTEMTIME& due) {
     return "wake-armed " + platform::FormatLocalTime(timer_core::LocalFileTime(due));
 }
+
+std::string Refused(const platform::SYSTEMTIME& due) {
+    return "wake-refused " + platform::FormatLocalTime(timer_core::LocalFileTime(due));
+}
+
+// Points an environment variable elsewhere for the life of the object.
+class EnvOverride {
+  public:
+    EnvOverride(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~EnvOverride() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
 
 using WakeTimerTest = SchedulerFixture;
 
@@ -42,6 +68,23 @@ TEST_F(WakeTimerTest, TheTimerFiresFiveMinutesEarlyAndRefusesWithinSevenMinutes)
     EXPECT_EQ(PowerRequests().back(), "wake-cancelled");
     EXPECT_EQ(PowerRequests().size(), 4u);
     EXPECT_EQ(timer.Set(At(2026, 13, 1, 0, 0)), 0);  // no date
+}
+
+// A program without the wake-alarm capability cannot arm a wake-up; neither can one whose clock
+// the machine's alarm does not follow.
+TEST_F(WakeTimerTest, ATimerThatCannotWakeThePcIsNotArmed) {
+    timer_core::WakeTimer timer;
+    SetClock(Today(20, 0));
+    {
+        EnvOverride refused("ORVANDEL_SIM_NO_WAKE_ALARM", "1");
+        EXPECT_EQ(timer.Set(Today(20, 30)), 0);
+        EXPECT_EQ(PowerRequests(), Requests{Refused(Today(20, 25))});
+    }
+    EXPECT_EQ(timer.Set(Today(20, 30)), 1);
+
+    ASSERT_TRUE(platform::Clock::Instance().IsSimulated());
+    ::unsetenv("ORVANDEL_SIM_POWER");  // the machine's alarm is not reached under this clock
+    EXPECT_EQ(timer.Set(Today(20, 30)), 0);
 }
 
 using SetNextWakeUpTest = SchedulerFixture;
@@ -94,6 +137,22 @@ TEST_F(SetNextWakeUpTest, AnEpgTimeBeforeTheNextRecordingWakesThePcForItself) {
     Ini(L"Orvandel", L"0", L"20,10,1");
     EXPECT_EQ(manager_.SetNextWakeUp(), 1);
     EXPECT_EQ(PowerRequests().back(), Armed(Today(20, 5)));
+}
+
+TEST_F(SetNextWakeUpTest, AWakeUpThatCannotBeArmedKeepsThePcAwakeWhileAnythingLiesAhead) {
+    EnvOverride refused("ORVANDEL_SIM_NO_WAKE_ALARM", "1");
+    SetClock(Today(12, 0));
+    EXPECT_EQ(manager_.SetNextWakeUp(), 1);  // nothing to wake for
+    EXPECT_TRUE(PowerRequests().empty());
+
+    Ini(L"Orvandel", L"Count", L"1");
+    Ini(L"Orvandel", L"0", L"23,30,1");
+    EXPECT_EQ(manager_.SetNextWakeUp(), 0);
+    EXPECT_EQ(PowerRequests(), Requests{Refused(Today(23, 25))});
+
+    Add(L"港町ドラマ", Today(21, 0), 60);
+    EXPECT_EQ(manager_.SetNextWakeUp(), 0);
+    EXPECT_EQ(PowerRequests().back(), Refused(Today(20, 55)));
 }
 
 // A record thread notes the end of its recording and gives its reservation up, then tells the
@@ -161,26 +220,6 @@ TEST(NextEpgTimeTest, TheNextEnabledTimeFromThisMinuteOnWrapsToTomorrow) {
     EXPECT_EQ(entry.enabled, 1);
     EXPECT_EQ(timer_core::ParseEpgTimeEntry(L"4,5", &entry), 0);
 }
-
-// Points an environment variable elsewhere for the life of the object.
-class EnvOverride {
-  public:
-    EnvOverride(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~EnvOverride() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 constexpr std::uint64_t kMiB = 1024 * 1024;
 

@@ -4,6 +4,7 @@
 
 #include "tests/support/epg_test_store.h"
 #include "tests/support/queue_probe.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/timer_ui/main_window_fixture.h"
 #include "timer_ui/auto_add_dlg.h"
 #include "timer_ui/auto_add_search_dlg.h"
@@ -217,6 +218,32 @@ TEST_F(MainWindowCommandsTest, StandbyWithARecordingDueIsRefusedAndOtherwiseRequ
     EXPECT_EQ(OpenNotice(), L"");
     const auto requests = PowerRequests();
     EXPECT_NE(std::find(requests.begin(), requests.end(), "hibernate"), requests.end());
+}
+
+// Without the wake-alarm capability the PC would sleep through the next recording: standby and
+// hibernation are refused as when the recording is near, and the sleep lock is held.
+TEST_F(MainWindowCommandsTest, StandbyIsRefusedWhileTheWakeUpCannotBeArmed) {
+    test_support::ScopedEnvironment environment;
+    environment.Set("ORVANDEL_SIM_NO_WAKE_ALARM", "1");
+    WriteProgram({Reservation(L"あしたの番組", DaysAhead(1, 21), 30)});
+    OpenWindow();
+    CloseNotice();
+    EXPECT_TRUE(Window().BlockingSleep());
+    Click(COrvandelDlg::IDC_STANDBY);
+    EXPECT_EQ(OpenNotice(), texts::kStandbyRefused);
+    Click(COrvandelDlg::IDC_HIBERNATE);
+    EXPECT_EQ(OpenNotice(), texts::kHibernateRefused);
+    for (const std::string& request : PowerRequests()) {
+        EXPECT_NE(request, "standby");
+        EXPECT_NE(request, "hibernate");
+    }
+
+    CloseNotice();
+    environment.Set("ORVANDEL_SIM_NO_WAKE_ALARM", std::nullopt);
+    Click(COrvandelDlg::IDC_STANDBY);
+    EXPECT_EQ(OpenNotice(), L"");
+    const auto requests = PowerRequests();
+    EXPECT_NE(std::find(requests.begin(), requests.end(), "standby"), requests.end());
 }
 
 TEST_F(MainWindowCommandsTest, TheAutomaticReservationListOpensOnTheWindowsStore) {

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/clock.h"
+#include "platform/last_error.h"
 
 namespace timer_core {
 namespace {
@@ -33,7 +34,12 @@ int WakeTimer::Set(const platform::SYSTEMTIME& eventTime) {
     // Relative, as a negative count: the timer fires 5 minutes before the event. Taken after the
     // old waiter has gone, so that however long that took, the wake-up time stays exact.
     const std::int64_t dueTime = now() - event + kWakeEarly;
-    const int armed = arming->timer->Set(dueTime, true) ? 1 : 0;
+    // A timer that cannot wake the machine (Linux refuses the wake alarm to a program without
+    // CAP_WAKE_ALARM) arms no wake-up: the PC must then not be put to sleep.
+    const int armed = arming->timer->Set(dueTime, true) &&
+                              platform::GetLastError() != platform::ERROR_NOT_SUPPORTED
+                          ? 1
+                          : 0;
     arming_ = arming;
     waiter_ =
         std::make_unique<platform::Thread>([arming] { return WakeWaiterThreadProc(arming); }, true);

@@ -32,7 +32,8 @@ class WakeTimer {
     // Arms the wake-up 5 minutes before `eventTime` (local). Refused with 0, leaving an armed
     // timer as it is, when the event is less than 7 minutes ahead. Otherwise the waiter of an
     // earlier arming is stopped (its timer is closed and no longer wakes the PC) and a new timer
-    // is armed with the resume flag: the result of arming.
+    // is armed with the resume flag: 1 when it will wake the PC, 0 when it cannot (the machine
+    // refuses the wake alarm).
     int Set(const platform::SYSTEMTIME& eventTime);
 
     // Stops the waiter (2000 ms), which closes the timer. Always 1.
