@@ -63,8 +63,11 @@ TEST_F(SuppressionListTest, ARunningListedProgramInAnyCaseKeepsThePcAwake) {
     EXPECT_EQ(list.IsBlockingProcessRunning(), 1);
     EXPECT_EQ(list.names().size(), 2u);
 
-    // The scheduler asks it too: a wake-up is armed, but the PC may not sleep.
+    // The scheduler asks it too, whether or not anything lies ahead: with nothing to wake for
+    // no wake-up is armed, with a reservation one is, and in both cases the PC may not sleep.
     SetClock(Today(12, 0));
+    EXPECT_EQ(manager_.SetNextWakeUp(), 0);
+    EXPECT_TRUE(PowerRequests().empty());
     Add(L"港町ドラマ", Today(21, 0), 60);
     EXPECT_EQ(manager_.SetNextWakeUp(), 0);
     EXPECT_FALSE(PowerRequests().empty());

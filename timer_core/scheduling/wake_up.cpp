@@ -19,6 +19,18 @@ void TakeEarlier(std::optional<std::uint64_t>& earliest, std::uint64_t time) {
     if (!earliest || time < *earliest) earliest = time;
 }
 
+// What to wake for: the next reservation, a slot's reservation that starts earlier, or an earlier
+// EPG acquisition; without a next reservation only an EPG acquisition; none without either.
+std::optional<std::uint64_t> WakeTime(std::optional<std::uint64_t> nextStart,
+                                      std::optional<std::uint64_t> earliestSlotStart,
+                                      std::optional<std::uint64_t> epgStart) {
+    if (!nextStart) return epgStart;
+    std::optional<std::uint64_t> wakeTime = nextStart;
+    if (earliestSlotStart) TakeEarlier(wakeTime, *earliestSlotStart);
+    if (epgStart) TakeEarlier(wakeTime, *epgStart);
+    return wakeTime;
+}
+
 }  // namespace
 
 void TimerManager::AwaitEndingThreads() {
@@ -69,16 +81,10 @@ int TimerManager::SetNextWakeUp() {
     std::optional<std::uint64_t> epgStart;
     if (GetNextEpgTime(&epgTime) == 1) epgStart = LocalFileTime(epgTime);
 
-    std::optional<std::uint64_t> wakeTime;
-    if (nextStart) {
-        wakeTime = nextStart;
-        if (earliestSlotStart) TakeEarlier(wakeTime, *earliestSlotStart);
-        if (epgStart) TakeEarlier(wakeTime, *epgStart);
-    } else {
-        if (!epgStart) return 1;  // nothing to wake for
-        wakeTime = epgStart;
-    }
-    const int armed = state_->wakeTimer.Set(LocalSystemTime(*wakeTime));
+    const std::optional<std::uint64_t> wakeTime = WakeTime(nextStart, earliestSlotStart, epgStart);
+    // Nothing to wake for: the timer stays as it is, and the PC may sleep as far as it goes.
+    const int armed = wakeTime ? state_->wakeTimer.Set(LocalSystemTime(*wakeTime)) : 1;
+    // A listed program forbids sleep whether or not anything lies ahead.
     if (SuppressionList(state_->iniPath).IsBlockingProcessRunning()) return 0;
     return armed;
 }
