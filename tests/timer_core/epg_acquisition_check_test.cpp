@@ -106,6 +106,8 @@ TEST_F(EpgAcquisitionCheckTest, OnlyDisabledTimesStartNothing) {
 
 TEST_F(EpgAcquisitionCheckTest, AReservationWithinNinetyMinutesAfterTheTimeDeclinesIt) {
     EpgTimes({L"4,0,1"});
+    // A hand-edited line whose start is no date, filed before it, does not hide it.
+    Add(L"手直しの番組", Today(4, 61), 30);
     const auto early = Add(L"朝の番組", Today(5, 29), 30);
     SetClock(Today(3, 59));
     EXPECT_EQ(manager_.CheckEpgAcquisition(), 0);

@@ -155,6 +155,21 @@ TEST_F(SetNextWakeUpTest, AWakeUpThatCannotBeArmedKeepsThePcAwakeWhileAnythingLi
     EXPECT_EQ(PowerRequests().back(), Refused(Today(20, 55)));
 }
 
+// A hand-edited line whose start is no date (25:00) lies before a valid reservation in the file's
+// order; the PC is woken for the valid one all the same.
+TEST_F(SetNextWakeUpTest, AStartThatIsNoDateHidesNoLaterReservation) {
+    SetClock(Today(23, 0));
+    Add(L"手直しの番組", Today(25, 0), 30);
+    Add(L"深夜劇場", At(2026, 12, 5, 1, 0), 60);
+    {
+        const std::lock_guard lock(manager_.DataLock());
+        ASSERT_NE(manager_.GetNextReserve(), nullptr);
+        EXPECT_EQ(manager_.GetNextReserve()->title, L"深夜劇場");
+    }
+    EXPECT_EQ(manager_.SetNextWakeUp(), 1);
+    EXPECT_EQ(PowerRequests(), Requests{Armed(At(2026, 12, 5, 0, 55))});
+}
+
 // A record thread notes the end of its recording and gives its reservation up, then tells the
 // main window, which asks at once whether the PC may sleep, while the thread is still closing its
 // viewer: that slot no longer keeps the PC awake.

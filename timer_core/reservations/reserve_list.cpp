@@ -268,6 +268,14 @@ ReserveEntry* ReserveList::FirstAfter(std::wstring_view key) const {
     return found == byStart_.end() ? nullptr : found->second.get();
 }
 
+ReserveEntry* ReserveList::FirstAfter(
+    std::wstring_view key, const std::function<bool(const ReserveEntry&)>& accept) const {
+    for (auto it = byStart_.upper_bound(key); it != byStart_.end(); ++it) {
+        if (accept(*it->second)) return it->second.get();
+    }
+    return nullptr;
+}
+
 std::vector<std::shared_ptr<ReserveEntry>> ReserveList::FiledBetween(
     std::wstring_view afterKey, std::wstring_view beforeKey) const {
     std::vector<std::shared_ptr<ReserveEntry>> filed;

@@ -26,6 +26,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -98,6 +99,9 @@ class ReserveList {
 
     // The first record in start order filed under a key greater than `key`, or null.
     ReserveEntry* FirstAfter(std::wstring_view key) const;
+    // The same among the records that `accept` takes.
+    ReserveEntry* FirstAfter(std::wstring_view key,
+                             const std::function<bool(const ReserveEntry&)>& accept) const;
 
     // The records filed under keys greater than `afterKey` and less than `beforeKey`, in start
     // order (the scheduler's planning window).

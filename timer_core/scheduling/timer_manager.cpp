@@ -115,7 +115,11 @@ ReserveEntry* TimerManager::GetReserveAt(int n) const {
 
 ReserveEntry* TimerManager::GetNextReserve() const {
     const std::lock_guard lock(state_->dataLock);
-    return state_->reservations.FirstAfter(StartKey(LocalSystemTime(LocalNowFileTime())));
+    // A start that is no valid date (a hand-edited line) can be neither woken for nor recorded;
+    // it must not hide the reservations after it.
+    return state_->reservations.FirstAfter(
+        StartKey(LocalSystemTime(LocalNowFileTime())),
+        [](const ReserveEntry& entry) { return LocalFileTime(entry.start) != 0; });
 }
 
 void TimerManager::DeleteReserve(std::int32_t id) {

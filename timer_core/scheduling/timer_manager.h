@@ -124,7 +124,8 @@ class TimerManager {
 
     // The n-th reservation in start order, or null. Read it under the data lock.
     ReserveEntry* GetReserveAt(int n) const;
-    // The first reservation filed under a later minute than the present one, or null.
+    // The first reservation filed under a later minute than the present one whose start is a
+    // valid date, or null.
     ReserveEntry* GetNextReserve() const;
 
     // Releases the reservation from every slot (stopping a slot that records it), then removes
