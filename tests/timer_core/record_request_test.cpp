@@ -105,6 +105,37 @@ TEST_F(RecordRequestTest, NoTitleLeadsOutOfTheRecordingFolder) {
     }
 }
 
+// The request's name field holds 511 UTF-16 units: a longer title is cut, the extension stays,
+// and a character beyond the BMP (two units) is never split.
+TEST_F(RecordRequestTest, ALongTitleIsCutInTheRequestAndKeepsItsExtension) {
+    const auto units = [](const std::wstring& name) {
+        std::size_t count = 0;
+        for (const wchar_t c : name)
+            count += static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1;
+        return count;
+    };
+    shared::RecordRequest request;
+    ReserveEntry entry = Entry(30, 0);
+    entry.title = std::wstring(600, L'漢');
+    timer_core::BuildRecordRequest(&entry, &request, manager_, 2);
+    EXPECT_EQ(shared::RecordFileName(request),
+              L"2026120420002-" + std::wstring(511 - 14 - 3, L'漢') + L".ts");
+    const auto final = timer_core::BuildFinalMinuteRequest(entry, manager_.Settings(), 2);
+    EXPECT_EQ(shared::RecordFileName(final), shared::RecordFileName(request));
+
+    Set(L"NameManual", L"1");
+    entry.title = std::wstring(300, L'\U0001F4FA');
+    timer_core::BuildRecordRequest(&entry, &request, manager_, 2);
+    const std::wstring name = shared::RecordFileName(request);
+    EXPECT_EQ(name, std::wstring(254, L'\U0001F4FA') + L".ts");
+    EXPECT_EQ(units(name), 511u);
+
+    // A name that fits is left whole.
+    entry.title = std::wstring(508, L'漢');
+    timer_core::BuildRecordRequest(&entry, &request, manager_, 2);
+    EXPECT_EQ(shared::RecordFileName(request), entry.title + L".ts");
+}
+
 TEST_F(RecordRequestTest, FixedModeRecordsForTheEffectiveMinutesWithTheMarginsInWholeMinutes) {
     const auto news = Add(L"みなと夜のニュース", Today(20, 0), 30, 0);
     const auto slot = Slot(news);

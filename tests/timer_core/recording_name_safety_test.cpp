@@ -1,7 +1,8 @@
 // Hostile programme titles against the real FriioView and the real plug-in: whatever a title
 // holds ("../", "/", control characters, 600 characters), the recording lands in the viewer's
-// recording folder, in fixed mode (the name on the viewer's command line) and in follow mode (the
-// name in the record request the plug-in reads, cut at 511 characters and so without its ".ts").
+// recording folder as a ".ts" file, in fixed mode (the name on the viewer's command line) and in
+// follow mode (the name in the record request the plug-in reads, whose title is cut to fit the
+// request's 511 characters).
 #ifdef FRIIOVIEW_PATH
 
 #include <gtest/gtest.h>
@@ -96,9 +97,17 @@ class RecordingNameSafetyTest : public ::testing::Test {
         }
         return found;
     }
-    // Waits for one recording more than `before`, which must lie in the recording folder.
+    // Waits for one recording (".ts") more than `before`; it and the files beside it must lie in
+    // the recording folder.
     void ExpectOneMoreInTheFolder(const std::set<fs::path>& before) {
-        ASSERT_TRUE(WaitUntil([&] { return Recordings().size() > before.size(); }, kViewerStartMs));
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                for (const fs::path& file : Recordings()) {
+                    if (!before.contains(file) && file.extension() == ".ts") return true;
+                }
+                return false;
+            },
+            kViewerStartMs));
         for (const fs::path& file : Recordings()) {
             if (before.contains(file)) continue;
             EXPECT_EQ(file.parent_path(), recordings_) << file;

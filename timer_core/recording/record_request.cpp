@@ -11,10 +11,36 @@ namespace {
 // The margin the record thread starts ahead of StartSec: the time the viewer takes to begin.
 constexpr int kStartLeadSeconds = 5;
 
+constexpr std::wstring_view kRecordingExtension = L".ts";
+
+std::size_t Utf16Units(wchar_t c) {
+    return static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1;
+}
+
+// The request's name field holds 511 UTF-16 units. A longer name loses the end of its title,
+// never its extension: a recording without ".ts" escapes the housekeeping and the players.
+std::wstring FitRequestFileName(const std::wstring& name) {
+    constexpr std::size_t kRoom = shared::kRecordFileNameChars - 1;
+    std::size_t units = 0;
+    for (const wchar_t c : name)
+        units += Utf16Units(c);
+    if (units <= kRoom) return name;
+    const std::wstring_view title =
+        std::wstring_view(name).substr(0, name.size() - kRecordingExtension.size());
+    std::size_t kept = 0;
+    units = 0;
+    for (; kept < title.size(); ++kept) {
+        units += Utf16Units(title[kept]);
+        if (units > kRoom - kRecordingExtension.size()) break;
+    }
+    return std::wstring(title.substr(0, kept)) + std::wstring(kRecordingExtension);
+}
+
 // What both requests share: name, channel, programme and start.
 shared::RecordRequest RequestFor(const ReserveEntry& entry, int nameManual, int deviceIndex) {
     shared::RecordRequest request;
-    shared::SetRecordFileName(request, RecordingFileName(entry, nameManual, deviceIndex));
+    shared::SetRecordFileName(request,
+                              FitRequestFileName(RecordingFileName(entry, nameManual, deviceIndex)));
     request.channel = static_cast<std::uint32_t>(entry.channelValue);
     request.serviceId = entry.serviceId;
     request.eventId = entry.eventId;
@@ -33,12 +59,12 @@ shared::RecordRequest RequestFor(const ReserveEntry& entry, int nameManual, int 
 std::wstring RecordingFileName(const ReserveEntry& entry, int nameManual, int deviceIndex) {
     std::wstring name;
     if (nameManual == 1) {
-        name = entry.title + L".ts";
+        name = entry.title + std::wstring(kRecordingExtension);
     } else {
         wchar_t prefix[48];
         std::swprintf(prefix, 48, L"%04d%02d%02d%02d%02d%d-", entry.start.wYear, entry.start.wMonth,
                       entry.start.wDay, entry.start.wHour, entry.start.wMinute, deviceIndex);
-        name = prefix + entry.title + L".ts";
+        name = prefix + entry.title + std::wstring(kRecordingExtension);
     }
     shared::SanitizeFileName(name);
     return name;

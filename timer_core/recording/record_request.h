@@ -17,10 +17,11 @@ class TimerManager;
 // never holds a path separator and always lands in the viewer's recording folder.
 std::wstring RecordingFileName(const ReserveEntry& entry, int nameManual, int deviceIndex);
 
-// The request of a recording start: the file name (at most 511 characters), channel value,
-// service id, event id, the start to the second, the minutes (one more when the seconds part of
-// the length is not 0) and the margin StartSec + EndSec + 5 seconds; NoErrLog is left to the
-// caller. Nothing is done without an entry or an output.
+// The request of a recording start: the file name (at most 511 UTF-16 units, a longer one cut in
+// its title so that ".ts" stays), channel value, service id, event id, the start to the second,
+// the minutes (one more when the seconds part of the length is not 0) and the margin StartSec +
+// EndSec + 5 seconds; NoErrLog is left to the caller. Nothing is done without an entry or an
+// output.
 void BuildRecordRequest(const ReserveEntry* entry, shared::RecordRequest* out,
                         const TimerManager& manager, int deviceIndex);
 
