@@ -135,7 +135,9 @@ class CQuorvantelDlg : public ui::Dialog, private ProgramInfoOutput {
     void LoadChannelList();
 
     // --- EPG collection and channel-setting fetch -------------------------------------------
-    void Start();
+    // The Start button, or the timer's request (0x432, `fromTimer`), which a refusal that asking
+    // again cannot change (no capture folder, no host, no channel checked) fails with Status 2.
+    void Start(bool fromTimer = false);
     void Cancel();
     void DisableForCapture();
     void EnableAfterCapture();
@@ -210,6 +212,8 @@ class CQuorvantelDlg : public ui::Dialog, private ProgramInfoOutput {
     void OnBnClickedCancel() { Cancel(); }
     void EnableCaptureButtons(bool enable);
     bool StartRefusedByHost();
+    // Shows the refusal's box; for the timer's request, Status 2 first.
+    void RefuseStart(std::wstring_view text, bool fromTimer);
     void BeginCollection();
     // Under captureLock_.
     void EndCollectionLocked();

@@ -2,23 +2,24 @@
 // the buttons that a running collection or fetch disables.
 #include "capture_plugin/capture_texts.h"
 #include "capture_plugin/quorvantel_dlg.h"
+#include "platform/debug_output.h"
 #include "platform/process.h"
 #include "shared/window_message_ids.h"
 #include "ui/message_box.h"
 
 namespace capture_plugin {
 
-void CQuorvantelDlg::Start() {
+void CQuorvantelDlg::Start(bool fromTimer) {
     // A running collection goes on; a running fetch tunes channels on its own, so the collection
     // waits for it (the timer asks again).
     if (lastPublishedStatus_ == kStatusCapturing || fetchRunning_) return;
     SaveBasicSettings();
     if (savePath_.empty()) {
-        MessageBox(kNoSavePathText, std::nullopt, ui::MB_OK);
+        RefuseStart(kNoSavePathText, fromTimer);
         return;
     }
     if (Host() == nullptr) {
-        MessageBox(kPluginErrorText);
+        RefuseStart(kPluginErrorText, fromTimer);
         return;
     }
     DisableForCapture();
@@ -30,7 +31,7 @@ void CQuorvantelDlg::Start() {
         }
     }
     if (CaptureListSize() == 0) {
-        MessageBox(kNoChannelCheckedText);
+        RefuseStart(kNoChannelCheckedText, fromTimer);
         {
             std::lock_guard lock(captureLock_);
             EndCollectionLocked();
@@ -40,6 +41,18 @@ void CQuorvantelDlg::Start() {
     }
     if (StartRefusedByHost()) return;
     BeginCollection();
+}
+
+void CQuorvantelDlg::RefuseStart(std::wstring_view text, bool fromTimer) {
+    // The timer asks again every 10 s while the Status reads 0, and each request would open one
+    // more box behind this one. Asking again changes nothing here, so its request fails (Status
+    // 2) before the box opens: the timer closes this viewer and the user sees the box once.
+    if (fromTimer) {
+        platform::OutputDebugStringW(L"EPG collection refused: " + std::wstring(text));
+        std::lock_guard lock(captureLock_);
+        PublishStatusLocked(kStatusFileError);
+    }
+    MessageBox(text);
 }
 
 bool CQuorvantelDlg::StartRefusedByHost() {

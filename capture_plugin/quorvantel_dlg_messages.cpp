@@ -17,7 +17,7 @@ platform::LRESULT CQuorvantelDlg::WindowProc(UINT message, WPARAM wParam, LPARAM
             if (wParam == ui::SC_CLOSE) return 1;
             break;
         case shared::WM_CAPTURE_START:
-            Start();
+            Start(true);
             break;
         case shared::WM_CAPTURE_CANCEL:
             Cancel();

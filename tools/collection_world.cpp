@@ -49,6 +49,7 @@ bool CollectionWorld::PrepareViewerFolder(const ViewerFolderOptions& options) {
                "]\r\nBitrate=" + std::to_string(options.bitsPerSecond) + "\r\n";
     }
     WriteText(viewer / "FriioView.ini", ini);
+    if (!options.captureFolder) return true;
     const std::wstring pluginIni =
         platform::FromNativePath((viewer / "friio_Quorvantel.ini").native());
     platform::WritePrivateProfileStringW(L"Set", L"SavePath",

@@ -20,6 +20,8 @@ struct ViewerFolderOptions {
     std::wstring bscsIni;
     int scheduleCycleMs = 10000;  // clock time of one round of the EIT schedule carousel
     int bitsPerSecond = 300000;   // per real second, per tuner
+    // false: the plug-in is given no capture folder (its SavePath stays empty).
+    bool captureFolder = true;
 };
 
 class CollectionWorld {

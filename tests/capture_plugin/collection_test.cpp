@@ -26,6 +26,7 @@
 #include "tests/support/queue_probe.h"
 #include "tests/support/wait_until.h"
 #include "tests/support/wall_clock_hold.h"
+#include "ui/message_box.h"
 
 namespace capture_plugin {
 namespace {
@@ -294,13 +295,36 @@ TEST_F(CollectionTest, ACopyThatFailsOnTheLastChannelEndsTheCollectionWithStatus
     ExpectTheFailedCopyToEndTheCollection();
 }
 
+// A refused Start shows its box. From the button it changes no Status. The timer's request
+// (0x432) would be repeated every 10 s while the Status reads 0, each opening one more box behind
+// the first; it fails with Status 2 instead, published before its box opens, so that the timer
+// closes the viewer and the box is shown once.
 TEST_F(CollectionTest, StartRefusesWithoutSaveFolderOrCheckedChannel) {
+    std::vector<std::int32_t> statusAtBox;
+    ui::SetMessageBoxAnswer([&statusAtBox](const ui::MessageBoxRequest& request) {
+        std::int32_t status = -1;
+        shared::ReadPluginStatus(static_cast<platform::DWORD>(::getpid()), &status);
+        statusAtBox.push_back(status);
+        plugin_test::MessageBoxes().push_back(request);
+        return ui::IDOK;
+    });
+    const auto refusal = [&](bool fromTimer) {
+        const std::size_t boxes = plugin_test::MessageBoxes().size() + 1;
+        if (fromTimer) {
+            Post(shared::WM_CAPTURE_START);
+        } else {
+            window_parts_test::ClickButton(Dlg(), IDC_START);
+        }
+        EXPECT_TRUE(WaitUntil([&] { return plugin_test::MessageBoxes().size() == boxes; }));
+        return std::pair{plugin_test::MessageBoxes().back().text, statusAtBox.back()};
+    };
+    using Refusal = std::pair<std::wstring, std::int32_t>;
     world_.SetPluginSetting(L"SavePath", L"");
     Open();
     plugin_test::MessageBoxes().clear();
-    Post(shared::WM_CAPTURE_START);
-    ASSERT_TRUE(WaitUntil([] { return plugin_test::MessageBoxes().size() == 1; }));
-    EXPECT_EQ(plugin_test::MessageBoxes()[0].text, kNoSavePathText);
+    EXPECT_EQ(refusal(false), (Refusal{kNoSavePathText, 0}));
+    EXPECT_EQ(refusal(true), (Refusal{kNoSavePathText, 2}));
+    EXPECT_EQ(Dlg().LastPublishedStatus(), 2);
 
     host_.Detach();
     plugin_.reset();
@@ -308,11 +332,12 @@ TEST_F(CollectionTest, StartRefusesWithoutSaveFolderOrCheckedChannel) {
     world_.SetPluginSetting(L"21ch", L"0");
     world_.SetPluginSetting(L"24ch", L"0");
     Open();
-    Post(shared::WM_CAPTURE_START);
-    ASSERT_TRUE(WaitUntil([] { return plugin_test::MessageBoxes().size() == 2; }));
-    EXPECT_EQ(plugin_test::MessageBoxes()[1].text, kNoChannelCheckedText);
+    EXPECT_EQ(refusal(false), (Refusal{kNoChannelCheckedText, 0}));
     EXPECT_EQ(Dlg().LastPublishedStatus(), 0);
     EXPECT_TRUE(Dlg().GetDlgItem(IDC_START)->isEnabled());
+    EXPECT_EQ(refusal(true), (Refusal{kNoChannelCheckedText, 2}));
+    EXPECT_TRUE(Dlg().GetDlgItem(IDC_START)->isEnabled());
+    EXPECT_EQ(plugin_test::MessageBoxes().size(), 4u);
 }
 
 TEST_F(CollectionTest, StoppingTheWorkerMidChannelClosesTheFileAndCopiesNothing) {

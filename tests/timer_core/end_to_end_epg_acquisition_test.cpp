@@ -73,8 +73,9 @@ double ClockSecondsBetween(const platform::SYSTEMTIME& from, const platform::SYS
            1e7;
 }
 
-TEST(EndToEndEpgAcquisitionTest, BothTunersCollectAtTheEpgTimeAndTheMainWindowReloads) {
-    const auto realStart = std::chrono::steady_clock::now();
+// A world whose timer has the EPG time 04:00, ten seconds after its clock starts, with one
+// terrestrial and one BS channel.
+TimerWorldOptions AcquisitionAtFour() {
     TimerWorldOptions options;
     options.clockStart = broadcast_sim::JstTime(2026, 12, 4, 3, 59, 50);
     // The run gives each viewer 4 s of clock to publish its tuner kind: 400 ms of real time.
@@ -85,6 +86,14 @@ TEST(EndToEndEpgAcquisitionTest, BothTunersCollectAtTheEpgTimeAndTheMainWindowRe
     options.timerIni = {{L"Orvandel", L"Count", L"2"},
                         {L"Orvandel", L"0", L"4,0,1"},
                         {L"Orvandel", L"1", L"12,0,0"}};
+    return options;
+}
+
+const platform::SYSTEMTIME kEpgTime = broadcast_sim::JstTime(2026, 12, 4, 4, 0, 0);
+
+TEST(EndToEndEpgAcquisitionTest, BothTunersCollectAtTheEpgTimeAndTheMainWindowReloads) {
+    const auto realStart = std::chrono::steady_clock::now();
+    const TimerWorldOptions options = AcquisitionAtFour();
     TimerWorld world(options);
     // A stale copy from an earlier acquisition.
     fs::create_directories(world.EpgDataFolder());
@@ -111,7 +120,7 @@ TEST(EndToEndEpgAcquisitionTest, BothTunersCollectAtTheEpgTimeAndTheMainWindowRe
         },
         world.RealMs(60000)));
     const platform::SYSTEMTIME bothSeen = world.Now();
-    const platform::SYSTEMTIME epgTime = broadcast_sim::JstTime(2026, 12, 4, 4, 0, 0);
+    const platform::SYSTEMTIME& epgTime = kEpgTime;
     // The delay is counted in whole seconds: the start may come up to a second early.
     EXPECT_GE(ClockSecondsBetween(epgTime, firstSeen), -1.0);
     EXPECT_LT(ClockSecondsBetween(epgTime, firstSeen), 5.0);
@@ -157,6 +166,37 @@ TEST(EndToEndEpgAcquisitionTest, BothTunersCollectAtTheEpgTimeAndTheMainWindowRe
         "EPG acquisition at 04:00:00: first viewer seen %s, both %s, 0x474 at %s; "
         "%.1f s real\n",
         Clock(firstSeen).c_str(), Clock(bothSeen).c_str(), Clock(*acquired).c_str(), real);
+}
+
+// Plug-ins without a capture folder refuse the collection. Each is asked once and shows its box
+// once, its viewer is closed at the next poll, and the run ends with a reload: no viewer keeps
+// its tuner, and the debug log says why the day failed.
+TEST(EndToEndEpgAcquisitionTest, PlugInsWithoutACaptureFolderAreClosedAfterOneRequest) {
+    TimerWorldOptions options = AcquisitionAtFour();
+    options.viewer.captureFolder = false;
+    TimerWorld world(options);
+    ASSERT_TRUE(world.Start());
+    // Both viewers start (8 s), the first poll asks them, the second finds both refused, each
+    // viewer closes within its 9 s: well within two minutes.
+    const auto acquired =
+        world.WaitForMessage(timer_core::WM_EPG_ACQUIRED, 1, world.RealMs(120000));
+    ASSERT_TRUE(acquired.has_value());
+    EXPECT_LT(ClockSecondsBetween(kEpgTime, *acquired), 60.0);
+    EXPECT_TRUE(world.ViewerPids().empty());
+    world.Stop();
+    EXPECT_EQ(world.MessageCount(timer_core::WM_EPG_ACQUIRED), 1);
+
+    int refusals = 0;
+    int failures = 0;
+    for (const std::string& line : world.System().DebugLogLines()) {
+        if (line == "EPG collection refused: EPGデータ保存フォルダを指定してください") ++refusals;
+        if (line.starts_with("EPG acquisition: the collection on FriioView ") &&
+            line.ends_with(" failed or was refused (Status 2)")) {
+            ++failures;
+        }
+    }
+    EXPECT_EQ(refusals, 2);
+    EXPECT_EQ(failures, 2);
 }
 
 }  // namespace
