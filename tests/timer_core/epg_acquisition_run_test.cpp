@@ -30,6 +30,7 @@ class ScriptedPort : public EpgAcquisitionPort {
     // The pause (counted from 1) that the stop cuts short; 0: never stopped.
     int stopAtPause = 0;
     Log log;
+    std::vector<std::wstring> debug;
 
     TunerCounts Tuners() override { return tuners; }
     bool IsAnyViewerRunning() override { return foreignViewer || !running_.empty(); }
@@ -67,6 +68,7 @@ class ScriptedPort : public EpgAcquisitionPort {
         running_.erase(pid);
     }
     void PostAcquired() override { log.push_back("0x474"); }
+    void Debug(const std::wstring& line) override { debug.push_back(line); }
     bool Pause(platform::DWORD ms) override {
         log.push_back("pause " + std::to_string(ms));
         if (++pauses_ == stopAtPause) stopped_ = true;
@@ -267,6 +269,78 @@ TEST(EpgAcquisitionRunTest, AStopWhileCollectingAsksBothViewersToCloseWithoutARe
     const Log actions = port.Actions();
     const Log end(actions.end() - 4, actions.end());
     EXPECT_EQ(end, (Log{"close window 100", "close window 101", "terminate 100", "terminate 101"}));
+}
+
+// A plug-in that refuses the collection (no capture folder, say) answers the first request with
+// Status 2: its kind is done and its viewer closed at once, the other kind goes on, and the run
+// ends with a reload of what there is.
+TEST(EpgAcquisitionRunTest, ARefusedCollectionIsAskedForOnceAndItsViewerClosed) {
+    ScriptedPort port;
+    port.kindOfDevice = {{0, 1}, {1, 2}};
+    port.statuses[100] = Script{0, 2};
+    port.statuses[101] = Script{0, 1, 1, 3};
+    RunEpgAcquisition(port, 0);
+    EXPECT_EQ(port.Count("0x432 100"), 1);
+    EXPECT_EQ(port.Actions(),
+              (Log{"start 0", "start 1", "status 100 0", "0x432 100", "status 101 0", "0x432 101",
+                   "status 100 2", "0x434 100", "terminate 100", "status 101 1", "status 101 1",
+                   "status 101 3", "0x434 101", "terminate 101", "0x474", "terminate 100",
+                   "terminate 101"}));
+    EXPECT_EQ(port.debug, std::vector<std::wstring>{L"EPG acquisition: the collection on "
+                                                    L"FriioView 100 failed or was refused (Status "
+                                                    L"2)"});
+}
+
+// Each way a run fails leaves one debug line that says what went wrong; a run that succeeds
+// leaves none.
+TEST(EpgAcquisitionRunTest, EveryFailureSaysWhyInTheDebugLog) {
+    using Lines = std::vector<std::wstring>;
+    const auto debugOf = [](ScriptedPort port) {
+        RunEpgAcquisition(port, 0);
+        return port.debug;
+    };
+    ScriptedPort good;
+    good.kindOfDevice = {{0, 1}, {1, 2}};
+    good.statuses[100] = Script{0, 3};
+    good.statuses[101] = Script{0, 3};
+    EXPECT_EQ(debugOf(good), Lines{});
+
+    ScriptedPort port;
+    port.failingDevices = {0};
+    EXPECT_EQ(debugOf(port), Lines{L"EPG acquisition: FriioView did not start on device 0"});
+    port = ScriptedPort{};
+    port.kindOfDevice = {{0, 1}, {1, std::nullopt}};
+    EXPECT_EQ(debugOf(port),
+              Lines{L"EPG acquisition: FriioView 101 on device 1: its tuner kind cannot be read; "
+                    L"closing it"});
+    port = ScriptedPort{};
+    port.kindOfDevice = {{0, 7}};
+    EXPECT_EQ(debugOf(port),
+              Lines{L"EPG acquisition: FriioView 100 on device 0 reports tuner kind 7; closing it"});
+    port = ScriptedPort{};
+    port.kindOfDevice = {{0, 1}, {1, 1}};
+    EXPECT_EQ(debugOf(port), Lines{L"EPG acquisition: no BS/CS tuner among devices 0 to 1"});
+    port = ScriptedPort{};
+    port.foreignViewer = true;
+    EXPECT_EQ(debugOf(port),
+              Lines{L"EPG acquisition: a FriioView it did not start holds the terrestrial tuner; "
+                    L"it ends"});
+
+    port = ScriptedPort{};
+    port.tuners = {1, 0};
+    port.kindOfDevice = {{0, 1}};
+    port.statuses[100] = Script{std::nullopt};
+    EXPECT_EQ(debugOf(port),
+              Lines{L"EPG acquisition: the Status of FriioView 100 cannot be read; closing it"});
+    port.statuses[100] = Script{0, 1, 1, 1, 0};
+    EXPECT_EQ(debugOf(port),
+              Lines{L"EPG acquisition: the collection on FriioView 100 was cancelled"});
+    port.statuses[100] = Script{0, 1, 9};
+    EXPECT_EQ(debugOf(port),
+              Lines{L"EPG acquisition: the collection on FriioView 100 ended with Status 9"});
+    port.statuses[100] = Script{0, 1};
+    port.stopAtPause = 4;  // the delay, the start, two poll cycles
+    EXPECT_EQ(debugOf(port), Lines{L"EPG acquisition: stopped before it ended; closing its viewers"});
 }
 
 TEST(EpgAcquisitionRunTest, WithoutTunersOfAKindTheRunDoesNotWaitForIt) {

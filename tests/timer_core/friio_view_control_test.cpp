@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "shared/friio_view_window.h"
 #include "shared/window_message_ids.h"
 #include "tests/support/private_runtime.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/timer_core/fake_viewer.h"
 #include "timer_core/recording/friio_view_launcher.h"
 #include "timer_core/recording/friio_view_processes.h"
@@ -121,6 +123,9 @@ TEST_F(FriioViewControlTest, OnlyTheUnownedTitledWindowOfTheViewersProcessAnswer
 }
 
 TEST_F(FriioViewControlTest, AViewerThatDoesNotCloseIsTerminatedAfterNineChecks) {
+    const std::filesystem::path log = timer_core_test::FreshFolder("terminate") / "debug.log";
+    test_support::ScopedEnvironment environment;
+    environment.Set("ORVANDEL_DEBUG_LOG", log.string());
     FakeViewer viewer("stubborn");
     const platform::DWORD pid = StartStubborn(viewer);
     ASSERT_TRUE(IsViewer(pid));
@@ -131,9 +136,15 @@ TEST_F(FriioViewControlTest, AViewerThatDoesNotCloseIsTerminatedAfterNineChecks)
     ASSERT_TRUE(WaitUntil([&] { return viewer.Messages().size() >= 2; }));
     EXPECT_EQ(viewer.Messages(), (std::vector<std::string>{"0xfb9", "0x10"}));
 
-    // Nine checks a second apart, then the end, and a second for it to take effect.
+    // Nine checks a second apart, then the end, and a second for it to take effect; the debug
+    // log says that the viewer had to be ended.
     EXPECT_GE(ClockMs([&] { TerminateViewer(pid); }), 9000u);
     EXPECT_FALSE(IsViewer(pid));
+    std::ifstream lines(log);
+    bool noted = false;
+    for (std::string line; std::getline(lines, line);)
+        noted |= line == "FriioView " + std::to_string(pid) + " did not close when asked; ending it";
+    EXPECT_TRUE(noted);
     platform::DWORD code = 0;
     EXPECT_TRUE(platform::GetExitCodeProcess(pid, &code));
     EXPECT_EQ(code, 128u + 9);

@@ -1,5 +1,6 @@
 #include "timer_core/recording/epg_acquire_thread.h"
 
+#include "platform/debug_output.h"
 #include "platform/process.h"
 #include "platform/process_snapshot.h"
 #include "platform/window_messages.h"
@@ -54,6 +55,7 @@ class ViewerEpgPort : public EpgAcquisitionPort {
     void PostAcquired() override {
         platform::PostMessageW(manager_->MainWindow(), WM_EPG_ACQUIRED, 0, 0);
     }
+    void Debug(const std::wstring& line) override { platform::OutputDebugStringW(line); }
     bool Pause(platform::DWORD ms) override { return SleepUnlessStopped(ms, &stop_); }
     bool Stopped() override {
         return platform::WaitForSingleObject(stop_, 0) == platform::WAIT_OBJECT_0;

@@ -1,18 +1,31 @@
 #include "timer_core/recording/epg_acquisition.h"
 
 #include <algorithm>
+#include <string>
 
 namespace timer_core {
 namespace {
 
 constexpr std::int32_t kTerrestrialKind = 1;
 constexpr std::int32_t kSatelliteKind = 2;
+// The plug-in's Status values: collecting, a file error (or a start it refused), finished.
+constexpr std::int32_t kCapturingStatus = 1;
+constexpr std::int32_t kFileErrorStatus = 2;
+constexpr std::int32_t kFinishedStatus = 3;
 // Non-zero Status reads after which a Status of 0 means the collection was cancelled.
 constexpr int kCancelledAfterReads = 3;
 // Unreadable Status reads after which a viewer is given up.
 constexpr int kMostUnreadableReads = 5;
 
 using TunerCounts = EpgAcquisitionPort::TunerCounts;
+
+// How the debug lines name a viewer and a tuner kind.
+std::wstring Viewer(platform::DWORD pid) {
+    return L"FriioView " + std::to_wstring(pid);
+}
+std::wstring KindName(bool terrestrial) {
+    return terrestrial ? L"terrestrial" : L"BS/CS";
+}
 
 // The viewer of one tuner kind in this run.
 struct KindViewer {
@@ -61,7 +74,11 @@ class Run {
         const bool anyRunning = port_.IsAnyViewerRunning();
         // A viewer this run did not start (a recording's) holds a tuner it needs.
         for (const KindViewer* kind : {&terrestrial_, &satellite_}) {
-            if (anyRunning && kind->pid == 0 && kind->TunerCount(counts) > 0) return Outcome::kEnd;
+            if (anyRunning && kind->pid == 0 && kind->TunerCount(counts) > 0) {
+                Note(L"a FriioView it did not start holds the " + KindName(kind->terrestrial) +
+                     L" tuner; it ends");
+                return Outcome::kEnd;
+            }
         }
         if (!anyRunning && terrestrial_.pid == 0 && satellite_.pid == 0) return StartPhase(counts);
         return Poll(counts);
@@ -94,22 +111,31 @@ class Run {
             port_.TerminateViewer(pid);
             if (port_.Stopped()) return Outcome::kEnd;
         }
+        Note(L"no " + KindName(missing.terrestrial) + L" tuner among devices 0 to " +
+             std::to_wstring(devices - 1));
         return Outcome::kPostAndEnd;
     }
 
     // Starts a viewer on the device and reads its tuner kind: kGoOn with a kind of 1 or 2.
     Outcome StartAndAsk(int device, platform::DWORD* pid, std::int32_t* kind) {
         *pid = port_.StartViewer(device);
-        if (*pid == 0) return port_.Stopped() ? Outcome::kEnd : Outcome::kPostAndEnd;
+        if (*pid == 0) {
+            if (port_.Stopped()) return Outcome::kEnd;
+            Note(L"FriioView did not start on device " + std::to_wstring(device));
+            return Outcome::kPostAndEnd;
+        }
         starting_ = *pid;
         const bool stopped = port_.Pause(kEpgViewerStartPauseMs);
         starting_ = stopped ? *pid : 0;
         if (stopped) return Outcome::kEnd;
+        const std::wstring started = Viewer(*pid) + L" on device " + std::to_wstring(device);
         if (!port_.ReadTunerKind(*pid, kind)) {
+            Note(started + L": its tuner kind cannot be read; closing it");
             CloseUnused(*pid, false);
             return port_.Stopped() ? Outcome::kEnd : Outcome::kPostAndEnd;
         }
         if (*kind != kTerrestrialKind && *kind != kSatelliteKind) {
+            Note(started + L" reports tuner kind " + std::to_wstring(*kind) + L"; closing it");
             CloseUnused(*pid, true);
             return port_.Stopped() ? Outcome::kEnd : Outcome::kPostAndEnd;
         }
@@ -131,11 +157,15 @@ class Run {
     // Each is asked to close through its window, without waiting; one still starting up may have
     // no window yet and is ended at once.
     void CloseStartedViewers() {
+        if (terrestrial_.pid != 0 || satellite_.pid != 0 || starting_ != 0)
+            Note(L"stopped before it ended; closing its viewers");
         for (const platform::DWORD pid : {terrestrial_.pid, satellite_.pid}) {
             if (pid != 0) port_.CloseViewerWindow(pid);
         }
         if (starting_ != 0) port_.EndViewer(starting_);
     }
+
+    void Note(const std::wstring& what) { port_.Debug(L"EPG acquisition: " + what); }
 
     static void Take(KindViewer& kind, platform::DWORD pid) {
         kind.pid = pid;
@@ -162,6 +192,7 @@ class Run {
         std::int32_t status = 0;
         if (!port_.ReadStatus(self.pid, &status)) {
             if (++unreadableReads_ <= kMostUnreadableReads) return Outcome::kGoOn;
+            Note(L"the Status of " + Viewer(self.pid) + L" cannot be read; closing it");
             port_.CloseViewerWindow(self.pid);
             port_.TerminateViewer(self.pid);
             return Finish(self, other, counts, Outcome::kPostAndEnd);
@@ -173,11 +204,18 @@ class Run {
                 return Outcome::kGoOn;
             }
             completed_ = false;  // the collection was cancelled
+            Note(L"the collection on " + Viewer(self.pid) + L" was cancelled");
             return Finish(self, other, counts, Outcome::kEnd);
         }
         ++self.nonZeroReads;
-        if (status == 1) return Outcome::kGoOn;  // collecting
-        // 2 (file error) or 3 (finished): the viewer is done.
+        if (status == kCapturingStatus) return Outcome::kGoOn;
+        // A file error, a refused start, a finished collection or anything else: the viewer is
+        // done.
+        if (status != kFinishedStatus) {
+            Note(L"the collection on " + Viewer(self.pid) +
+                 (status == kFileErrorStatus ? std::wstring(L" failed or was refused (Status 2)")
+                                             : L" ended with Status " + std::to_wstring(status)));
+        }
         port_.PostViewerClose(self.pid);
         port_.TerminateViewer(self.pid);
         return Finish(self, other, counts, Outcome::kPostAndEnd);

@@ -22,6 +22,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/win_types.h"
 
@@ -56,6 +57,8 @@ class EpgAcquisitionPort {
     virtual void EndViewer(platform::DWORD pid) = 0;
     // WM_EPG_ACQUIRED to the main window.
     virtual void PostAcquired() = 0;
+    // One debug line: what went wrong, so that a failed run leaves its reason in the debug log.
+    virtual void Debug(const std::wstring& line) = 0;
     // Waits the clock time given: true when the run was stopped (before or meanwhile).
     virtual bool Pause(platform::DWORD ms) = 0;
     virtual bool Stopped() = 0;

@@ -1,7 +1,9 @@
 #include "timer_core/recording/friio_view_processes.h"
 
 #include <algorithm>
+#include <string>
 
+#include "platform/debug_output.h"
 #include "platform/process.h"
 #include "timer_core/recording/stoppable_sleep.h"
 
@@ -46,6 +48,8 @@ void TerminateViewer(platform::DWORD pid, const platform::Event* stop) {
         if (!IsFriioViewPid(pid, platform::TakeProcessSnapshot())) return;
         if (check < kTerminateChecks && SleepUnlessStopped(kTerminateCheckMs, stop)) return;
     }
+    platform::OutputDebugStringW(L"FriioView " + std::to_wstring(pid) +
+                                 L" did not close when asked; ending it");
     platform::TerminateProcess(pid, static_cast<platform::UINT>(-1));
     SleepUnlessStopped(kAfterTerminateMs, stop);
 }
