@@ -37,6 +37,18 @@ class MainWindowCommandsTest : public MainWindowTest {
 
     void Click(int id) { ClickButton(Window(), id); }
 
+    // Both commands show their refusal, and neither reaches the machine.
+    void ExpectStandbyAndHibernateRefused() {
+        Click(COrvandelDlg::IDC_STANDBY);
+        EXPECT_EQ(OpenNotice(), texts::kStandbyRefused);
+        Click(COrvandelDlg::IDC_HIBERNATE);
+        EXPECT_EQ(OpenNotice(), texts::kHibernateRefused);
+        for (const std::string& request : PowerRequests()) {
+            EXPECT_NE(request, "standby");
+            EXPECT_NE(request, "hibernate");
+        }
+    }
+
     // A double-click where the list has no row, as the list reports it after ClickBelowRows.
     void DoubleClickBelowRows() {
         ASSERT_EQ(List().GetHotItem(), -1);
@@ -202,14 +214,7 @@ TEST_F(MainWindowCommandsTest, StandbyWithARecordingDueIsRefusedAndOtherwiseRequ
     WriteProgram({Reservation(L"すぐ始まる番組", MinutesFromNow(5), 30)});
     OpenWindow();
     CloseNotice();
-    Click(COrvandelDlg::IDC_STANDBY);
-    EXPECT_EQ(OpenNotice(), texts::kStandbyRefused);
-    Click(COrvandelDlg::IDC_HIBERNATE);
-    EXPECT_EQ(OpenNotice(), texts::kHibernateRefused);
-    for (const std::string& request : PowerRequests()) {
-        EXPECT_NE(request, "standby");
-        EXPECT_NE(request, "hibernate");
-    }
+    ExpectStandbyAndHibernateRefused();
 
     List().SetCheck(0, true);
     Click(COrvandelDlg::IDC_DELETE);
@@ -229,14 +234,7 @@ TEST_F(MainWindowCommandsTest, StandbyIsRefusedWhileTheWakeUpCannotBeArmed) {
     OpenWindow();
     CloseNotice();
     EXPECT_TRUE(Window().BlockingSleep());
-    Click(COrvandelDlg::IDC_STANDBY);
-    EXPECT_EQ(OpenNotice(), texts::kStandbyRefused);
-    Click(COrvandelDlg::IDC_HIBERNATE);
-    EXPECT_EQ(OpenNotice(), texts::kHibernateRefused);
-    for (const std::string& request : PowerRequests()) {
-        EXPECT_NE(request, "standby");
-        EXPECT_NE(request, "hibernate");
-    }
+    ExpectStandbyAndHibernateRefused();
 
     CloseNotice();
     environment.Set("ORVANDEL_SIM_NO_WAKE_ALARM", std::nullopt);
