@@ -150,7 +150,12 @@ TEST(EndToEndEpgAcquisitionTest, BothTunersCollectAtTheEpgTimeAndTheMainWindowRe
     }
     EXPECT_TRUE(fs::exists(world.DataFolder() / "ChSet.txt"));
     EXPECT_TRUE(fs::exists(world.DataFolder() / "ChSet2.txt"));
-    // The window positions the viewers found are back.
+    // The window positions the viewers found are back: the run writes them as it ends, just
+    // after it posted 0x474.
+    EXPECT_TRUE(WaitUntil([&] {
+        return world.FriioRegistryValue(L"VideoWindowPos") == TimerWorld::kVideoWindowPos &&
+               world.FriioRegistryValue(L"ControlWindowPos") == TimerWorld::kControlWindowPos;
+    }));
     EXPECT_EQ(world.FriioRegistryValue(L"VideoWindowPos"), TimerWorld::kVideoWindowPos);
     EXPECT_EQ(world.FriioRegistryValue(L"ControlWindowPos"), TimerWorld::kControlWindowPos);
 
