@@ -21,6 +21,17 @@ void FillTimes(const EpgEventRecord& event, SYSTEMTIME& start, std::int32_t& min
     seconds = event.durationSeconds;
 }
 
+bool SameTime(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+    return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay && a.wHour == b.wHour &&
+           a.wMinute == b.wMinute && a.wSecond == b.wSecond;
+}
+
+// The present programme as the record tells it: which one, from when, how long.
+bool SamePresent(const shared::PluginEventInfo& a, const shared::PluginEventInfo& b) {
+    return a.serviceId == b.serviceId && a.eventId == b.eventId && SameTime(a.start, b.start) &&
+           a.durationMinutes == b.durationMinutes && a.durationSeconds == b.durationSeconds;
+}
+
 }  // namespace
 
 ProgramInfo::Present ProgramInfo::FindPresent(const EventMap& events, std::uint64_t now) {
@@ -95,22 +106,35 @@ void ProgramInfo::Update(const broadcast::EpgStore& store, const ProgramInfoCont
     BuildIepgText(&iepg, presentStart, present.endTime, present.event->name, station);
     output.PublishNowData(iepg);
 
+    // A programme that runs longer (or shorter) while on air is told to the timer at once,
+    // whether or not the broadcaster moves the following one with it: the timer lengthens its
+    // recording from this record alone. Until a following programme was first found, the
+    // record stays unpublished, as its following fields would tell nothing.
+    const bool presentChanged = published_ && !SamePresent(event_, lastPublished_);
     const EpgEventRecord* following = FindFollowing(events, present.end);
-    if (following == nullptr) return;
+    if (following == nullptr) {
+        if (presentChanged) Publish(context, output);
+        return;
+    }
     const SYSTEMTIME followingStart = EventStart(*following);
     SYSTEMTIME followingEnd = followingStart;
     AddSecondsToSystemTime(followingStart, &followingEnd, EventDurationSeconds(*following));
     std::wstring followingText = BuildProgramDisplayText(*following, followingStart, followingEnd);
-    if (ReplaceText(followingText_, std::move(followingText))) {
-        event_.status = context.captureRunning;
-        event_.pluginWindow = context.pluginWindow;
-        event_.viewerWindow = context.hostWindow;
-        event_.channel = context.currentChannel;
-        output.PublishEvent(event_);
-        output.RefreshTexts();
-    }
+    const bool followingChanged = ReplaceText(followingText_, std::move(followingText));
+    if (followingChanged || presentChanged) Publish(context, output);
+    if (followingChanged) output.RefreshTexts();
     BuildIepgText(&iepg, followingStart, followingEnd, following->name, station);
     output.PublishNextData(iepg);
+}
+
+void ProgramInfo::Publish(const ProgramInfoContext& context, ProgramInfoOutput& output) {
+    event_.status = context.captureRunning;
+    event_.pluginWindow = context.pluginWindow;
+    event_.viewerWindow = context.hostWindow;
+    event_.channel = context.currentChannel;
+    output.PublishEvent(event_);
+    lastPublished_ = event_;
+    published_ = true;
 }
 
 std::wstring ProgramInfo::PresentText() const {

@@ -71,6 +71,8 @@ class ProgramInfo {
     // Replaces the text when it differs other than in letter case; true when replaced.
     bool ReplaceText(std::wstring& text, std::wstring next);
     bool TakeProgramTextRequest(const broadcast::EpgEventRecord& present);
+    // Publishes the event record with the window's present state.
+    void Publish(const ProgramInfoContext& context, ProgramInfoOutput& output);
 
     mutable std::mutex mutex_;
     std::wstring presentText_;
@@ -79,8 +81,10 @@ class ProgramInfo {
     std::uint16_t requestServiceId_ = 0;
     std::uint16_t requestEventId_ = 0;
 
-    // The event record as last filled; worker thread only.
+    // The event record as last filled, and as last published; worker thread only.
     shared::PluginEventInfo event_;
+    shared::PluginEventInfo lastPublished_;
+    bool published_ = false;
 };
 
 }  // namespace capture_plugin

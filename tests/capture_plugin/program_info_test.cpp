@@ -140,6 +140,45 @@ TEST_F(ProgramInfoTest, RepeatedRunsPublishIepgButRefreshAndEventOnlyOnRealChang
     EXPECT_EQ(out_.events[1].nextStart.wMinute, 15);
 }
 
+// The present programme alone changes: the record goes out at once with the new times, the
+// following fields as they were, whether the following programme still adjoins or not.
+TEST_F(ProgramInfoTest, APresentProgrammeChangedWhileOnAirIsPublishedWithoutItsFollowing) {
+    AddEvent(5, 20, 0, 60, L"News");
+    AddEvent(6, 21, 0, 30, L"Weather");
+    UpdateAt(20, 10);
+    ASSERT_EQ(out_.events.size(), 1u);
+    auto& events = store_.presentFollowing.begin()->second->events;
+    // Runs 15 minutes longer; the weather stays at 21:00 (no following adjoins now).
+    events[5]->durationHours = 1;
+    events[5]->durationMinutes = 15;
+    UpdateAt(20, 20);
+    ASSERT_EQ(out_.events.size(), 2u);
+    EXPECT_EQ(out_.events[1].eventId, 5);
+    EXPECT_EQ(out_.events[1].durationMinutes, 75);
+    EXPECT_EQ(out_.events[1].nextEventId, 6);
+    EXPECT_EQ(out_.events[1].nextStart.wHour, 21);
+    UpdateAt(20, 30);
+    EXPECT_EQ(out_.events.size(), 2u);
+    // Starts five minutes late and ends at 21:00 again: the following text is unchanged.
+    events[5]->startMinute = 5;
+    events[5]->durationHours = 0;
+    events[5]->durationMinutes = 55;
+    UpdateAt(20, 40);
+    ASSERT_EQ(out_.events.size(), 3u);
+    EXPECT_EQ(out_.events[2].start.wMinute, 5);
+    EXPECT_EQ(out_.events[2].durationMinutes, 55);
+    EXPECT_EQ(out_.refreshes, 4);  // the present text twice more, the following text not
+}
+
+// Until a following programme was found, the record is not published at all.
+TEST_F(ProgramInfoTest, NoRecordIsPublishedBeforeAFollowingProgrammeWasFound) {
+    AddEvent(5, 20, 0, 60, L"News");
+    UpdateAt(20, 10);
+    store_.presentFollowing.begin()->second->events[5]->durationMinutes = 10;
+    UpdateAt(20, 20);  // 20:00-21:10 on air, nothing after it
+    EXPECT_TRUE(out_.events.empty());
+}
+
 TEST_F(ProgramInfoTest, GapInTheScheduleKeepsTheFollowingProgrammeAsItWas) {
     AddEvent(5, 20, 0, 60, L"News");
     AddEvent(6, 21, 0, 30, L"Weather");
