@@ -80,6 +80,11 @@ void CQuorvantelDlg::OnPluginRecStart(WPARAM channel, LPARAM service) {
     followedService_ = static_cast<std::int32_t>(service);
     PostToHost(shared::WM_HOST_REC_START, shared::kHostRecStartFlag | (request->minutes & 0xFFFF),
                0);
+    // The viewer records whole minutes; the margin around the programme is added at once. (Left
+    // to the error log's first line, it went missing whenever no new log was begun: without an
+    // error log, beside an earlier recording's log, or without a recording folder.)
+    PostToHost(shared::WM_HOST_REC_ADJUST, 0,
+               Wrap32(std::int64_t{request->marginSeconds} - 5));
     timerRecording_ = true;
     errorLog_.ResetErrorCount();
     errorLog_.ResetScrambleCount();
@@ -151,13 +156,9 @@ void CQuorvantelDlg::OnErrorLogTimer() {
     tick.cardState = status.cardState;
     tick.errorCount = status.errorCount;
     tick.scrambleCount = scrambleCount_;
-    tick.marginSeconds = request->marginSeconds;
     platform::GetLocalTime(&tick.now);
     const RecordingErrorLog::Result result = errorLog_.Append(path, tick);
-    if (result.newLog) {
-        PostToHost(shared::WM_HOST_REC_ADJUST, 0, result.adjustSeconds);
-        scrambleCount_ = 0;
-    }
+    if (result.newLog) scrambleCount_ = 0;
 }
 
 }  // namespace capture_plugin

@@ -40,9 +40,6 @@ RecordingErrorLog::Result RecordingErrorLog::Append(std::wstring_view path, cons
         const bool empty = file.Size().value_or(0) == 0;
         if (empty) {
             result.newLog = true;
-            // Wraps like the 32-bit arithmetic of the host's message instead of overflowing.
-            result.adjustSeconds =
-                static_cast<std::int32_t>(static_cast<std::uint32_t>(tick.marginSeconds) - 5u);
             scrambleCount = 0;
             lastScrambleCount_ = 0;
         }

@@ -1,8 +1,7 @@
 // The error log beside a recording (<recording folder>/<request name>.err): every 15 seconds
 // during a recording the window's timer appends a line when the host's error count or the
 // scrambled-packet count changed since the last tick, or while the card state is not OK. A new,
-// empty log gets a first line in any case, and that first tick also tells the host the margin by
-// which to lengthen the recording.
+// empty log gets a first line in any case.
 #pragma once
 
 #include <cstdint>
@@ -26,14 +25,11 @@ class RecordingErrorLog {
         std::int32_t cardState = 0;
         std::int32_t errorCount = 0;     // the host's, read for this tick
         std::int64_t scrambleCount = 0;  // the worker's counter as read for this tick
-        std::int32_t marginSeconds = 0;  // of the record request
         platform::SYSTEMTIME now;        // local time of the tick
     };
     struct Result {
         bool lineWritten = false;
-        bool newLog = false;  // the log was empty: adjust the host by adjustSeconds and zero
-                              // the scrambled-packet counter
-        std::int32_t adjustSeconds = 0;
+        bool newLog = false;  // the log was empty: zero the scrambled-packet counter
     };
 
     // One tick with the log at `path`. A log that cannot be opened gets no line and no

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <climits>
-
 #include "capture_plugin/recording_error_log.h"
 #include "platform/paths.h"
 #include "tests/capture_plugin/plugin_test_support.h"
@@ -25,9 +23,9 @@ class RecordingErrorLogTest : public ::testing::Test {
     }
 
     RecordingErrorLog::Result Tick(int minute, int second, int card, int errors,
-                                   std::int64_t scramble, int margin = 65) {
+                                   std::int64_t scramble) {
         return log_.Append(platform::FromNativePath(path_.native()),
-                           {card, errors, scramble, margin, At(minute, second)});
+                           {card, errors, scramble, At(minute, second)});
     }
 
     std::filesystem::path folder_;
@@ -44,10 +42,9 @@ TEST_F(RecordingErrorLogTest, LineFormAndCardStateTexts) {
     EXPECT_EQ(CardStateText(-1), "");
 }
 
-TEST_F(RecordingErrorLogTest, NewLogGetsAFirstLineAndTheMarginAdjustmentThenOnlyChanges) {
+TEST_F(RecordingErrorLogTest, NewLogGetsAFirstLineThenOnlyChanges) {
     RecordingErrorLog::Result r = Tick(0, 15, 0, 4, 99);
     EXPECT_TRUE(r.newLog);
-    EXPECT_EQ(r.adjustSeconds, 60);
     EXPECT_TRUE(r.lineWritten);
     EXPECT_EQ(log_.LastScrambleCount(), 0);
     r = Tick(0, 30, 0, 4, 0);  // nothing changed: no line
@@ -85,9 +82,8 @@ TEST_F(RecordingErrorLogTest, UnopenableLogWritesNothingButTakesTheCounts) {
     EXPECT_FALSE(std::filesystem::exists(path_));
 }
 
-TEST_F(RecordingErrorLogTest, UnknownCardStateAndExtremeMarginStayWellDefined) {
-    const RecordingErrorLog::Result r = Tick(0, 15, 9, 0, 0, INT_MIN);
-    EXPECT_EQ(r.adjustSeconds, INT_MAX - 4);  // wraps as 32-bit arithmetic does
+TEST_F(RecordingErrorLogTest, UnknownCardStateEndsTheLineAfterCard) {
+    Tick(0, 15, 9, 0, 0);
     EXPECT_EQ(plugin_test::ReadFile(path_), "2009/01/04 20:00:15 Errors:0 Scramble:0 Card:");
 }
 

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <limits>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -153,19 +154,17 @@ TEST_F(WindowMessagesTest, StartRecordingTunesAsksTheViewerToRecordAndLogsErrors
     Send(shared::WM_PLUGIN_REC_START, 27, 0x400);
     EXPECT_EQ(host_.Calls(), (Calls{{"channel", 27}, {"service", 0x400}}));
     EXPECT_EQ(Dlg().FollowedService(), 0x400);
-    auto posts = PostsAfter(1);
-    ASSERT_EQ(posts.size(), 1u);
+    // The viewer records the minutes, lengthened at once by the margin (65 - 5).
+    auto posts = PostsAfter(2);
+    ASSERT_EQ(posts.size(), 2u);
     EXPECT_EQ(posts[0].message, shared::WM_HOST_REC_START);
     EXPECT_EQ(posts[0].wParam, 0x50000u | 90u);
-    // The error-log timer fires after 15 s of clock time: a new log, its first line and the
-    // margin adjustment (65 - 5).
-    host_.SetStatus(1, 5400, 2, 3);
-    const auto log = recordings_ / "ニュース.ts.err";
-    ASSERT_TRUE(test_support::WaitUntil([&] { return std::filesystem::exists(log); }, 20000));
-    posts = PostsAfter(2);
-    ASSERT_EQ(posts.size(), 2u);
     EXPECT_EQ(posts[1].message, shared::WM_HOST_REC_ADJUST);
     EXPECT_EQ(posts[1].lParam, 60);
+    // The error-log timer fires after 15 s of clock time: a new log and its first line.
+    host_.SetStatus(1, 5460, 2, 3);
+    const auto log = recordings_ / "ニュース.ts.err";
+    ASSERT_TRUE(test_support::WaitUntil([&] { return std::filesystem::exists(log); }, 20000));
     ASSERT_TRUE(test_support::WaitUntil([&] {
         return plugin_test::ReadFile(log).find("Card:DTV_CARD_NOCARD\r\n") != std::string::npos;
     }));
@@ -191,15 +190,36 @@ TEST_F(WindowMessagesTest, StartRecordingIsRefusedWhileRecordingOrWithoutAReques
     ASSERT_TRUE(test_support::WaitForQueuedMessages());
     EXPECT_TRUE(host_.Calls().empty());
     EXPECT_TRUE(host_.Posts().empty());
-    // NoErrLog 1: the viewer records, no log is kept.
+    // NoErrLog 1: the viewer records with the margin all the same, no log is kept.
     host_.SetStatus(0, 0);
     Publish(L"b.ts", 27, 0x400, 30, 1);
     Send(shared::WM_PLUGIN_REC_START, 27, 0x400);
-    ASSERT_EQ(PostsAfter(1).size(), 1u);
+    ASSERT_EQ(PostsAfter(2).size(), 2u);
     EXPECT_EQ(host_.Posts()[0].wParam, 0x50000u | 30u);
+    EXPECT_EQ(host_.Posts()[1].message, shared::WM_HOST_REC_ADJUST);
+    EXPECT_EQ(host_.Posts()[1].lParam, 60);
     ASSERT_TRUE(test_support::WaitForTimerPeriod(kErrorLogMs));
     EXPECT_FALSE(std::filesystem::exists(recordings_ / "b.ts.err"));
-    EXPECT_EQ(host_.Posts().size(), 1u);
+    EXPECT_EQ(host_.Posts().size(), 2u);
+}
+
+// An earlier recording's log of the same name is appended to, and the margin is there all the
+// same; an extreme margin wraps as the host's 32-bit arithmetic does.
+TEST_F(WindowMessagesTest, TheMarginIsGivenWithTheStartWhateverBecomesOfTheErrorLog) {
+    Open();
+    plugin_test::WriteFile(recordings_ / "c.ts.err", "old line\r\n");
+    const auto request = window_parts_test::MakeRecordRequest(
+        L"c.ts", {27, 0x400, 0x1234, 30, 0, std::numeric_limits<std::int32_t>::min()});
+    ASSERT_EQ(rec_.WriteRec(request, static_cast<platform::DWORD>(::getpid())), 1);
+    Send(shared::WM_PLUGIN_REC_START, 27, 0x400);
+    host_.SetStatus(1, 1800, 2);
+    ASSERT_EQ(PostsAfter(2).size(), 2u);
+    EXPECT_EQ(host_.Posts()[1].message, shared::WM_HOST_REC_ADJUST);
+    EXPECT_EQ(host_.Posts()[1].lParam, std::numeric_limits<std::int32_t>::max() - 4);
+    ASSERT_TRUE(test_support::WaitUntil([&] {
+        return plugin_test::ReadFile(recordings_ / "c.ts.err").size() > 10;
+    }, 20000));
+    EXPECT_EQ(host_.Posts().size(), 2u);
 }
 
 TEST_F(WindowMessagesTest, AViewerWhoseTimerWentAwayClosesOnceItsRecordingIsDone) {
@@ -319,7 +339,9 @@ TEST_F(WindowMessagesTest, ErrorLogUsesTheNameOnlyWhenItStaysInTheFolder) {
     Publish(L"..");
     Send(platform::WM_TIMER, kErrorLogTimer);
     EXPECT_TRUE(std::filesystem::exists(recordings_ / "...err"));
-    EXPECT_EQ(PostsAfter(1).size(), 1u);
+    // A new log tells the viewer nothing: the margin came with the start.
+    ASSERT_TRUE(test_support::WaitForQueuedMessages());
+    EXPECT_TRUE(host_.Posts().empty());
 }
 
 TEST_F(WindowMessagesTest, ClockOffsetIsPublishedAndCorrectsTheClockOnlyWhenAskedTo) {
