@@ -38,10 +38,11 @@ constexpr double kStartSlack = 10;
 // A recording stopped at a moment has its last TOT up to a TOT period and a chunk or two of the
 // stream, paced in real time, before it.
 constexpr double kStopSlack = 10;
-// A recording through the plug-in runs the request's minutes and margin less 5 s from its start,
-// which the record thread makes StartSec + 5 to 6 s ahead: a viewer that starts at once (as the
-// stand-in does) ends 5 to 6 s before the margin.
-constexpr double kPlugInEndSlack = 6;
+// A recording that ends at a moment (the viewer's own end, or the timer's close in its cycle of a
+// second) has its file grow until a chunk before it (32 packets at 2 Mbit/s: 24 ms of real time,
+// 0.7 s of this clock at rate 30) and at most this much after it.
+constexpr double kChunkSlack = 1;
+constexpr double kStopLate = 2;
 
 platform::SYSTEMTIME At(int hour, int minute, int second = 0) {
     return broadcast_sim::JstTime(2026, 12, 4, hour, minute, second);
@@ -264,7 +265,7 @@ TEST_F(EndToEndRecordingScenarioTest, FollowModeRecordsAProgrammeMovedFiveMinute
     EXPECT_EQ(recording->path.filename().string(), "2026120410050-みなとニュース.ts");
     const platform::SYSTEMTIME start = At(10, 5);
     const platform::SYSTEMTIME end = At(10, 6);
-    ExpectSpans(*recording, Early(start), Plus(end, kEndSec - kPlugInEndSlack - kStopSlack));
+    ExpectSpans(*recording, Early(start), Plus(end, kEndSec - kStopSlack));
     // Nothing was recorded at the programme's first start.
     EXPECT_GE(Clock(recording->first), Clock(Plus(start, -kStartSec - 10)));
     ASSERT_TRUE(WaitForClock(world, Plus(*ended, 10)));
@@ -311,15 +312,15 @@ TEST_F(EndToEndRecordingScenarioTest, FollowModeFollowsAProgrammeExtendedByTenMi
     ASSERT_TRUE(WaitForClock(world, Plus(end, -30)));
     const auto stopped = world.WaitUntilFileStopsGrowing(growing->path, 10000, 10000);
     ASSERT_TRUE(stopped.has_value());
-    EXPECT_GE(Clock(*stopped), Clock(Plus(end, kEndSec - kPlugInEndSlack)));
-    EXPECT_LE(Clock(*stopped), Clock(Plus(end, kEndSec + 1)));
+    EXPECT_GE(Clock(*stopped), Clock(Plus(end, kEndSec - kChunkSlack)));
+    EXPECT_LE(Clock(*stopped), Clock(Plus(end, kEndSec + kStopLate)));
     const auto ended = world.WaitForMessage(timer_core::WM_RECORDING_ENDED, 1, 30000);
     ASSERT_TRUE(ended.has_value());
     EXPECT_GE(Clock(*ended), Clock(Plus(end, kEndSec)));
     const auto recording = Find(world, "みなとニュース");
     ASSERT_TRUE(recording.has_value());
     EXPECT_GT(recording->size, growing->size);
-    ExpectSpans(*recording, Early(news.start), Plus(end, kEndSec - kPlugInEndSlack - kStopSlack));
+    ExpectSpans(*recording, Early(news.start), Plus(end, kEndSec - kStopSlack));
     const auto stored = Stored(world, L"みなとニュース");
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(stored->resultText, L"録画終了 ");
@@ -329,6 +330,56 @@ TEST_F(EndToEndRecordingScenarioTest, FollowModeFollowsAProgrammeExtendedByTenMi
                 Text(*stopped).c_str(), Text(*ended).c_str());
     Print("3", *recording, news.start, end);
 }
+
+// 9. Follow mode: a five-minute programme is extended to ten minutes while it is on air, told
+// early, mid-way or in its last minute, and the broadcaster leaves the next programme where it
+// was. The plug-in tells the new length at once, the thread passes it on (0x43F), and the file
+// goes on to the new end and EndSec after it.
+class EndToEndExtensionTest : public EndToEndRecordingScenarioTest,
+                              public ::testing::WithParamInterface<int> {};
+
+TEST_P(EndToEndExtensionTest, AProgrammeExtendedWhileOnAirIsRecordedToItsNewEnd) {
+    const Programme film{kMinato, 11, At(10, 0), 300, "みなと映画"};
+    const Programme next{kMinato, 12, At(10, 5), 300, "みなと短編"};
+    const std::vector<Programme> programmes = OnMinato({film, next});
+    const platform::SYSTEMTIME told = Plus(film.start, GetParam());
+    char change[96];
+    std::snprintf(change, sizeof change,
+                  "change\t2026-12-04 %02d:%02d:%02d\t21\t0x400\t11\tresize\t600", told.wHour,
+                  told.wMinute, told.wSecond);
+    TimerWorld world(Options(At(9, 58, 35), 30, Broadcast(programmes, {change})));
+    ASSERT_TRUE(world.Start());
+    ASSERT_TRUE(world.AddReservation(Reservation(L"みなと映画", film, 1)));
+
+    const auto updated = world.WaitForMessage(timer_core::WM_RESERVATION_UPDATED, 1, 30000);
+    ASSERT_TRUE(updated.has_value());
+    // Within a cycle of the change (10 s, 1 s in the last minute).
+    EXPECT_LE(SecondsBetween(told, *updated), 11.0);
+    const platform::SYSTEMTIME end = At(10, 10);
+    ASSERT_TRUE(WaitForClock(world, Plus(end, -30)));
+    const auto growing = Find(world, "みなと映画");
+    ASSERT_TRUE(growing.has_value());
+    const auto stopped = world.WaitUntilFileStopsGrowing(growing->path, 10000, 20000);
+    ASSERT_TRUE(stopped.has_value());
+    EXPECT_GE(Clock(*stopped), Clock(Plus(end, kEndSec - kChunkSlack)));
+    EXPECT_LE(Clock(*stopped), Clock(Plus(end, kEndSec + kStopLate)));
+    const auto ended = world.WaitForMessage(timer_core::WM_RECORDING_ENDED, 1, 30000);
+    ASSERT_TRUE(ended.has_value());
+    const auto recording = Find(world, "みなと映画");
+    ASSERT_TRUE(recording.has_value());
+    ExpectSpans(*recording, Early(film.start), Plus(end, kEndSec - kStopSlack));
+    const auto stored = Stored(world, L"みなと映画");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->resultText, L"録画終了 ");
+    EXPECT_EQ(stored->durationMinutes, 10u);
+    EXPECT_EQ(world.MessageCount(timer_core::WM_RESERVATION_UPDATED), 1);
+    std::printf("9 (+%d s): 0x472 at %s, the file last grew at %s, 0x470 at %s\n", GetParam(),
+                Text(*updated).c_str(), Text(*stopped).c_str(), Text(*ended).c_str());
+    Print("9", *recording, film.start, end);
+}
+
+// Told 30 s after the start, mid-way and 40 s before the first end.
+INSTANTIATE_TEST_SUITE_P(ToldWhileOnAir, EndToEndExtensionTest, ::testing::Values(30, 150, 260));
 
 // 6. The viewer is killed three minutes before the end: the slot ends at once with its note, and
 // the file keeps what was recorded until then.

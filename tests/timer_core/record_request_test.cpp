@@ -151,7 +151,8 @@ TEST_F(RecordRequestTest, FixedModeRecordsForTheEffectiveMinutesWithTheMarginsIn
                                               "-e", "-o", "1"}));
     EXPECT_EQ(DebugCount("recstart"), 1);
 
-    // No margins: -r is the effective length, here cut at a chained programme that wins.
+    // No margins: -r is the effective length, here cut at a chained programme that wins, and
+    // one minute for the 5 s the viewer starts ahead of the programme.
     Set(L"StartSec", L"0");
     Set(L"EndSec", L"0");
     Set(L"NoErrLog", L"1");
@@ -162,8 +163,8 @@ TEST_F(RecordRequestTest, FixedModeRecordsForTheEffectiveMinutesWithTheMarginsIn
         slot->chainedFlag = 1;
     }
     std::tie(minutes, args) = StartFixed(slot);
-    EXPECT_EQ(minutes, 20);
-    EXPECT_EQ(args, (std::vector<std::string>{"-n", "-c", "27", "-r", "20", "-x", "-f",
+    EXPECT_EQ(minutes, 21);
+    EXPECT_EQ(args, (std::vector<std::string>{"-n", "-c", "27", "-r", "21", "-x", "-f",
                                               "2026120420001-みなと夜のニュース.ts", "-d", "5",
                                               "-o", "1"}));
 }
@@ -206,13 +207,17 @@ TEST_F(RecordRequestTest, WithoutThePlugInWindowTheStartIsPostedElevenTimes200ms
     EXPECT_EQ(minutes, 30);
     EXPECT_EQ(DebugCount("rec faile"), 10);
     EXPECT_EQ(DebugCount("recstart"), 1);
+    EXPECT_EQ(DebugCount("record thread: the plug-in of viewer " + std::to_string(viewer) +
+                         " could not be asked to record, ID "),
+              1);
     EXPECT_GE(took, 2000u);
     EXPECT_LT(took, 4000u);
-    // The request was published all the same, with the margins of a start.
+    // The request was published all the same, with the margin of a start StartSec + 5 s ahead:
+    // those 20 s, EndSec and the 5 s the plug-in takes off.
     shared::RecordRequest request;
     ASSERT_EQ(shared::ReadRecSharedMemory(viewer, &request), 1);
     EXPECT_EQ(request.minutes, 30u);
-    EXPECT_EQ(request.marginSeconds, 21);
+    EXPECT_EQ(request.marginSeconds, 26);
     EXPECT_EQ(request.noErrLog, 0u);
     EXPECT_EQ(Runs().size(), 1u);  // and no viewer started
 

@@ -154,14 +154,18 @@ TEST_F(FollowModeTest, AProgrammeAlreadyOnAirIsRecordedAtOnceForWhatIsLeftOfIt) 
     shared::RecordRequest request;
     ASSERT_EQ(shared::ReadRecSharedMemory(ViewerOf(slot), &request), 1);
     EXPECT_EQ(request.minutes, 29u);
-    EXPECT_EQ(request.marginSeconds, 20);
+    // The minutes count from now (19:59:20): 40 s more of the programme, EndSec and the 5 s the
+    // plug-in takes off, so that the viewer records until 20:29:01.
+    EXPECT_EQ(request.marginSeconds, 46);
     {
         const std::lock_guard lock(manager_.DataLock());
         EXPECT_EQ(slot->chainedReserve, after);  // the chain stays
     }
 }
 
-TEST_F(FollowModeTest, ARecordOfAnotherServiceRetunesAndDecidesNothing) {
+// A record of another service (the plug-in has not tuned yet, or cannot) decides nothing of the
+// reservation; at r <= 1 s the start goes out all the same, as 0x43D tunes the service itself.
+TEST_F(FollowModeTest, ARecordOfAnotherServiceRetunesAndTheStartGoesOutAllTheSame) {
     const platform::SYSTEMTIME start = Today(20, 0);
     const auto other = Add(L"さくら通販", Today(19, 0), 120, 1, 3, scheduler_test::kSakura);
     const auto news = Add(L"みなと夜のニュース", start, 30, 1);
@@ -169,20 +173,23 @@ TEST_F(FollowModeTest, ARecordOfAnotherServiceRetunesAndDecidesNothing) {
     RecordThread thread(slot);
     const auto plugin = FollowFinalMinute(thread, slot);
     plugin->PublishEvent(EventInfo(Read(other), Read(other)));
-    // r = 0.5 s: tuned twice, neither postponed nor started.
-    ASSERT_TRUE(CycleAt(thread, start, -20.5));
+    // r = 1.5 s: tuned twice, neither postponed nor started.
+    ASSERT_TRUE(CycleAt(thread, start, -21.5));
     ASSERT_TRUE(plugin->Messages().WaitFor(shared::WM_PLUGIN_TUNE, 2));
     EXPECT_EQ(plugin->Messages().Count(shared::WM_PLUGIN_REC_START), 0);
     EXPECT_EQ(thread.Phase(), 0);
     EXPECT_EQ(Clock(Read(news).start), Clock(start));
     EXPECT_TRUE(Holds(slot));
-    // Once the programme is the reserved service's, the (missed) start follows at once.
-    ReserveEntry before = Read(other);
-    before.channelValue = kMinato;
-    before.serviceId = 0x400;
-    plugin->PublishEvent(EventInfo(before, Read(news)));
-    ASSERT_TRUE(CycleAt(thread, start, -19.5));
+    // r = 0.5 s: tuned again, and the recording of the reserved programme is asked for.
+    ASSERT_TRUE(CycleAt(thread, start, -20.5));
     ASSERT_TRUE(plugin->Messages().WaitFor(shared::WM_PLUGIN_REC_START));
+    EXPECT_EQ(plugin->Messages().Of(shared::WM_PLUGIN_REC_START)[0].wParam,
+              static_cast<platform::WPARAM>(kMinato));
+    EXPECT_EQ(plugin->Messages().Of(shared::WM_PLUGIN_REC_START)[0].lParam, 0x400);
+    EXPECT_EQ(plugin->Messages().Count(shared::WM_PLUGIN_TUNE), 4);
+    EXPECT_EQ(thread.Phase(), 1);
+    EXPECT_EQ(Clock(Read(news).start), Clock(start));
+    ASSERT_TRUE(CycleAt(thread, start, -13.5));
     EXPECT_EQ(thread.Phase(), 2);
 }
 

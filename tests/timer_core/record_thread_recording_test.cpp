@@ -163,13 +163,15 @@ TEST_F(RecordingPhaseTest, AnExtensionInFollowModeIsSentOnceAndAShorteningKeepsT
     ASSERT_TRUE(CycleAt(thread, start, 140));
     EXPECT_EQ(plugin->Messages().Count(shared::WM_PLUGIN_REC_LENGTH), 1);
     EXPECT_EQ(plugin->Messages().Of(shared::WM_PLUGIN_REC_LENGTH)[0].wParam, 40u);
-    EXPECT_EQ(plugin->Messages().Of(shared::WM_PLUGIN_REC_LENGTH)[0].lParam, 21);
+    // The recording began 20.5 s before the start: the margin holds those 21 s, EndSec and the
+    // 5 s the plug-in takes off, so that the viewer records until EndSec after 20:40.
+    EXPECT_EQ(plugin->Messages().Of(shared::WM_PLUGIN_REC_LENGTH)[0].lParam, 27);
     EXPECT_EQ(main_.Count(WM_RESERVATION_UPDATED), 1);
     EXPECT_EQ(Read(news).durationMinutes, 40u);
     shared::RecordRequest request;
     ASSERT_EQ(shared::ReadRecSharedMemory(viewer, &request), 1);
     EXPECT_EQ(request.minutes, 40u);
-    EXPECT_EQ(request.marginSeconds, 21);
+    EXPECT_EQ(request.marginSeconds, 27);
 
     // The slot ends ten minutes later than planned.
     ASSERT_TRUE(CycleAt(thread, start, 30 * 60 + 2));

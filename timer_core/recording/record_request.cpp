@@ -1,5 +1,6 @@
 #include "timer_core/recording/record_request.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "shared/sanitize_file_name.h"
@@ -8,8 +9,8 @@
 namespace timer_core {
 namespace {
 
-// The margin the record thread starts ahead of StartSec: the time the viewer takes to begin.
-constexpr int kStartLeadSeconds = 5;
+// What the plug-in takes off the margin (its own allowance for the viewer's start).
+constexpr std::int64_t kPlugInMarginAllowance = 5;
 
 constexpr std::wstring_view kRecordingExtension = L".ts";
 
@@ -79,6 +80,11 @@ void BuildRecordRequest(const ReserveEntry* entry, shared::RecordRequest* out,
     out->noErrLog = noErrLog;
     out->minutes = entry->durationMinutes + (entry->durationSeconds != 0 ? 1 : 0);
     out->marginSeconds = settings.StartSeconds() + settings.EndSeconds() + kStartLeadSeconds;
+}
+
+std::int32_t FollowMarginSeconds(std::int64_t leadSeconds, int endSec) {
+    const std::int64_t margin = leadSeconds + endSec + kPlugInMarginAllowance;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(margin, 0, 24 * 3600));
 }
 
 shared::RecordRequest BuildFinalMinuteRequest(const ReserveEntry& entry,

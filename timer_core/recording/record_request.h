@@ -25,6 +25,15 @@ std::wstring RecordingFileName(const ReserveEntry& entry, int nameManual, int de
 void BuildRecordRequest(const ReserveEntry* entry, shared::RecordRequest* out,
                         const TimerManager& manager, int deviceIndex);
 
+// The time the record thread asks for a recording ahead of the programme: StartSec and this many
+// seconds more, which a viewer takes to begin.
+inline constexpr int kStartLeadSeconds = 5;
+
+// The margin seconds of a follow-mode request. The plug-in has the viewer record minutes x 60 +
+// margin - 5 seconds from the moment it begins; begun `leadSeconds` before the moment the minutes
+// count from (negative: after it), the recording then ends EndSec after them. Never negative.
+std::int32_t FollowMarginSeconds(std::int64_t leadSeconds, int endSec);
+
 // The request the record thread keeps published in the final minute of follow mode: the same
 // name, channel and programme, the minutes as stored, the NoErrLog setting and the margin
 // StartSec + 5 seconds (the time it starts ahead of the programme).

@@ -10,6 +10,7 @@
 #include "timer_core/recording/friio_view_processes.h"
 #include "timer_core/recording/friio_view_windows.h"
 #include "timer_core/recording/main_window_messages.h"
+#include "timer_core/recording/record_request.h"
 #include "timer_core/recording/reservation_notes.h"
 #include "timer_core/recording/stoppable_sleep.h"
 #include "timer_core/scheduling/reserve_time.h"
@@ -19,8 +20,6 @@ namespace {
 
 // Before the thread gives up for want of a viewer path.
 constexpr platform::DWORD kNoPathPauseMs = 500;
-// The time StartSec is prepared ahead of: the viewer's start.
-constexpr int kStartLeadSeconds = 5;
 constexpr TimeSpan kLastMinute = 60 * kSpanSecond;
 
 }  // namespace

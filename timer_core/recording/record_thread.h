@@ -35,6 +35,11 @@ platform::DWORD RecordThreadProc(const std::shared_ptr<RecThreadSlot>& slot);
 using TimeSpan = std::int64_t;
 inline constexpr TimeSpan kSpanSecond = 10'000'000;
 
+// The span in whole seconds, a started second counting whole.
+inline std::int64_t CeilSeconds(TimeSpan span) {
+    return span >= 0 ? (span + kSpanSecond - 1) / kSpanSecond : -(-span / kSpanSecond);
+}
+
 // The clock of one cycle: the present time (moved by the broadcast clock's offset when that
 // counts) and r, the time left to the prepared start, StartSec + 5 s before the programme.
 struct CycleClock {
@@ -120,7 +125,8 @@ class RecordThread {
     bool FollowOffAfterUnreadablePolls(const SlotView& view);
     EventStep FollowEvent(const SlotView& view, const CycleClock& clock,
                           const shared::PluginEventInfo& event);
-    bool StartRecording();
+    // Asks for the recording now, by the cycle's clock.
+    bool StartRecording(const SlotView& view, const CycleClock& clock);
     // The programme moved (its following event starts elsewhere) or is not there yet: the
     // reservation is given back to the scheduler with its new start, and the thread ends.
     void MoveStart(const SlotView& view, const CycleClock& clock,
@@ -152,6 +158,9 @@ class RecordThread {
     bool continuing_ = false;
     int unreadableEvents_ = 0;
     platform::DWORD period_ = 0;
+    // Seconds from the moment the recording was asked for to the reservation's start (negative:
+    // asked after it); the margin of every later request of its length is made from it.
+    std::int64_t leadSeconds_ = 0;
 };
 
 template <class F>

@@ -7,6 +7,7 @@
 #include "shared/shared_memory_readers.h"
 #include "timer_core/recording/friio_view_processes.h"
 #include "timer_core/recording/main_window_messages.h"
+#include "timer_core/recording/record_failure_log.h"
 #include "timer_core/recording/record_request.h"
 #include "timer_core/recording/record_thread.h"
 #include "timer_core/recording/reservation_notes.h"
@@ -68,10 +69,12 @@ bool RecordThread::CheckViewer(const SlotView& view) {
 }
 
 bool RecordThread::FollowFinalMinute(const SlotView& view, const CycleClock& clock) {
-    // The recording is started through the plug-in once it has told the programme on the
-    // reserved service: a viewer started moments ago (a chained reservation continues at once)
-    // would not have its plug-in window yet, and the start would be lost.
-    bool followed = false;
+    // The recording is asked for at r <= 1 s, whatever the plug-in tells: 0x43D tunes the
+    // reserved service itself, and a recording that then holds nothing ends the slot with its
+    // note. Only two waits: a viewer started in this cycle is given its period to come up, and
+    // a plug-in that has not published its programme record yet is waited for, as a start it
+    // cannot be asked for would be lost (30 unreadable polls end follow mode).
+    bool askNow = true;
     if (viewer_ == 0) {
         period_ = kAfterStartPeriodMs;
         unreadableEvents_ = 0;
@@ -81,28 +84,28 @@ bool RecordThread::FollowFinalMinute(const SlotView& view, const CycleClock& clo
         launcher_.StartOnChannel(static_cast<std::uint32_t>(view.reserve.channelValue), device_,
                                  &pid);
         if (!SetViewer(view, pid)) return false;
+        if (pid == 0) {
+            ReportFailure(L"the viewer could not be started", view.reserve);
+        } else {
+            askNow = false;
+        }
     } else {
         period_ = kPollPeriodMs;
         rec_.WriteRec(BuildFinalMinuteRequest(view.reserve, view.settings, device_), viewer_);
         shared::PluginEventInfo event;
         if (!shared::ReadPluginEvent(viewer_, &event)) return FollowOffAfterUnreadablePolls(view);
-        switch (FollowEvent(view, clock, event)) {
-            case EventStep::kLeave:
-                return false;
-            case EventStep::kOtherService:
-                break;
-            case EventStep::kFollowed:
-                followed = true;
-                break;
-        }
+        if (FollowEvent(view, clock, event) == EventStep::kLeave) return false;
     }
-    if (followed && clock.r <= kStartAt && phase_ != 1) return StartRecording();
+    if (askNow && clock.r <= kStartAt && phase_ != 1) return StartRecording(view, clock);
     return true;
 }
 
 bool RecordThread::FollowOffAfterUnreadablePolls(const SlotView& view) {
     if (++unreadableEvents_ <= kUnreadableEventLimit) return true;
     unreadableEvents_ = 0;
+    ReportFailure(L"the plug-in's programme record could not be read " +
+                      std::to_wstring(kUnreadableEventLimit + 1) + L" times; follow mode off",
+                  view.reserve);
     return Change(view, [&] {
         AppendNote(view.current->resultText, kNoteFollowOff);
         view.current->follow = 0;
@@ -149,15 +152,16 @@ bool RecordThread::FixedFinalMinute(const SlotView& view, const CycleClock& cloc
     }
     if (clock.r <= kStartAt && phase_ != 1) {
         launcher_.SetPath(view.settings.FriioViewPath);
-        return StartRecording();
+        return StartRecording(view, clock);
     }
     return true;
 }
 
-bool RecordThread::StartRecording() {
+bool RecordThread::StartRecording(const SlotView& view, const CycleClock& clock) {
     period_ = kAfterStartPeriodMs;
     int minutes = 0;
-    StartSlotRecording(&minutes, *manager_, slot_.get(), rec_);
+    leadSeconds_ = CeilSeconds(SpanOf(view.reserve.start) - clock.now);
+    StartSlotRecording(&minutes, *manager_, slot_.get(), rec_, leadSeconds_);
     {
         // A recording without the plug-in runs in a viewer the start made the slot's.
         const std::lock_guard lock(manager_->DataLock());

@@ -143,6 +143,14 @@ bool RecordThread::OnAirStart(const SlotView& view, const CycleClock& clock,
     reserve.durationMinutes = left;
     shared::RecordRequest request = BuildFinalMinuteRequest(reserve, view.settings, device_);
     request.minutes = minutes;
+    // The minutes count from now: the margin holds the seconds of the programme beyond them and
+    // EndSec. A later length counts from the reservation's start, as ever.
+    const std::int64_t beyond = CeilSeconds(presentEnd - clock.now) - std::int64_t{left} * 60;
+    request.marginSeconds = FollowMarginSeconds(beyond, view.settings.EndSeconds());
+    if (phase_ != 1) {
+        leadSeconds_ = CeilSeconds(SpanOf(view.reserve.start) - clock.now);
+        phase_ = 1;  // asked for: not again at r <= 1 s
+    }
     rec_.WriteRec(request, viewer_);
     manager_->AutoDeleteForSpace();
     if (Pause(kBetweenPostsMs)) return false;

@@ -42,7 +42,7 @@ bool CurrentWins(const ReserveEntry& current, const ReserveEntry& chained,
 }  // namespace
 
 bool RecordThread::Recording(const SlotView& view, const CycleClock& clock) {
-    if (phase_ == 0 && !StartRecording()) return false;  // the final minute was missed
+    if (phase_ == 0 && !StartRecording(view, clock)) return false;  // the final minute was missed
     continuing_ = false;
     phase_ = 2;
     period_ = kRecordingPeriodMs;
@@ -171,9 +171,11 @@ bool RecordThread::FollowLength(const SlotView& view) {
             shared::RecordRequest request;
             BuildRecordRequest(&changed, &request, *manager_, device_);
             request.noErrLog = static_cast<std::uint32_t>(view.settings.NoErrLog);
-            rec_.WriteRec(request, viewer_);
             // The plug-in makes the viewer's planned length minutes x 60 + margin - 5 seconds
-            // from the start of the recording, as it did at the start: the request's own units.
+            // from the start of the recording: the margin covers the time from that start to
+            // the reservation's, which the minutes count from, and EndSec.
+            request.marginSeconds = FollowMarginSeconds(leadSeconds_, view.settings.EndSeconds());
+            rec_.WriteRec(request, viewer_);
             shared::PostPluginUpdateRecLength(viewer_, request.minutes, request.marginSeconds);
             PostUnlessStopped(WM_RESERVATION_UPDATED);
         }
