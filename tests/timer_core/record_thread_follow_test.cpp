@@ -230,6 +230,69 @@ TEST_F(FollowModeTest, AChainedProgrammeStartsOnceItsNewViewersPlugInAnswers) {
     EXPECT_EQ(thread.Phase(), 1);
 }
 
+// After a hand-over the chained programme's viewer tells another service, or cannot be started:
+// the start goes out at r <= 1 s all the same, and a slot whose recording cannot run ends with
+// its note instead of holding its tuner for good.
+class ChainedHandOverTest : public FollowModeTest {
+  protected:
+    // Records `news` and hands its slot over to `after` 20 s before that starts.
+    void HandOver(RecordThread& thread, const std::shared_ptr<RecThreadSlot>& slot) {
+        auto plugin = FollowFinalMinute(thread, slot);
+        plugin->PublishEvent(EventInfo(Read(before_), Read(news_)));
+        ASSERT_TRUE(CycleAt(thread, start_, -20.5));
+        ASSERT_TRUE(plugin->Messages().WaitFor(shared::WM_PLUGIN_REC_START));
+        ASSERT_TRUE(CycleAt(thread, start_, 5));
+        ASSERT_TRUE(CycleAt(thread, next_, -19.5));
+        ASSERT_TRUE(main_.WaitFor(WM_RECORDING_CHAINED));
+    }
+
+    const platform::SYSTEMTIME start_ = Today(20, 0);
+    const platform::SYSTEMTIME next_ = Today(20, 30);
+    const std::shared_ptr<ReserveEntry> before_ = Add(L"みなと天気", Today(19, 30), 30, 1);
+    const std::shared_ptr<ReserveEntry> news_ = Add(L"みなと夜のニュース", start_, 30, 1);
+    const std::shared_ptr<ReserveEntry> after_ = Add(L"みなと深夜便", next_, 30, 1);
+};
+
+TEST_F(ChainedHandOverTest, ANewViewerTellingAnotherServiceIsAskedToRecordAtOnce) {
+    const auto slot = Slot(news_, after_);
+    RecordThread thread(slot);
+    HandOver(thread, slot);
+    ASSERT_TRUE(CycleAt(thread, next_, -18.5));  // the new viewer
+    const platform::DWORD second = ViewerOf(slot);
+    ASSERT_NE(second, 0u);
+    // Its plug-in stays on another channel's programme (it cannot tune the reserved one).
+    const auto other = Add(L"さくら通販", Today(20, 0), 120, 1, 3, scheduler_test::kSakura);
+    FakePlugin secondPlugin(second);
+    secondPlugin.PublishEvent(EventInfo(Read(other), Read(other)));
+    ASSERT_TRUE(CycleAt(thread, next_, -11));
+    ASSERT_TRUE(secondPlugin.Messages().WaitFor(shared::WM_PLUGIN_REC_START));
+    EXPECT_EQ(secondPlugin.Messages().Of(shared::WM_PLUGIN_REC_START)[0].lParam, 0x400);
+    EXPECT_FALSE(thread.Continuing());
+    EXPECT_EQ(thread.Phase(), 1);
+    ASSERT_TRUE(CycleAt(thread, next_, -4));
+    EXPECT_EQ(thread.Phase(), 2);
+}
+
+TEST_F(ChainedHandOverTest, ANewViewerThatCannotStartEndsTheSlotWithItsNote) {
+    const auto slot = Slot(news_, after_);
+    RecordThread thread(slot);
+    HandOver(thread, slot);
+    // The viewer program is gone: no viewer comes up, and the start goes out to none.
+    std::filesystem::remove(platform::ToNativePath(viewer_.Path()));
+    ASSERT_TRUE(CycleAt(thread, next_, -18.5));
+    EXPECT_EQ(ViewerOf(slot), 0u);
+    EXPECT_EQ(thread.Phase(), 1);
+    EXPECT_FALSE(thread.Continuing());
+    EXPECT_EQ(DebugCount("record thread: the viewer could not be started, ID " +
+                         std::to_string(Read(after_).id) + " "),
+              1);
+    // The recording phase finds no viewer, long before the end: the slot ends.
+    EXPECT_FALSE(CycleAt(thread, next_, -11));
+    ASSERT_TRUE(main_.WaitFor(WM_RECORDING_ENDED));
+    EXPECT_EQ(Read(after_).resultText, L"録画中に終了された可能性があります ");
+    EXPECT_EQ(Read(after_).assigned, 0);
+}
+
 TEST_F(FollowModeTest, AViewerThatDiesInTheFinalMinuteIsForgottenAndReplaced) {
     const platform::SYSTEMTIME start = Today(20, 0);
     const auto before = Add(L"みなと天気", Today(19, 30), 30, 1);
