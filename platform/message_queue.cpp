@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/eventfd.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,6 +32,7 @@ struct RawActivity {
     std::uint64_t lastCheckMs;
     std::uint64_t waitingSinceMs;
     std::uint32_t pid;
+    std::uint64_t underwaySinceMs;
 };
 static_assert(sizeof(RawActivity) == sizeof(ThreadActivity));
 
@@ -70,9 +72,13 @@ constexpr std::chrono::milliseconds kMinimumTimerPeriod(10);
 
 }  // namespace
 
-bool IsActivityHung(std::uint64_t lastCheckMs, std::uint64_t waitingSinceMs, std::uint64_t nowMs) {
-    if (waitingSinceMs == 0) return false;
-    const std::uint64_t since = std::max(lastCheckMs, waitingSinceMs);
+bool IsActivityHung(std::uint64_t lastCheckMs, std::uint64_t waitingSinceMs,
+                    std::uint64_t underwaySinceMs, std::uint64_t nowMs) {
+    std::uint64_t waiting = waitingSinceMs;
+    if (underwaySinceMs != 0 && (waiting == 0 || underwaySinceMs < waiting))
+        waiting = underwaySinceMs;
+    if (waiting == 0) return false;
+    const std::uint64_t since = std::max(lastCheckMs, waiting);
     return nowMs >= since && nowMs - since >= kHungAfterMs;
 }
 
@@ -84,7 +90,59 @@ bool IsThreadOfProcessHung(DWORD pid, DWORD tid) {
     RawActivity raw{};
     if (::pread(fd.Get(), &raw, sizeof raw, 0) != static_cast<ssize_t>(sizeof raw)) return false;
     if (raw.pid != pid) return false;
-    return IsActivityHung(raw.lastCheckMs, raw.waitingSinceMs, MonotonicMs());
+    return IsActivityHung(raw.lastCheckMs, raw.waitingSinceMs, raw.underwaySinceMs, MonotonicMs());
+}
+
+namespace {
+
+// The shared activity of another process's thread, mapped for as long as this object lives;
+// null when that thread shares none.
+class OtherActivity {
+  public:
+    OtherActivity(DWORD pid, DWORD tid) {
+        const auto path = ActivityPath(tid);
+        if (path.empty()) return;
+        const OwnedFd fd(::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+        struct stat info {};
+        if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 ||
+            info.st_size < static_cast<off_t>(sizeof(ThreadActivity)))
+            return;
+        void* mem = ::mmap(nullptr, sizeof(ThreadActivity), PROT_READ | PROT_WRITE, MAP_SHARED,
+                           fd.Get(), 0);
+        if (mem == MAP_FAILED) return;
+        mem_ = mem;
+        // The owner built the object in the file; a file of another process is left alone.
+        if (Get()->pid.load() != pid) Unmap();
+    }
+    ~OtherActivity() { Unmap(); }
+    OtherActivity(const OtherActivity&) = delete;
+    OtherActivity& operator=(const OtherActivity&) = delete;
+
+    ThreadActivity* Get() const { return static_cast<ThreadActivity*>(mem_); }
+
+  private:
+    void Unmap() {
+        if (mem_ != nullptr) ::munmap(mem_, sizeof(ThreadActivity));
+        mem_ = nullptr;
+    }
+    void* mem_ = nullptr;
+};
+
+}  // namespace
+
+std::uint64_t NoteMessageUnderway(DWORD pid, DWORD tid) {
+    const OtherActivity activity(pid, tid);
+    if (activity.Get() == nullptr) return 0;
+    std::uint64_t none = 0;
+    const std::uint64_t now = std::max<std::uint64_t>(MonotonicMs(), 1);
+    return activity.Get()->underwaySinceMs.compare_exchange_strong(none, now) ? now : 0;
+}
+
+void WithdrawMessageUnderway(DWORD pid, DWORD tid, std::uint64_t noted) {
+    if (noted == 0) return;
+    const OtherActivity activity(pid, tid);
+    if (activity.Get() == nullptr) return;
+    activity.Get()->underwaySinceMs.compare_exchange_strong(noted, 0);
 }
 
 ThreadQueue::ThreadQueue(DWORD tid) : tid_(tid), wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
@@ -113,13 +171,21 @@ void ThreadQueue::ShareActivity() {
     auto* shared = new (mem) ThreadActivity;
     shared->lastCheckMs = localActivity_.lastCheckMs.load();
     shared->waitingSinceMs = localActivity_.waitingSinceMs.load();
+    shared->underwaySinceMs = 0;
     shared->pid = localActivity_.pid.load();
     activity_ = shared;
 }
 
 bool ThreadQueue::IsHung() const {
     const ThreadActivity& activity = Activity();
-    return IsActivityHung(activity.lastCheckMs, activity.waitingSinceMs, MonotonicMs());
+    return IsActivityHung(activity.lastCheckMs, activity.waitingSinceMs, activity.underwaySinceMs,
+                          MonotonicMs());
+}
+
+void ThreadQueue::NoteCheck() {
+    ThreadActivity& activity = Activity();
+    activity.lastCheckMs = MonotonicMs();
+    activity.underwaySinceMs = 0;
 }
 
 void ThreadQueue::SignalLocked() {
@@ -193,7 +259,7 @@ std::optional<QueueItem> ThreadQueue::TakeControl() {
     if (control_.empty()) return std::nullopt;
     QueueItem item = control_.front();
     control_.pop_front();
-    Activity().lastCheckMs = MonotonicMs();
+    NoteCheck();
     UpdateWaitingLocked();
     return item;
 }
@@ -206,7 +272,7 @@ std::optional<MSG> ThreadQueue::TakePosted(HWND filter, UINT filterMin, UINT fil
     if (it == posted_.end()) return std::nullopt;
     const MSG msg = *it;
     posted_.erase(it);
-    Activity().lastCheckMs = MonotonicMs();
+    NoteCheck();
     UpdateWaitingLocked();
     return msg;
 }
@@ -304,7 +370,7 @@ void ThreadQueue::WaitForChange(std::uint64_t seen, std::chrono::nanoseconds max
 }
 
 void ThreadQueue::MarkChecked() {
-    Activity().lastCheckMs = MonotonicMs();
+    NoteCheck();
 }
 
 void ThreadQueue::DrainWake() {

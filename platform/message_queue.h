@@ -40,13 +40,18 @@ struct ThreadActivity {
     std::atomic<std::uint64_t> lastCheckMs{0};
     std::atomic<std::uint64_t> waitingSinceMs{0};  // 0 while nothing waits
     std::atomic<std::uint32_t> pid{0};
+    // Set by another process when it sends the thread a message (0 while none is on its way);
+    // the thread clears it whenever it looks at its queue. A message that cannot even reach the
+    // queue (the thread's process is stopped) is noted here.
+    std::atomic<std::uint64_t> underwaySinceMs{0};
 };
 static_assert(std::atomic<std::uint64_t>::is_always_lock_free);
 
-// A thread hangs when something has waited for it for 5 seconds and it has not looked at its
-// queue for as long.
+// A thread hangs when a message has waited for it for 5 seconds, in its queue or on its way
+// there, and it has not looked at its queue for as long.
 inline constexpr std::uint64_t kHungAfterMs = 5000;
-bool IsActivityHung(std::uint64_t lastCheckMs, std::uint64_t waitingSinceMs, std::uint64_t nowMs);
+bool IsActivityHung(std::uint64_t lastCheckMs, std::uint64_t waitingSinceMs,
+                    std::uint64_t underwaySinceMs, std::uint64_t nowMs);
 
 class ThreadQueue {
   public:
@@ -111,6 +116,8 @@ class ThreadQueue {
 
     void SignalLocked();
     void UpdateWaitingLocked();
+    // The owner looked at its queue now.
+    void NoteCheck();
     ThreadActivity& Activity() const { return *activity_.load(); }
 
     const DWORD tid_;
@@ -138,5 +145,11 @@ namespace platform {
 
 // The hang test for a thread of another process, from the activity file it shares.
 bool IsThreadOfProcessHung(DWORD pid, DWORD tid);
+
+// Notes in the shared activity of thread `tid` of process `pid` that a message is on its way to
+// it, unless one is noted already: the time noted, or 0 when nothing was noted. A message that
+// could not be sent after all is taken back with WithdrawMessageUnderway.
+std::uint64_t NoteMessageUnderway(DWORD pid, DWORD tid);
+void WithdrawMessageUnderway(DWORD pid, DWORD tid, std::uint64_t noted);
 
 }  // namespace platform

@@ -42,6 +42,18 @@ std::optional<Destination> Locate(HWND hwnd) {
     return std::nullopt;
 }
 
+// Routes a message to the thread of `destination`. On its way to another process it is noted in
+// that thread's shared activity until the thread looks at its queue: a thread whose process
+// cannot even take the message in (stopped) is then seen to hang, as one that lets its queue
+// wait is.
+bool RouteTo(const Destination& destination, const RoutedMessage& m) {
+    if (destination.pid == OwnPid()) return RouteMessage(destination.pid, m);
+    const std::uint64_t noted = NoteMessageUnderway(destination.pid, destination.tid);
+    if (RouteMessage(destination.pid, m)) return true;
+    WithdrawMessageUnderway(destination.pid, destination.tid, noted);
+    return false;
+}
+
 RoutedMessage MakeRouted(RouteKind kind, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     RoutedMessage m;
     m.kind = kind;
@@ -175,7 +187,7 @@ BOOL PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     const auto destination = Locate(hwnd);
     if (!destination || RefusedForOtherProcess(destination->pid, message)) return FALSE;
     const auto m = MakeRouted(RouteKind::Post, hwnd, message, wParam, lParam);
-    return RouteMessage(destination->pid, m) ? TRUE : FALSE;
+    return RouteTo(*destination, m) ? TRUE : FALSE;
 }
 
 LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -190,7 +202,7 @@ LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     m.replyPid = OwnPid();
     m.replyTid = self->ThreadId();
     m.requestId = self->NewRequest();
-    if (!RouteMessage(destination->pid, m)) {
+    if (!RouteTo(*destination, m)) {
         self->ForgetRequest(m.requestId);
         return 0;
     }
@@ -205,7 +217,7 @@ BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPar
     }
     const DWORD pid = ProcessOfThread(threadId);
     if (pid == 0 || pid == OwnPid() || RefusedForOtherProcess(pid, message)) return FALSE;
-    return RouteMessage(pid, m) ? TRUE : FALSE;
+    return RouteTo(Destination{pid, threadId}, m) ? TRUE : FALSE;
 }
 
 void PostQuitMessage(int exitCode) {

@@ -3,8 +3,11 @@
 #include "platform/window_registry.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -154,6 +157,34 @@ TEST_F(WindowRegistryTest, AStalledWindowIsHungAndABusyButPumpingOneIsNot) {
     stalled.WriteLine("go");
     EXPECT_TRUE(stalled.Expect("msg " + std::to_string(kStallMessage)).has_value());
     EXPECT_TRUE(test_support::WaitUntil([&] { return IsHungAppWindow(stalledHwnd) == 0; }));
+}
+
+// A stopped process takes nothing into its queues, so nothing waits there: its window is hung
+// once a message posted to it has been on its way for five seconds. A live window that takes its
+// messages in is never hung by them, and the stopped one is no longer hung once it goes on.
+TEST_F(WindowRegistryTest, AWindowOfAStoppedProcessIsHungOnceAPostWentUnansweredFiveSeconds) {
+    HelperProcess live(PLATFORM_TEST_HELPER, {"window", "live", "0", "1"});
+    HelperProcess stopped(PLATFORM_TEST_HELPER, {"window", "stopped", "0", "1"});
+    const HWND liveHwnd = StartWindow(live);
+    const HWND stoppedHwnd = StartWindow(stopped);
+    ASSERT_NE(liveHwnd, 0u);
+    ASSERT_NE(stoppedHwnd, 0u);
+    ASSERT_TRUE(PostMessageW(liveHwnd, WM_USER, 1, 0));
+    ASSERT_TRUE(live.Expect("msg " + std::to_string(WM_USER) + " 1 ").has_value());
+    ASSERT_EQ(::kill(stopped.Pid(), SIGSTOP), 0);
+    siginfo_t info{};
+    ASSERT_EQ(::waitid(P_PID, static_cast<id_t>(stopped.Pid()), &info, WSTOPPED | WNOWAIT), 0);
+    // Stopped with nothing sent to it: not hung.
+    EXPECT_FALSE(IsHungAppWindow(stoppedHwnd));
+    ASSERT_TRUE(PostMessageW(stoppedHwnd, WM_USER, 2, 0));
+    const auto posted = std::chrono::steady_clock::now();
+    ASSERT_TRUE(test_support::WaitUntil([&] { return IsHungAppWindow(stoppedHwnd) != 0; }, 30000));
+    EXPECT_GE(std::chrono::steady_clock::now() - posted, std::chrono::milliseconds(4990));
+    // The live window has not looked at its queue for as long, with nothing on its way.
+    EXPECT_FALSE(IsHungAppWindow(liveHwnd));
+    ASSERT_EQ(::kill(stopped.Pid(), SIGCONT), 0);
+    EXPECT_TRUE(stopped.Expect("msg " + std::to_string(WM_USER) + " 2 ").has_value());
+    EXPECT_TRUE(test_support::WaitUntil([&] { return IsHungAppWindow(stoppedHwnd) == 0; }));
 }
 
 TEST_F(WindowRegistryTest, WindowTimersRunAtTheSimulatedRate) {
