@@ -36,6 +36,7 @@
 #include "timer_core/recording/friio_view_launcher.h"
 #include "timer_core/recording/friio_view_processes.h"
 #include "timer_core/recording/friio_view_windows.h"
+#include "timer_core/recording/record_request.h"
 #include "timer_core/recording/record_thread.h"
 #include "timer_core/scheduling/reserve_time.h"
 #include "timer_core/scheduling/timer_manager.h"
@@ -362,6 +363,17 @@ class RecordThreadFixture : public scheduler_test::SchedulerFixture {
     platform::DWORD ViewerOf(const std::shared_ptr<RecThreadSlot>& slot) const {
         const std::lock_guard lock(manager_.DataLock());
         return slot->viewerProcessId;
+    }
+    // The file the slot's viewer records its current reservation into (no NameManual).
+    std::filesystem::path RecordingOf(const std::shared_ptr<RecThreadSlot>& slot) const {
+        const std::lock_guard lock(manager_.DataLock());
+        return recordings_ / platform::ToNativePath(timer_core::RecordingFileName(
+                                 *slot->currentReserve, 0, slot->deviceIndex));
+    }
+    // What the slot's viewer does once it records (the fake viewer records nothing): the file
+    // grows by a packet.
+    void GrowRecording(const std::shared_ptr<RecThreadSlot>& slot) const {
+        std::ofstream(RecordingOf(slot), std::ios::binary | std::ios::app) << std::string(188, 'G');
     }
 
     timer_core_test::PrivateHome home_;

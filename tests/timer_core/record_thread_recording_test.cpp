@@ -19,24 +19,29 @@ using timer_core::WM_RESERVATION_UPDATED;
 
 class RecordingPhaseTest : public RecordThreadFixture {
   protected:
-    // Takes the thread of a slot whose reservation starts at `start` into its recording phase.
-    void Record(RecordThread& thread, const platform::SYSTEMTIME& start) {
+    // Takes the thread of a slot whose reservation starts at `start` into its recording phase;
+    // its viewer records unless told otherwise.
+    void Record(RecordThread& thread, const std::shared_ptr<RecThreadSlot>& slot,
+                const platform::SYSTEMTIME& start, bool viewerRecords = true) {
         ASSERT_TRUE(thread.Begin());
         ASSERT_TRUE(CycleAt(thread, start, -100));  // the device
         ASSERT_TRUE(CycleAt(thread, start, -20.5));
         ASSERT_EQ(thread.Phase(), 1);
+        if (viewerRecords) GrowRecording(slot);
         ASSERT_TRUE(CycleAt(thread, start, 5));
         ASSERT_EQ(thread.Phase(), 2);
     }
     // The same in follow mode, where the plug-in tells `present` and then the reservation.
     std::unique_ptr<FakePlugin> RecordFollowing(RecordThread& thread,
                                                 const std::shared_ptr<RecThreadSlot>& slot,
-                                                const std::shared_ptr<ReserveEntry>& present) {
+                                                const std::shared_ptr<ReserveEntry>& present,
+                                                bool viewerRecords = true) {
         const platform::SYSTEMTIME start = Read(slot->currentReserve).start;
         auto plugin = FollowFinalMinute(thread, slot);
         plugin->PublishEvent(EventInfo(Read(present), Read(slot->currentReserve)));
         EXPECT_TRUE(CycleAt(thread, start, -20.5));
         EXPECT_TRUE(plugin->Messages().WaitFor(shared::WM_PLUGIN_REC_START));
+        if (viewerRecords) GrowRecording(slot);
         EXPECT_TRUE(CycleAt(thread, start, 5));
         EXPECT_EQ(thread.Phase(), 2);
         return plugin;
@@ -60,7 +65,7 @@ TEST_F(RecordingPhaseTest, AViewerLostThreeMinutesBeforeTheEndEndsTheSlot) {
     const auto news = Add(L"みなと夜のニュース", start, 30, 0);
     const auto slot = Slot(news);
     RecordThread thread(slot);
-    Record(thread, start);
+    Record(thread, slot, start);
     EXPECT_EQ(thread.Period(), 10000u);
     // The viewer records 31 minutes: the slot's recording ends at 20:31.
     Kill(ViewerOf(slot));
@@ -78,7 +83,7 @@ TEST_F(RecordingPhaseTest, AViewerLost90SecondsBeforeTheEndEndsNormallyWithTheMa
     const auto news = Add(L"みなと夜のニュース", start, 30, 0);
     const auto slot = Slot(news);
     RecordThread thread(slot);
-    Record(thread, start);
+    Record(thread, slot, start);
     Kill(ViewerOf(slot));
     ASSERT_TRUE(CycleAt(thread, start, 29.5 * 60));
     EXPECT_EQ(thread.Period(), 10000u);
@@ -108,7 +113,7 @@ TEST_F(RecordingPhaseTest, EqualPrioritiesHandOver20SecondsEarlyAndStartSecMoreW
         const auto second = Add(L"みなと劇場", next, 30, 0);
         const auto slot = Slot(first, second);
         RecordThread thread(slot);
-        Record(thread, start);
+        Record(thread, slot, start);
         const platform::DWORD viewer = ViewerOf(slot);
         const double early = recPriority == 0 ? 20 : 15 + 20;
         ASSERT_TRUE(CycleAt(thread, next, -early - 0.5));
@@ -182,6 +187,41 @@ TEST_F(RecordingPhaseTest, AnExtensionInFollowModeIsSentOnceAndAShorteningKeepsT
     ASSERT_TRUE(main_.WaitFor(WM_RECORDING_ENDED));
     EXPECT_EQ(plugin->Messages().Count(shared::WM_PLUGIN_REC_STOP), 0);
     EXPECT_NE(StoppedAt(viewer), 0u);  // the viewer was closed
+}
+
+// "録画終了" only for a file that grew during the recording: a viewer that never recorded (hung,
+// stopped, its plug-in never asked) leaves the note of a recording cut short, with the same end
+// message, whether its file is missing or an earlier recording's of that name.
+TEST_F(RecordingPhaseTest, ARecordingThatHoldsNothingEndsWithTheNoteOfACutRecording) {
+    const platform::SYSTEMTIME start = Today(20, 0);
+    const auto news = Add(L"みなと夜のニュース", start, 2, 0);
+    const auto slot = Slot(news);
+    RecordThread thread(slot);
+    Record(thread, slot, start, false);
+    ASSERT_TRUE(CycleAt(thread, start, 3 * 60 + 0.5));
+    EXPECT_FALSE(CycleAt(thread, start, 3 * 60 + 1.5));
+    EXPECT_EQ(Read(news).resultText, L"録画中に終了された可能性があります ");
+    EXPECT_EQ(Read(news).assigned, 0);
+    ASSERT_TRUE(main_.WaitFor(WM_RECORDING_ENDED));
+    EXPECT_EQ(main_.Entries().size(), 1u);
+    EXPECT_EQ(DebugCount("record thread: the recording holds nothing (" + recordings_.string() +
+                         "/2026120420000-みなと夜のニュース.ts), ID " +
+                         std::to_string(Read(news).id) + " みなと夜のニュース 2026/12/04 20:00"),
+              1);
+
+    // Follow mode, the file of an earlier recording of that name left as it was.
+    const platform::SYSTEMTIME later = Today(21, 0);
+    const auto before = Add(L"みなと天気", Today(20, 30), 30, 1);
+    const auto film = Add(L"みなと映画", later, 2, 1);
+    const auto second = Slot(film);
+    std::ofstream(RecordingOf(second), std::ios::binary) << std::string(188 * 4, 'E');
+    RecordThread following(second);
+    const auto plugin = RecordFollowing(following, second, before, false);
+    ASSERT_TRUE(CycleAt(following, later, 2 * 60 + 0.5));
+    EXPECT_FALSE(CycleAt(following, later, 2 * 60 + 1.5));
+    EXPECT_EQ(Read(film).resultText, L"録画中に終了された可能性があります ");
+    ASSERT_TRUE(main_.WaitFor(WM_RECORDING_ENDED, 2));
+    EXPECT_EQ(DebugCount("record thread: the recording holds nothing ("), 2);
 }
 
 TEST_F(RecordingPhaseTest, AnExtensionNeverRunsIntoAChainedProgrammeThatWins) {

@@ -10,6 +10,7 @@
 #include "timer_core/recording/friio_view_processes.h"
 #include "timer_core/recording/friio_view_windows.h"
 #include "timer_core/recording/main_window_messages.h"
+#include "timer_core/recording/record_failure_log.h"
 #include "timer_core/recording/record_request.h"
 #include "timer_core/recording/reservation_notes.h"
 #include "timer_core/recording/stoppable_sleep.h"
@@ -72,6 +73,7 @@ bool RecordThread::Begin() {
     const auto view = View();
     if (!view) return false;
     if (settings.FriioViewPath.empty()) {
+        ReportFailure(L"no viewer path is set", view->reserve);
         if (Pause(kNoPathPauseMs)) return false;
         Change(*view, [&] {
             DropAssignments(*view);
@@ -81,6 +83,7 @@ bool RecordThread::Begin() {
         return false;
     }
     if (CheckFollowLimit(view->reserve.resultText, view->reserve.start) == 1) {
+        ReportFailure(L"not found on air for six hours; given up", view->reserve);
         Change(*view, [&] {
             DropAssignments(*view);
             AppendNote(view->current->resultText, kNoteFollowLimit);

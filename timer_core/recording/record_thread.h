@@ -22,6 +22,7 @@
 #include "shared/shared_memory_layouts.h"
 #include "timer_core/recording/device_lock.h"
 #include "timer_core/recording/friio_view_launcher.h"
+#include "timer_core/recording/recording_file_check.h"
 #include "timer_core/scheduling/rec_thread_slot.h"
 #include "timer_core/scheduling/timer_manager.h"
 #include "timer_core/scheduling/tuner_group.h"
@@ -127,6 +128,8 @@ class RecordThread {
                           const shared::PluginEventInfo& event);
     // Asks for the recording now, by the cycle's clock.
     bool StartRecording(const SlotView& view, const CycleClock& clock);
+    // The name of the file the viewer is asked to record into.
+    std::wstring RecordingName(const SlotView& view) const;
     // The programme moved (its following event starts elsewhere) or is not there yet: the
     // reservation is given back to the scheduler with its new start, and the thread ends.
     void MoveStart(const SlotView& view, const CycleClock& clock,
@@ -161,6 +164,8 @@ class RecordThread {
     // Seconds from the moment the recording was asked for to the reservation's start (negative:
     // asked after it); the margin of every later request of its length is made from it.
     std::int64_t leadSeconds_ = 0;
+    // The recording's file as it was when the recording was asked for.
+    RecordingFileCheck file_;
 };
 
 template <class F>

@@ -5,6 +5,7 @@
 
 #include "platform/debug_output.h"
 #include "timer_core/recording/main_window_messages.h"
+#include "timer_core/recording/record_failure_log.h"
 #include "timer_core/recording/record_thread.h"
 
 namespace timer_core {
@@ -57,6 +58,7 @@ bool RecordThread::ChooseDevice(const SlotView& view, bool sweepOrphans) {
         return true;
     }
     platform::OutputDebugStringW(L"空きID見つからず\r\n");
+    ReportFailure(L"no free tuner device", view.reserve);
     rec_.CloseAll();
     devices.reset();
     Change(view, [&] {

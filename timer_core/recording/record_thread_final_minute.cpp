@@ -54,6 +54,7 @@ bool RecordThread::CheckViewer(const SlotView& view) {
             CloseViewer(viewer_);
             if (!SetViewer(view, 0)) return false;
         } else if (!IsFriioViewPid(viewer_, platform::TakeProcessSnapshot())) {
+            ReportFailure(L"viewer " + std::to_wstring(viewer_) + L" has gone", view.reserve);
             if (!SetViewer(view, 0)) return false;
         } else {
             std::int32_t status = 0;
@@ -62,6 +63,9 @@ bool RecordThread::CheckViewer(const SlotView& view) {
         }
     }
     if (viewer_ != 0 && shared::IsPluginWindowHung(viewer_)) {
+        ReportFailure(L"the plug-in window of viewer " + std::to_wstring(viewer_) +
+                          L" does not answer; the viewer is ended",
+                      view.reserve);
         platform::TerminateProcess(viewer_, static_cast<platform::UINT>(-1));
         if (!SetViewer(view, 0)) return false;
     }
@@ -161,6 +165,7 @@ bool RecordThread::StartRecording(const SlotView& view, const CycleClock& clock)
     period_ = kAfterStartPeriodMs;
     int minutes = 0;
     leadSeconds_ = CeilSeconds(SpanOf(view.reserve.start) - clock.now);
+    file_.Begin(RecordingName(view), view.reserve.follow != 0);
     StartSlotRecording(&minutes, *manager_, slot_.get(), rec_, leadSeconds_);
     {
         // A recording without the plug-in runs in a viewer the start made the slot's.
@@ -172,6 +177,14 @@ bool RecordThread::StartRecording(const SlotView& view, const CycleClock& clock)
     unreadableEvents_ = 0;
     phase_ = 1;
     return !slot_->StopRequested();
+}
+
+std::wstring RecordThread::RecordingName(const SlotView& view) const {
+    if (view.reserve.follow == 0)
+        return RecordingFileName(view.reserve, view.settings.NameManual, device_);
+    shared::RecordRequest request;
+    BuildRecordRequest(&view.reserve, &request, *manager_, device_);
+    return shared::RecordFileName(request);
 }
 
 }  // namespace timer_core

@@ -149,6 +149,7 @@ bool RecordThread::OnAirStart(const SlotView& view, const CycleClock& clock,
     request.marginSeconds = FollowMarginSeconds(beyond, view.settings.EndSeconds());
     if (phase_ != 1) {
         leadSeconds_ = CeilSeconds(SpanOf(view.reserve.start) - clock.now);
+        file_.Begin(shared::RecordFileName(request), true);
         phase_ = 1;  // asked for: not again at r <= 1 s
     }
     rec_.WriteRec(request, viewer_);

@@ -8,6 +8,7 @@
 #include "shared/shared_memory_readers.h"
 #include "timer_core/recording/friio_view_processes.h"
 #include "timer_core/recording/main_window_messages.h"
+#include "timer_core/recording/record_failure_log.h"
 #include "timer_core/recording/record_request.h"
 #include "timer_core/recording/record_thread.h"
 #include "timer_core/recording/reservation_notes.h"
@@ -92,6 +93,8 @@ std::int64_t RecordThread::LengthBeforeChained(const SlotView& view,
 }
 
 bool RecordThread::ViewerLost(const SlotView& view) {
+    ReportFailure(L"viewer " + std::to_wstring(viewer_) + L" ended during the recording",
+                  view.reserve);
     rec_.CloseAll();
     Change(view, [&] {
         AppendNote(view.current->resultText, kNoteViewerLost);
@@ -110,9 +113,14 @@ bool RecordThread::FinishRecording(const SlotView& view) {
         CloseViewer(viewer_);
     }
     const std::int64_t planned = plannedSeconds_;
+    // Only a file that grew is a recording: a viewer that hung, was killed or never began
+    // leaves the slot with the note of a recording cut short.
+    const bool recorded = file_.HoldsRecording();
+    if (!recorded)
+        ReportFailure(L"the recording holds nothing (" + file_.Path() + L")", view.reserve);
     if (!Change(view, [&] {
             ReserveEntry& current = *view.current;
-            AppendNote(current.resultText, kNoteRecorded);
+            AppendNote(current.resultText, recorded ? kNoteRecorded : kNoteViewerLost);
             current.assigned = 0;
             if (planned != 0) {
                 // In fixed mode this length has the margins' minutes in it.
