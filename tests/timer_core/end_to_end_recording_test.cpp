@@ -6,14 +6,20 @@
 #ifdef FRIIOVIEW_PATH
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "broadcast_sim/time_builder.h"
+#include "shared/shared_memory_layouts.h"
+#include "shared/shared_memory_readers.h"
 #include "tests/timer_core/timer_core_test_environment.h"
 #include "tests/timer_core/timer_world.h"
 #include "timer_core/recording/main_window_messages.h"
@@ -412,6 +418,94 @@ TEST_F(EndToEndRecordingScenarioTest, AViewerKilledThreeMinutesBeforeTheEndEndsT
     EXPECT_TRUE(world.ViewerPids().empty());
     std::printf("6: killed at %s, 0x470 at %s\n", Text(killed).c_str(), Text(*ended).c_str());
     Print("6", *recording, film.start, Plus(film.start, film.seconds));
+}
+
+// The follow-mode viewer of the world (the one started on a channel, not a device probe) whose
+// plug-in tells its programme: 0 until there is one.
+platform::DWORD FollowingViewer(const TimerWorld& world) {
+    for (const platform::DWORD pid : world.ViewerPids()) {
+        std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+        const std::string line((std::istreambuf_iterator<char>(in)), {});
+        shared::PluginEventInfo event;
+        if (line.find(std::string("-c\0", 3)) != std::string::npos &&
+            shared::ReadPluginEvent(pid, &event) == 1)
+            return pid;
+    }
+    return 0;
+}
+
+bool DebugLogHas(TimerWorld& world, const std::string& text) {
+    const auto lines = world.System().DebugLogLines();
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.find(text) != std::string::npos; });
+}
+
+// 10. Follow mode: the viewer stops answering (SIGSTOP) in the final minute, once its plug-in
+// follows the programme. Posts cannot even reach its queue; five seconds after the first, its
+// plug-in window counts as hung: the viewer is ended and another one records the programme.
+TEST_F(EndToEndRecordingScenarioTest, AViewerThatStopsAnsweringInTheFinalMinuteIsReplaced) {
+    const Programme news{kMinato, 11, At(10, 0), 60, "みなとニュース"};
+    const std::vector<Programme> programmes = OnMinato({news});
+    // Slow enough that the five real seconds fit into the final minute with room to spare.
+    TimerWorld world(Options(At(9, 58, 35), 4, Broadcast(programmes)));
+    ASSERT_TRUE(world.Start());
+    ASSERT_TRUE(world.AddReservation(Reservation(L"みなとニュース", news, 1)));
+    platform::DWORD first = 0;
+    ASSERT_TRUE(WaitUntil([&] { return (first = FollowingViewer(world)) != 0; }, 60000));
+    ASSERT_EQ(::kill(static_cast<pid_t>(first), SIGSTOP), 0);
+    const platform::SYSTEMTIME stopped = world.Now();
+
+    platform::DWORD second = 0;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            second = FollowingViewer(world);
+            return second != 0 && second != first;
+        },
+        60000));
+    const platform::SYSTEMTIME replaced = world.Now();
+    EXPECT_LT(Clock(replaced), Clock(Plus(news.start, -kStartSec)));
+    EXPECT_TRUE(DebugLogHas(world, "the plug-in window of viewer " + std::to_string(first) +
+                                       " does not answer; the viewer is ended"));
+    const auto ended = world.WaitForMessage(timer_core::WM_RECORDING_ENDED, 1, 60000);
+    ASSERT_TRUE(ended.has_value());
+    const auto recording = Find(world, "みなとニュース");
+    ASSERT_TRUE(recording.has_value());
+    const platform::SYSTEMTIME end = Plus(news.start, news.seconds);
+    ExpectSpans(*recording, Early(news.start), Plus(end, kEndSec - kStopSlack));
+    const auto stored = Stored(world, L"みなとニュース");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->resultText, L"録画終了 ");
+    EXPECT_EQ(std::ranges::count(world.ViewerPids(), first), 0);
+    std::printf("10: stopped at %s, replaced at %s, 0x470 at %s\n", Text(stopped).c_str(),
+                Text(replaced).c_str(), Text(*ended).c_str());
+    Print("10", *recording, news.start, end);
+}
+
+// 11. The same at a clock too fast for the hang to show within the final minute: the start goes
+// to a viewer that never records. The slot ends at the programme's end with the note of a
+// recording cut short, not "録画終了".
+TEST_F(EndToEndRecordingScenarioTest, ARecordingThatHoldsNothingIsNotReportedAsRecorded) {
+    const Programme news{kMinato, 11, At(10, 0), 60, "みなとニュース"};
+    const std::vector<Programme> programmes = OnMinato({news});
+    TimerWorld world(Options(At(9, 58, 35), 20, Broadcast(programmes)));
+    ASSERT_TRUE(world.Start());
+    ASSERT_TRUE(world.AddReservation(Reservation(L"みなとニュース", news, 1)));
+    platform::DWORD viewer = 0;
+    ASSERT_TRUE(WaitUntil([&] { return (viewer = FollowingViewer(world)) != 0; }, 30000));
+    ASSERT_EQ(::kill(static_cast<pid_t>(viewer), SIGSTOP), 0);
+
+    const auto ended = world.WaitForMessage(timer_core::WM_RECORDING_ENDED, 1, 30000);
+    ASSERT_TRUE(ended.has_value());
+    const platform::SYSTEMTIME end = Plus(news.start, news.seconds);
+    EXPECT_GE(Clock(*ended), Clock(Plus(end, kEndSec)));
+    const auto recording = Find(world, "みなとニュース");
+    EXPECT_TRUE(!recording.has_value() || recording->size == 0);
+    const auto stored = Stored(world, L"みなとニュース");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->resultText, L"録画中に終了された可能性があります ");
+    EXPECT_TRUE(DebugLogHas(world, "record thread: the recording holds nothing ("));
+    EXPECT_TRUE(world.ViewerPids().empty());
+    std::printf("11: 0x470 at %s\n", Text(*ended).c_str());
 }
 
 // 8. A viewer without the plug-in: follow mode is given up after 31 unreadable polls, and the
