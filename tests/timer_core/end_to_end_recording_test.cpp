@@ -192,6 +192,35 @@ class EndToEndRecordingScenarioTest : public ::testing::Test {
         EXPECT_LE(Clock(recording.first), Clock(from)) << Text(recording.first);
         EXPECT_GE(Clock(recording.last), Clock(to)) << Text(recording.last);
     }
+    // The recording of the followed programme (file name part, reservation title) holds it from
+    // StartSec before its start to EndSec after `end` and is noted as recorded, for `minutes`.
+    static std::optional<Recording> ExpectRecordedToItsEnd(const TimerWorld& world,
+                                                           const std::string& part,
+                                                           const std::wstring& title,
+                                                           const platform::SYSTEMTIME& start,
+                                                           const platform::SYSTEMTIME& end,
+                                                           std::uint32_t minutes) {
+        const auto recording = Find(world, part);
+        if (!recording) return std::nullopt;
+        ExpectSpans(*recording, Early(start), Plus(end, kEndSec - kStopSlack));
+        const auto stored = Stored(world, title);
+        EXPECT_TRUE(stored.has_value());
+        if (!stored) return recording;
+        EXPECT_EQ(stored->resultText, L"録画終了 ");
+        EXPECT_EQ(stored->durationMinutes, minutes);
+        return recording;
+    }
+    // Waits until the recording has stopped growing and checks that it stopped EndSec after
+    // `end`, to the second: the clock time of its last growth (nullopt when it went on).
+    static std::optional<platform::SYSTEMTIME> StopsAtItsEnd(TimerWorld& world,
+                                                             const fs::path& path,
+                                                             const platform::SYSTEMTIME& end) {
+        const auto stopped = world.WaitUntilFileStopsGrowing(path, 10000, 20000);
+        if (!stopped) return std::nullopt;
+        EXPECT_GE(Clock(*stopped), Clock(Plus(end, kEndSec - kChunkSlack))) << Text(*stopped);
+        EXPECT_LE(Clock(*stopped), Clock(Plus(end, kEndSec + kStopLate))) << Text(*stopped);
+        return stopped;
+    }
     // The programme's start less StartSec, as far as a viewer's start allows.
     static platform::SYSTEMTIME Early(const platform::SYSTEMTIME& start) {
         return Plus(start, -kStartSec + kStartSlack);
@@ -316,21 +345,15 @@ TEST_F(EndToEndRecordingScenarioTest, FollowModeFollowsAProgrammeExtendedByTenMi
     // The viewer ends the recording by itself at the new end, as the plug-in told it.
     const platform::SYSTEMTIME end = At(10, 11);
     ASSERT_TRUE(WaitForClock(world, Plus(end, -30)));
-    const auto stopped = world.WaitUntilFileStopsGrowing(growing->path, 10000, 10000);
+    const auto stopped = StopsAtItsEnd(world, growing->path, end);
     ASSERT_TRUE(stopped.has_value());
-    EXPECT_GE(Clock(*stopped), Clock(Plus(end, kEndSec - kChunkSlack)));
-    EXPECT_LE(Clock(*stopped), Clock(Plus(end, kEndSec + kStopLate)));
     const auto ended = world.WaitForMessage(timer_core::WM_RECORDING_ENDED, 1, 30000);
     ASSERT_TRUE(ended.has_value());
     EXPECT_GE(Clock(*ended), Clock(Plus(end, kEndSec)));
-    const auto recording = Find(world, "みなとニュース");
+    const auto recording =
+        ExpectRecordedToItsEnd(world, "みなとニュース", L"みなとニュース", news.start, end, 11);
     ASSERT_TRUE(recording.has_value());
     EXPECT_GT(recording->size, growing->size);
-    ExpectSpans(*recording, Early(news.start), Plus(end, kEndSec - kStopSlack));
-    const auto stored = Stored(world, L"みなとニュース");
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(stored->resultText, L"録画終了 ");
-    EXPECT_EQ(stored->durationMinutes, 11u);
     EXPECT_EQ(world.MessageCount(timer_core::WM_RESERVATION_UPDATED), 1);
     std::printf("3: 0x472 at %s, the file last grew at %s, 0x470 at %s\n", Text(*updated).c_str(),
                 Text(*stopped).c_str(), Text(*ended).c_str());
@@ -365,19 +388,13 @@ TEST_P(EndToEndExtensionTest, AProgrammeExtendedWhileOnAirIsRecordedToItsNewEnd)
     ASSERT_TRUE(WaitForClock(world, Plus(end, -30)));
     const auto growing = Find(world, "みなと映画");
     ASSERT_TRUE(growing.has_value());
-    const auto stopped = world.WaitUntilFileStopsGrowing(growing->path, 10000, 20000);
+    const auto stopped = StopsAtItsEnd(world, growing->path, end);
     ASSERT_TRUE(stopped.has_value());
-    EXPECT_GE(Clock(*stopped), Clock(Plus(end, kEndSec - kChunkSlack)));
-    EXPECT_LE(Clock(*stopped), Clock(Plus(end, kEndSec + kStopLate)));
     const auto ended = world.WaitForMessage(timer_core::WM_RECORDING_ENDED, 1, 30000);
     ASSERT_TRUE(ended.has_value());
-    const auto recording = Find(world, "みなと映画");
+    const auto recording =
+        ExpectRecordedToItsEnd(world, "みなと映画", L"みなと映画", film.start, end, 10);
     ASSERT_TRUE(recording.has_value());
-    ExpectSpans(*recording, Early(film.start), Plus(end, kEndSec - kStopSlack));
-    const auto stored = Stored(world, L"みなと映画");
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(stored->resultText, L"録画終了 ");
-    EXPECT_EQ(stored->durationMinutes, 10u);
     EXPECT_EQ(world.MessageCount(timer_core::WM_RESERVATION_UPDATED), 1);
     std::printf("9 (+%d s): 0x472 at %s, the file last grew at %s, 0x470 at %s\n", GetParam(),
                 Text(*updated).c_str(), Text(*stopped).c_str(), Text(*ended).c_str());
@@ -434,6 +451,19 @@ platform::DWORD FollowingViewer(const TimerWorld& world) {
     return 0;
 }
 
+// Starts the world, reserves the programme in follow mode and stops its viewer (SIGSTOP) once
+// the plug-in tells the programme: the stopped viewer, 0 when something failed.
+platform::DWORD StopTheFollowingViewer(TimerWorld& world, const Programme& programme,
+                                       const std::wstring& title) {
+    platform::DWORD viewer = 0;
+    if (!world.Start() || !world.AddReservation(Reservation(title, programme, 1)) ||
+        !WaitUntil([&] { return (viewer = FollowingViewer(world)) != 0; }, 60000) ||
+        ::kill(static_cast<pid_t>(viewer), SIGSTOP) != 0) {
+        return 0;
+    }
+    return viewer;
+}
+
 bool DebugLogHas(TimerWorld& world, const std::string& text) {
     const auto lines = world.System().DebugLogLines();
     return std::any_of(lines.begin(), lines.end(),
@@ -448,11 +478,8 @@ TEST_F(EndToEndRecordingScenarioTest, AViewerThatStopsAnsweringInTheFinalMinuteI
     const std::vector<Programme> programmes = OnMinato({news});
     // Slow enough that the five real seconds fit into the final minute with room to spare.
     TimerWorld world(Options(At(9, 58, 35), 4, Broadcast(programmes)));
-    ASSERT_TRUE(world.Start());
-    ASSERT_TRUE(world.AddReservation(Reservation(L"みなとニュース", news, 1)));
-    platform::DWORD first = 0;
-    ASSERT_TRUE(WaitUntil([&] { return (first = FollowingViewer(world)) != 0; }, 60000));
-    ASSERT_EQ(::kill(static_cast<pid_t>(first), SIGSTOP), 0);
+    const platform::DWORD first = StopTheFollowingViewer(world, news, L"みなとニュース");
+    ASSERT_NE(first, 0u);
     const platform::SYSTEMTIME stopped = world.Now();
 
     platform::DWORD second = 0;
@@ -468,13 +495,10 @@ TEST_F(EndToEndRecordingScenarioTest, AViewerThatStopsAnsweringInTheFinalMinuteI
                                        " does not answer; the viewer is ended"));
     const auto ended = world.WaitForMessage(timer_core::WM_RECORDING_ENDED, 1, 60000);
     ASSERT_TRUE(ended.has_value());
-    const auto recording = Find(world, "みなとニュース");
-    ASSERT_TRUE(recording.has_value());
     const platform::SYSTEMTIME end = Plus(news.start, news.seconds);
-    ExpectSpans(*recording, Early(news.start), Plus(end, kEndSec - kStopSlack));
-    const auto stored = Stored(world, L"みなとニュース");
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(stored->resultText, L"録画終了 ");
+    const auto recording =
+        ExpectRecordedToItsEnd(world, "みなとニュース", L"みなとニュース", news.start, end, 1);
+    ASSERT_TRUE(recording.has_value());
     EXPECT_EQ(std::ranges::count(world.ViewerPids(), first), 0);
     std::printf("10: stopped at %s, replaced at %s, 0x470 at %s\n", Text(stopped).c_str(),
                 Text(replaced).c_str(), Text(*ended).c_str());
@@ -488,11 +512,7 @@ TEST_F(EndToEndRecordingScenarioTest, ARecordingThatHoldsNothingIsNotReportedAsR
     const Programme news{kMinato, 11, At(10, 0), 60, "みなとニュース"};
     const std::vector<Programme> programmes = OnMinato({news});
     TimerWorld world(Options(At(9, 58, 35), 20, Broadcast(programmes)));
-    ASSERT_TRUE(world.Start());
-    ASSERT_TRUE(world.AddReservation(Reservation(L"みなとニュース", news, 1)));
-    platform::DWORD viewer = 0;
-    ASSERT_TRUE(WaitUntil([&] { return (viewer = FollowingViewer(world)) != 0; }, 30000));
-    ASSERT_EQ(::kill(static_cast<pid_t>(viewer), SIGSTOP), 0);
+    ASSERT_NE(StopTheFollowingViewer(world, news, L"みなとニュース"), 0u);
 
     const auto ended = world.WaitForMessage(timer_core::WM_RECORDING_ENDED, 1, 30000);
     ASSERT_TRUE(ended.has_value());
