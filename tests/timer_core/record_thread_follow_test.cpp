@@ -271,6 +271,8 @@ TEST_F(ChainedHandOverTest, ANewViewerTellingAnotherServiceIsAskedToRecordAtOnce
     EXPECT_EQ(thread.Phase(), 1);
     ASSERT_TRUE(CycleAt(thread, next_, -4));
     EXPECT_EQ(thread.Phase(), 2);
+    // The viewer the hand-over closed is no failure.
+    EXPECT_EQ(DebugCount("has gone"), 0);
 }
 
 TEST_F(ChainedHandOverTest, ANewViewerThatCannotStartEndsTheSlotWithItsNote) {
@@ -316,6 +318,7 @@ TEST_F(FollowModeTest, AViewerThatDiesInTheFinalMinuteIsForgottenAndReplaced) {
     EXPECT_TRUE(IsViewer(second));
     EXPECT_TRUE(Runs().back().Has("-o", "0"));
     EXPECT_EQ(main_.Entries().size(), 0u);
+    EXPECT_EQ(DebugCount("record thread: viewer " + std::to_string(first) + " has gone, ID "), 1);
 }
 
 TEST_F(FollowModeTest, WithoutAViewerPathOrPastTheSixHoursTheThreadEndsAtItsStart) {

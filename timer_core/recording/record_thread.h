@@ -166,6 +166,8 @@ class RecordThread {
     std::int64_t leadSeconds_ = 0;
     // The recording's file as it was when the recording was asked for.
     RecordingFileCheck file_;
+    // The viewer the thread closed at a recording's end itself (its absence is no failure).
+    platform::DWORD closedViewer_ = 0;
 };
 
 template <class F>

@@ -54,7 +54,8 @@ bool RecordThread::CheckViewer(const SlotView& view) {
             CloseViewer(viewer_);
             if (!SetViewer(view, 0)) return false;
         } else if (!IsFriioViewPid(viewer_, platform::TakeProcessSnapshot())) {
-            ReportFailure(L"viewer " + std::to_wstring(viewer_) + L" has gone", view.reserve);
+            if (viewer_ != closedViewer_)
+                ReportFailure(L"viewer " + std::to_wstring(viewer_) + L" has gone", view.reserve);
             if (!SetViewer(view, 0)) return false;
         } else {
             std::int32_t status = 0;

@@ -131,6 +131,7 @@ bool RecordThread::FinishRecording(const SlotView& view) {
         return false;
     }
     TerminateViewer(viewer_, &slot_->stopEvent);
+    closedViewer_ = viewer_;
     launcher_.SaveWindowPos();
     bool chained = false;
     if (!Change(view, [&] {
