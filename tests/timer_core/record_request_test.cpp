@@ -169,6 +169,21 @@ TEST_F(RecordRequestTest, FixedModeRecordsForTheEffectiveMinutesWithTheMarginsIn
                                               "-o", "1"}));
 }
 
+// A viewer that cannot be started leaves the slot without one (the recording phase then ends
+// it) and says so, for which reservation.
+TEST_F(RecordRequestTest, AFixedTimeViewerThatCannotStartLeavesTheSlotWithoutOne) {
+    const auto news = Add(L"みなと夜のニュース", Today(20, 0), 30, 0);
+    const auto slot = Slot(news);
+    std::filesystem::remove(platform::ToNativePath(viewer_.Path()));
+    shared::SharedMemoryBlock block;
+    int minutes = 0;
+    EXPECT_EQ(timer_core::StartSlotRecording(&minutes, manager_, slot.get(), block), 1);
+    EXPECT_EQ(ViewerOf(slot), 0u);
+    EXPECT_EQ(DebugCount("record thread: the recording viewer could not be started, ID " +
+                         std::to_string(Read(news).id) + " みなと夜のニュース 2026/12/04 20:00"),
+              1);
+}
+
 TEST_F(RecordRequestTest, NamedAfterTheTitleARecordingReplacesTheEarlierOneOfThatName) {
     Set(L"NameManual", L"1");
     const auto movie = Add(L"映画/前編", Today(20, 0), 30, 0);

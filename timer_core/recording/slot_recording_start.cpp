@@ -108,6 +108,7 @@ int StartViewerRecording(int m, std::int64_t lead, TimerManager& manager, RecThr
     launcher.StartRecording(kViewerDValue, minutes, &pid,
                             static_cast<std::uint32_t>(view.reserve.channelValue), name,
                             view.device, view.settings.NoErrLog);
+    if (pid == 0) ReportFailure(L"the recording viewer could not be started", view.reserve);
     const std::lock_guard lock(manager.DataLock());
     if (!slot.StopRequested()) slot.viewerProcessId = pid;
     return minutes;
