@@ -1,5 +1,6 @@
 #include "tools/broadcast_time_span.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 
@@ -16,6 +17,12 @@ template <typename Section>
 platform::SYSTEMTIME TimeOf(const Section& section) {
     return broadcast_sim::JstTime(section.year, section.month, section.day, section.hour,
                                   section.minute, section.second);
+}
+
+std::int64_t SecondOf(const platform::SYSTEMTIME& time) {
+    platform::FILETIME ft{};
+    platform::SystemTimeToFileTime(&time, &ft);
+    return static_cast<std::int64_t>(platform::FileTimeToU64(ft) / platform::kFileTimePerSecond);
 }
 
 std::uint16_t PidOf(const std::uint8_t* packet) {
@@ -46,6 +53,15 @@ std::optional<BroadcastTimeSpan> ReadBroadcastTimeSpan(const std::filesystem::pa
         }
     }
     return span;
+}
+
+RecordingShortfall ShortfallOf(const BroadcastTimeSpan& span, const platform::SYSTEMTIME& start,
+                               int seconds, int handOverSeconds) {
+    const std::int64_t first = SecondOf(start);
+    std::int64_t last = first + seconds;
+    if (handOverSeconds > 0) last -= handOverSeconds + 1;
+    return {static_cast<int>(std::max<std::int64_t>(0, SecondOf(span.first) - first)),
+            static_cast<int>(std::max<std::int64_t>(0, last - SecondOf(span.last)))};
 }
 
 }  // namespace tools

@@ -216,22 +216,17 @@ class Day {
         }
     }
 
-    // The broadcast marks every second (tools/broadcast_time_span.h): a recording holds its
-    // programme when the programme's first second and its last one are in the file, that is when
-    // it begins at the latest at the start and runs at least to the end (or to the hand-over).
     void CheckSpan(const DayProgramme& programme, const DayRecording& recording) {
-        const RecordedMargins margins = MarginsOf(programme, *recording.span);
+        const RecordingShortfall shortfall = ShortfallOf(
+            *recording.span, programme.start, programme.seconds, programme.handOverSeconds);
         const std::string name = recording.path.filename().string();
-        if (margins.before < 0)
+        if (shortfall.atStart > 0)
             Problem(name + " begins at " + ClockText(recording.span->first) + ", " +
-                    std::to_string(-margins.before) + " s after its programme began");
-        if (margins.after < -programme.handOverSeconds)
-            Problem(
-                name + " ends at " + ClockText(recording.span->last) + ", " +
-                std::to_string(-margins.after) + " s before its programme ended" +
-                (programme.handOverSeconds > 0
-                     ? " (the hand-over allows " + std::to_string(programme.handOverSeconds) + " s)"
-                     : ""));
+                    std::to_string(shortfall.atStart) + " s into its programme");
+        if (shortfall.atEnd > 0)
+            Problem(name + " ends at " + ClockText(recording.span->last) + ", " +
+                    std::to_string(shortfall.atEnd) + " s short of its programme's end" +
+                    (programme.handOverSeconds > 0 ? " (less the hand-over)" : ""));
     }
 
     void CheckDebugLog() {

@@ -9,11 +9,6 @@
 namespace tools {
 namespace {
 
-std::int64_t Seconds(const platform::SYSTEMTIME& time) {
-    return static_cast<std::int64_t>(timer_core::LocalFileTime(time) /
-                                     platform::kFileTimePerSecond);
-}
-
 std::string Name(const SoakProgramme& programme) {
     char when[32];
     const platform::SYSTEMTIME& t = programme.start;
@@ -29,12 +24,10 @@ SoakVerdict JudgeRecording(const SoakProgramme& programme, const SoakObservation
     if (!seen->reserved) return SoakVerdict::kNotReserved;
     if (seen->files == 0) return SoakVerdict::kNotRecorded;
     if (!seen->span) return SoakVerdict::kNoBroadcastTime;
-    // The broadcast marks every second: the programme's first and last second must be in the
-    // file (the last one before a planned hand-over).
-    const std::int64_t start = Seconds(programme.start);
-    if (Seconds(seen->span->first) > start) return SoakVerdict::kLateStart;
-    if (Seconds(seen->span->last) < start + programme.seconds - programme.handOverSeconds)
-        return SoakVerdict::kEarlyEnd;
+    const RecordingShortfall shortfall =
+        ShortfallOf(*seen->span, programme.start, programme.seconds, programme.handOverSeconds);
+    if (shortfall.atStart > 0) return SoakVerdict::kLateStart;
+    if (shortfall.atEnd > 0) return SoakVerdict::kEarlyEnd;
     if (seen->resultText.find(L"録画終了") == std::wstring::npos)
         return SoakVerdict::kResultNotDone;
     return SoakVerdict::kMade;

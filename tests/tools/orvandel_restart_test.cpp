@@ -30,9 +30,8 @@ namespace fs = std::filesystem;
 constexpr double kClockRate = 10;
 // Real time beyond what the clock needs, for programs starting and files settling.
 constexpr int kGraceMs = 30000;
-// A recording in follow mode runs the programme's minutes from its early start plus the margin
-// the plug-in's error log adds: it ends a few seconds before the programme does.
-constexpr int kEndSlackSeconds = 15;
+// The broadcast marks every second: a recording is measured to the second.
+constexpr int kMeasureSeconds = 1;
 
 const wchar_t kNotRunning[] = L"録画失敗（開始時間にPCが立ち上がっていなかった可能性があります）";
 
@@ -174,8 +173,9 @@ TEST(OrvandelRestartTest, TheFirstInstanceRecordsTheProgrammeOfAnIepgFileASecond
     EXPECT_NE(files[0].path.filename().string().find("みなと紀行"), std::string::npos);
     const auto span = tools::ReadBroadcastTimeSpan(files[0].path);
     ASSERT_TRUE(span.has_value());
-    EXPECT_LE(Clock(span->first), Clock(kKikou.start));
-    EXPECT_GE(SecondsBetween(end, span->last), -kEndSlackSeconds);
+    const auto shortfall = tools::ShortfallOf(*span, kKikou.start, kKikou.minutes * 60, 0);
+    EXPECT_EQ(shortfall.atStart, 0);
+    EXPECT_EQ(shortfall.atEnd, 0) << "the recording ends before its programme";
     // The timer closed the viewer at the end; the second instance had gone long before.
     EXPECT_TRUE(tools::WaitFor([&] { return world.ViewerPids().empty(); }, kGraceMs));
     EXPECT_TRUE(world.CloseOrvandel());
@@ -241,13 +241,14 @@ TEST(OrvandelRestartTest, ClosedWhileRecordingTheTimerComesBackWithTheReservatio
     EXPECT_TRUE(
         world.WaitUntilClock([&] { return world.ViewerPids().empty(); }, At(21, 2, 30), kGraceMs))
         << "the viewer of the closed timer's recording is still running";
-    EXPECT_GE(SecondsBetween(end, world.Now()), -kEndSlackSeconds);
+    EXPECT_GE(SecondsBetween(end, world.Now()), -kMeasureSeconds);
     files = world.RecordingFiles();
     ASSERT_EQ(files.size(), 1u);
     const auto span = tools::ReadBroadcastTimeSpan(files[0].path);
     ASSERT_TRUE(span.has_value());
-    EXPECT_LE(Clock(span->first), Clock(kKikou.start));
-    EXPECT_GE(SecondsBetween(end, span->last), -kEndSlackSeconds);
+    const auto shortfall = tools::ShortfallOf(*span, kKikou.start, kKikou.minutes * 60, 0);
+    EXPECT_EQ(shortfall.atStart, 0);
+    EXPECT_EQ(shortfall.atEnd, 0) << "the recording ends before its programme";
     // Past the programme's end, the timer has not recorded it again.
     ASSERT_TRUE(world.WaitUntilClock([&] { return Clock(world.Now()) >= Clock(At(21, 2, 30)); },
                                      At(21, 2, 30), kGraceMs));

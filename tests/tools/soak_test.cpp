@@ -115,12 +115,13 @@ TEST(SoakTallyTest, ARecordingIsMadeOnlyWhenItHoldsTheProgrammeAndTheTimerNotedI
     seen = Recorded(-15, 1);
     EXPECT_EQ(tools::JudgeRecording(news, &seen), SoakVerdict::kEarlyEnd);
     EXPECT_FALSE(tools::IsMissedStart(tools::JudgeRecording(news, &seen)));
-    // A news followed by a chained programme on its tuner hands over 20 s early, by its rule.
+    // A news followed by a chained programme on its tuner hands over 20 s early, by its rule: it
+    // stops as the clock passes that moment, so the second before is the last that is whole.
     tools::SoakProgramme chained = news;
     chained.handOverSeconds = 20;
-    seen = Recorded(-15, 20);
-    EXPECT_EQ(tools::JudgeRecording(chained, &seen), SoakVerdict::kMade);
     seen = Recorded(-15, 21);
+    EXPECT_EQ(tools::JudgeRecording(chained, &seen), SoakVerdict::kMade);
+    seen = Recorded(-15, 22);
     EXPECT_EQ(tools::JudgeRecording(chained, &seen), SoakVerdict::kEarlyEnd);
     seen = Recorded(0, 0);
     seen.resultText = L"録画中に終了された可能性があります ";
