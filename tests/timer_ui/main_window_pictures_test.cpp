@@ -76,8 +76,9 @@ TEST_F(MainWindowPicturesTest, TheListWithReservationsInSeveralStates) {
     WriteUsedWeek();
     COrvandelDlg& window = OpenWindow();
     CloseNotice();
-    window.SetClientSize(1020, 380);
-    ASSERT_TRUE(WaitUntil([&] { return window.GetClientRect().width() == 1020; }));
+    // As wide as it opens, a little taller.
+    window.SetClientSize(window.GetClientRect().width(), 380);
+    ASSERT_TRUE(WaitUntil([&] { return window.GetClientRect().height() == 380; }));
     ASSERT_EQ(List().GetItemCount(), 6);
     List().SetCheck(1, true);
     List().setCurrentItem(List().topLevelItem(3));
