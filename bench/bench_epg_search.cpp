@@ -71,8 +71,8 @@ const Store& SampleStore() {
 // words to exclude, a genre, an evening window or some weekdays; a few find nothing.
 std::vector<timer_core::AutoSearchCondition> MakeConditions(const std::vector<int>& keys) {
     const std::vector<std::wstring> words = {
-        L"風の記憶",  L"朝の光",  L"プロ野球",  L"料理",     L"ドキュメント72",
-        L"名曲",      L"遠い海",  L"旅 チカラ", L"山田太郎", L"小林誠",
+        L"風の記憶",  L"朝の光",  L"プロ野球",  L"料理",     L"灯台の記録72",
+        L"名曲",      L"遠い海",  L"旅 チカラ", L"山田太郎", L"汐田誠",
         L"gdp",       L"ny 為替", L"車窓",      L"天気予報", L"田植え 収穫",
         L"老舗 旅館", L"第12回",  L"鈴木花子",  L"森下洋介", L"存在しない番組"};
     const std::vector<std::wstring> notWords = {L"", L"", L"[再]", L"", L"二 解", L"", L"ＢＳ"};

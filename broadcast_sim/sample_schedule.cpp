@@ -28,7 +28,7 @@ class Random {
 constexpr std::array<const wchar_t*, 10> kTitles = {
     L"ニュース",         L"時代劇「風の記憶」", L"朝のドラマ「朝の光」",
     L"プロ野球中継",     L"港町さんぽ",         L"みなとの台所",
-    L"街角の七十二時間", L"調べの小箱",         L"さくら映画館「遠い海」",
+    L"路地裏の小さな店", L"調べの小箱",         L"さくら映画館「遠い海」",
     L"ふらり旅の手帖"};
 constexpr std::array<const wchar_t*, 6> kMarks = {L"",         L"[字]",     L"[再]",
                                                   L"[字][デ]", L"[解][字]", L"[二][字]"};
@@ -42,8 +42,8 @@ constexpr std::array<const wchar_t*, 8> kPhrases = {
     L"第１２回。主人公は故郷を離れ、都で新たな一歩を踏み出す。",
     L"ゲストを迎えて、季節の食材を使った簡単な一品を紹介します。"};
 constexpr std::array<const wchar_t*, 6> kPeople = {
-    L"山田太郎，鈴木花子", L"佐藤一郎，高橋美咲，田中健二", L"中村あゆみ（声）", L"語り：小林誠",
-    L"解説：伊藤正樹",     L"渡辺久美子，加藤雄一"};
+    L"山田太郎，鈴木花子", L"佐藤一郎，高橋美咲，田中健二", L"潮見あゆ（声）", L"語り：汐田誠",
+    L"解説：伊藤正樹",     L"波多野久美，加藤雄一"};
 constexpr std::array<std::uint32_t, 7> kDurations = {15, 30, 30, 45, 60, 90, 120};  // minutes
 constexpr std::array<EventGenre, 6> kGenres = {EventGenre{0x0, 0x0}, EventGenre{0x3, 0x0},
                                                EventGenre{0x1, 0x0}, EventGenre{0x8, 0x1},

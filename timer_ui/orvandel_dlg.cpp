@@ -111,6 +111,7 @@ void COrvandelDlg::InitList() {
         for (const Column& column : kColumns)
             list->InsertColumn(index++, column.heading, ui::LVCFMT_LEFT, column.width);
     }
+    WidenForColumns();
     selectedRow_ = -1;
 }
 

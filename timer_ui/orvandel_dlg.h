@@ -147,6 +147,8 @@ class COrvandelDlg : public ui::Dialog {
     void InitPaths();
     void InitList();
     void StartTimers();
+    // orvandel_dlg_layout.cpp
+    void WidenForColumns();
     // orvandel_dlg_reservations.cpp
     int ReadReservations(bool merge);
     void AddReserveRow(int row, const ReserveRow& reserve);

@@ -1,10 +1,14 @@
-// COrvandelDlg: its controls, and their placement whenever the window's size changes. The list
-// fills the window; the buttons stand in one column along the right edge, the note below the list.
+// COrvandelDlg: its controls, the width it opens with, and their placement whenever the window's
+// size changes. The list fills the window; the buttons stand in one column along the right edge,
+// the note below the list.
+#include <QHeaderView>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 
 #include "timer_ui/orvandel_dlg.h"
 #include "timer_ui/orvandel_dlg_template.h"
+#include "ui/list_view.h"
 #include "ui/notify_icon.h"
 
 namespace timer_ui {
@@ -12,6 +16,7 @@ namespace {
 
 using ui::ControlKind;
 
+// The first client size; the window then widens to its list's columns (WidenForColumns).
 constexpr int kClientWidth = 860;
 constexpr int kClientHeight = 360;
 
@@ -80,6 +85,19 @@ const ui::ControlSpec kControls[] = {
 const ui::DialogTemplate kOrvandelTemplate{
     L"Orvandel", kClientWidth, kClientHeight,
     ui::dialog_style::Resizable | ui::dialog_style::MinimizeBox, kControls};
+
+void COrvandelDlg::WidenForColumns() {
+    auto* list = Item<ui::ListView>(IDC_RESERVE_LIST);
+    if (list == nullptr) return;
+    list->ensurePolished();
+    // Every column whole, beside the list's frame and a vertical scroll bar for when the rows
+    // outgrow the list: 結果, the last column, is what the user looks for after a recording.
+    const int listWidth = list->header()->length() + 2 * list->frameWidth() +
+                          list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    const QRect client = GetClientRect();
+    if (client.width() < listWidth + kListRightMargin)
+        SetClientSize(listWidth + kListRightMargin, client.height());
+}
 
 void COrvandelDlg::OnSize(UINT type, int cx, int cy) {
     if (type == ui::SIZE_MINIMIZED) {

@@ -114,7 +114,7 @@ class Day {
             return;
         }
         watch_.Look();
-        const fs::path iepg = result_.root / "meikyoku.tvpid";
+        const fs::path iepg = result_.root / "shirabe.tvpid";
         WriteIepgFile(iepg, plan.iepg);
         watch_.Note("the user opens " + iepg.filename().string() + " (" + Utf8(plan.iepg.title) +
                     "), which starts a second Orvandel");

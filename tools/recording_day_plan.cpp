@@ -61,7 +61,7 @@ const std::vector<Channel>& Channels() {
          {{1, At(18, 0), 4020, "ＢＳ夕べの音楽"},
           {2, At(19, 7), 120, "ＢＳ世界紀行"},
           {3, At(19, 9), 240, "ＢＳ美術館"},
-          {4, At(19, 13), 120, "ＢＳ名曲アルバム"},
+          {4, At(19, 13), 120, "ＢＳ調べの小箱"},
           {5, At(19, 15), 2700, "ＢＳ夜の映画"}}},
     };
     return channels;
@@ -149,12 +149,12 @@ RecordingDayPlan EveningPlan() {
                        TitleWordCondition(L"ドラマ", channels[1].broadcast, 19, 19, true),
                        TitleWordCondition(L"紀行", channels[2].broadcast, 19, 19, true)};
     plan.handMade = HandMade();
-    plan.iepg = {L"BSDT101", L"ＢＳみなと１", L"ＢＳ名曲アルバム", At(19, 13), 2, 4};
+    plan.iepg = {L"BSDT101", L"ＢＳみなと１", L"ＢＳ調べの小箱", At(19, 13), 2, 4};
     plan.programmes = {
         {L"みなとニュース", "automatic (ニュース), two minutes longer on air", At(19, 6), 240},
         {L"ＢＳ世界紀行", "automatic (紀行), moved from 19:07 before it began", At(19, 9), 120},
         {L"さくらドラマ", "automatic (ドラマ), handed over to みなとスポーツ", At(19, 12), 120, 20},
-        {L"ＢＳ名曲アルバム", "iEPG file opened with a second Orvandel", At(19, 13), 120},
+        {L"ＢＳ調べの小箱", "iEPG file opened with a second Orvandel", At(19, 13), 120},
         {L"みなとスポーツ", "by hand in Program.txt, fixed time, after the drama on its tuner",
          At(19, 14), 120},
     };

@@ -12,7 +12,7 @@
 //   19:12      さくらドラマ (ドラマ) on the terrestrial tuner, then at 19:14 みなとスポーツ (by
 //   hand,
 //              fixed mode) chained behind it on the same tuner
-//   19:13      ＢＳ名曲アルバム (iEPG) on the BS/CS tuner
+//   19:13      ＢＳ調べの小箱 (iEPG) on the BS/CS tuner
 //   ~19:16     the day ends: a picture of the main window, Orvandel closed
 #pragma once
 

@@ -178,6 +178,7 @@ class Dialog : public QDialog, public platform::WindowTarget {
     void DispatchCommand(int id, int code);
     bool IsTranslationTarget(QObject* watched) const;
     bool SavePicture();
+    void TakeDuePicture();
 
     HWND hwnd_ = 0;
     HWND owner_ = 0;
@@ -188,6 +189,7 @@ class Dialog : public QDialog, public platform::WindowTarget {
     bool minimizeBox_ = false;
     bool closeRemoved_ = false;
     bool screenshotTaken_ = false;
+    bool pictureDue_ = false;  // shown, its first picture not taken yet
     std::map<int, QWidget*> controls_;
     std::vector<Binding> bindings_;
     std::vector<HandlerEntry> handlers_;

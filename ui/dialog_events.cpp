@@ -104,9 +104,16 @@ void Dialog::showEvent(QShowEvent* event) {
     if (hwnd_ != 0) platform::SetWindowVisibleState(hwnd_, true);
     if (!screenshotTaken_ && !ScreenshotDirectory().isEmpty()) {
         screenshotTaken_ = true;
+        pictureDue_ = true;
         // After the show has settled (pending resizes and layouts done).
-        QTimer::singleShot(0, this, [this] { SaveAutomaticScreenshot(*this, ClassName(*this)); });
+        QTimer::singleShot(0, this, [this] { TakeDuePicture(); });
     }
+}
+
+void Dialog::TakeDuePicture() {
+    if (!pictureDue_) return;
+    pictureDue_ = false;
+    SaveAutomaticScreenshot(*this, ClassName(*this));
 }
 
 bool Dialog::SavePicture() {
@@ -114,6 +121,9 @@ bool Dialog::SavePicture() {
 }
 
 void Dialog::hideEvent(QHideEvent* event) {
+    // A window shown and hidden again while its thread was busy (a notice over a long load)
+    // never saw the event loop: its picture is taken now, while it still shows what it showed.
+    TakeDuePicture();
     QDialog::hideEvent(event);
     if (hwnd_ != 0) platform::SetWindowVisibleState(hwnd_, false);
 }

@@ -1,10 +1,12 @@
 #include "ui/pickers.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QStringList>
 
 #include "ui/answer_hook.h"
 #include "ui/dialog.h"
+#include "ui/file_filter_model.h"
 #include "ui/font_picker_dialog.h"
 #include "ui/qt_text.h"
 
@@ -65,8 +67,22 @@ std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title)
 std::optional<std::wstring> GetOpenFileName(HWND owner, const std::vector<FileFilter>& filters) {
     if (OpenFileHook().Active()) return OpenFileHook().Answer({owner, filters});
     QFileDialog picker(Dialog::FromHandle(owner));
+    // Only Qt's own picker lets a model of ours choose what it lists.
+    picker.setOption(QFileDialog::DontUseNativeDialog);
     picker.setFileMode(QFileDialog::ExistingFile);
-    picker.setNameFilters(QtFilters(filters));
+    const QStringList shown = QtFilters(filters);
+    picker.setNameFilters(shown);
+    auto* listed = new FileFilterModel(&picker);
+    picker.setProxyModel(listed);
+    if (auto* files = qobject_cast<QFileSystemModel*>(listed->sourceModel()))
+        files->setNameFilterDisables(true);  // every file reaches the model; it decides
+    const auto choose = [&filters, shown, listed](const QString& chosen) {
+        const auto index = shown.indexOf(chosen);
+        listed->SetPatterns(index >= 0 ? std::wstring_view(filters[index].pattern)
+                                       : std::wstring_view(L"*.*"));
+    };
+    QObject::connect(&picker, &QFileDialog::filterSelected, listed, choose);
+    choose(picker.selectedNameFilter());
     return RunFileDialog(picker);
 }
 

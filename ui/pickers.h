@@ -40,7 +40,8 @@ struct FontPickerRequest {
 };
 
 std::optional<std::wstring> BrowseForFolder(HWND owner, std::wstring_view title);
-// Only an existing file can be chosen.
+// Only an existing file can be chosen. The filters keep their Windows meaning: "*.exe" lists the
+// programs, which here have no extension but may be run, and "*.*" every file.
 std::optional<std::wstring> GetOpenFileName(HWND owner, const std::vector<FileFilter>& filters);
 // Preset with `initial`; the chosen LOGFONT keeps the fields Qt does not know from `initial`.
 std::optional<FontChoice> ChooseFont(HWND owner, const FontChoice& initial);

@@ -69,7 +69,7 @@ broadcast::EpgEventRecord Event(std::uint16_t id, const SYSTEMTIME& start, int m
     e.durationHours = static_cast<std::uint8_t>(minutes / 60);
     e.durationMinutes = static_cast<std::uint8_t>(minutes % 60);
     e.name = L"みなとニュース";
-    e.text = L"今日の出来事";
+    e.text = L"一日の出来事";
     e.extendedText = L"出演者\r\n山田";
     return e;
 }
@@ -78,7 +78,7 @@ TEST(ProgramTextTest, DisplayTextIsTheTimeRangeThenNameTextAndExtendedText) {
     const broadcast::EpgEventRecord e = Event(7, JstTime(2009, 1, 4, 19, 0), 30);
     EXPECT_EQ(EventDurationSeconds(e), 1800u);
     EXPECT_EQ(BuildProgramDisplayText(e, EventStart(e), JstTime(2009, 1, 4, 19, 30)),
-              L"2009/01/04(日) 19:00～19:30\r\n\r\nみなとニュース\r\n\r\n今日の出来事\r\n\r\n"
+              L"2009/01/04(日) 19:00～19:30\r\n\r\nみなとニュース\r\n\r\n一日の出来事\r\n\r\n"
               L"出演者\r\n山田\r\n\r\n");
 }
 

@@ -9,6 +9,7 @@
 #include "platform/private_profile.h"
 #include "platform/registry.h"
 #include "tests/capture_plugin/window_parts_environment.h"
+#include "tests/support/review_picture.h"
 #include "ui/list_box.h"
 #include "ui/message_box.h"
 #include "ui/pickers.h"
@@ -184,9 +185,8 @@ TEST_F(SettingDlgTest, ScreenshotForReview) {
     dlg.SetTunerKind(1);
     ASSERT_TRUE(dlg.Create());
     dlg.ShowWindow(ui::SW_SHOW);
-    const std::wstring folder = window_parts_test::ScreenshotFolder();
-    EXPECT_TRUE(
-        ui::RenderToPng(dlg, QString::fromStdWString(folder + L"/capture_plugin_settings.png")));
+    EXPECT_TRUE(test_support::SaveReviewPicture(dlg, ui::ScreenshotDirectory(),
+                                                QStringLiteral("capture_plugin_settings")));
 }
 
 }  // namespace

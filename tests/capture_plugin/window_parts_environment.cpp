@@ -14,7 +14,6 @@
 #include "broadcast_sim/time_builder.h"
 #include "platform/clock.h"
 #include "platform/known_folders.h"
-#include "platform/paths.h"
 #include "platform/utf8.h"
 #include "tests/support/qt_event_loop.h"
 #include "ui/message_box.h"
@@ -127,13 +126,6 @@ void RefuseMessageBoxes() {
         ADD_FAILURE() << "unexpected message box: " << platform::WideToUtf8(request.text);
         return ui::IDOK;
     });
-}
-
-std::wstring ScreenshotFolder() {
-    const std::wstring folder = platform::FolderOf(platform::HostExecutablePath()) + L"screenshots";
-    std::error_code ec;
-    std::filesystem::create_directories(platform::ToNativePath(folder), ec);
-    return folder;
 }
 
 void ClickButton(ui::Dialog& dialog, int id) {

@@ -38,9 +38,6 @@ class DebugLogTail {
     std::uintmax_t start_;
 };
 
-// The folder for screenshots made for review: screenshots/ beside the test program, created.
-std::wstring ScreenshotFolder();
-
 // Clicks a button of the dialog as the user would (WM_COMMAND with BN_CLICKED).
 void ClickButton(ui::Dialog& dialog, int id);
 

@@ -12,6 +12,7 @@
 #include "platform/private_profile.h"
 #include "tests/capture_plugin/plugin_test_support.h"
 #include "tests/capture_plugin/window_parts_environment.h"
+#include "tests/support/review_picture.h"
 #include "tests/support/wait_until.h"
 #include "ui/list_box.h"
 #include "ui/pickers.h"
@@ -230,13 +231,13 @@ TEST_F(WindowViewsTest, PicturesOfBothViewsWithTheProgrammesOnAir) {
     host_.Attach(plugin_.get(), 21);
     ASSERT_TRUE(
         test_support::WaitUntil([&] { return !dlg.GetDlgItemText(IDC_NEXT_TEXT).empty(); }, 20000));
-    const std::wstring folder = window_parts_test::ScreenshotFolder();
-    EXPECT_TRUE(ui::RenderToPng(dlg, QString::fromStdWString(folder + L"/plugin_full_view.png")));
+    const QString folder = ui::ScreenshotDirectory();
+    EXPECT_TRUE(test_support::SaveReviewPicture(dlg, folder, QStringLiteral("plugin_full_view")));
     dlg.CheckDlgButton(IDC_VIEW_ONLY, 1);
     window_parts_test::ClickButton(dlg, IDC_VIEW_ONLY);
     dlg.SetClientSize(420, 360);
     EXPECT_TRUE(
-        ui::RenderToPng(dlg, QString::fromStdWString(folder + L"/plugin_compact_view.png")));
+        test_support::SaveReviewPicture(dlg, folder, QStringLiteral("plugin_compact_view")));
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ TEST(SearchTextTest, SpacesOfEitherWidthSplitWordsAndNoWordIsEmpty) {
 TEST_F(EpgSearchTest, KeywordsMatchAcrossCaseAndWidth) {
     Add(1, L"ＺＸＱスペシャル");
     Add(2, L"zXq講座");
-    Add(3, L"ドキュメント12");
+    Add(3, L"紀行12");
     Add(4, L"ニュースー");
     Add(5, L"ＺＸ Ｑ");
     EXPECT_EQ(Find(AnyTime(L"zxq")), (std::vector<int>{1, 2}));
@@ -266,7 +266,7 @@ TEST_F(EpgSearchTest, HitCarriesTheEventAndTheConditionsSettings) {
 
 TEST_F(EpgSearchTest, TwoConditionsFindingOneEventGiveOneEntryOfTheFirst) {
     Add(1, L"プロ野球中継");
-    Add(2, L"プロ野球ニュース");
+    Add(2, L"みなと野球便り");
     SearchResultMap results;
     AutoSearchCondition first = AnyTime(L"中継");
     first.priority = 5;

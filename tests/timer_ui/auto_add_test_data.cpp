@@ -28,7 +28,7 @@ void FillStore(broadcast::EpgStore& store) {
     radio.serviceType = 0x02;
     store.PutService(&radio);
     AddEvent(store, kTsid, kMinatoSid,
-             {1, JstTime(2026, 12, 9, 19, 0), 30, L"星空ニュース", L"今日の出来事", {}, {0x0}});
+             {1, JstTime(2026, 12, 9, 19, 0), 30, L"星空ニュース", L"一日の出来事", {}, {0x0}});
     AddEvent(store, kTsid, kMinatoSid,
              {2, JstTime(2026, 12, 9, 23, 30), 60, L"深夜の旅", L"港町を歩く", {}, {0x8}});
     AddEvent(store, kTsid, kSakuraSid,

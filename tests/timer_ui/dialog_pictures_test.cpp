@@ -1,5 +1,5 @@
 // Pictures of the timer's dialogs filled with realistic data, for review: every text must fit its
-// control. Written into the test program's build folder and, when set, ORVANDEL_SCREENSHOT_DIR.
+// control. Written into ORVANDEL_SCREENSHOT_DIR when it is set.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>

@@ -1,16 +1,19 @@
 // Pictures of the main window for review: the list with reservations in several states, the
 // notification icon's menu, a notice of the window and the countdown it starts after a
-// recording. Written into the test program's build folder and, when set, ORVANDEL_SCREENSHOT_DIR.
+// recording. Written into ORVANDEL_SCREENSHOT_DIR when it is set.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
+#include <filesystem>
 #include <mutex>
 
+#include "tests/support/scoped_environment.h"
 #include "tests/timer_ui/main_window_fixture.h"
 #include "timer_core/recording/main_window_messages.h"
 #include "timer_ui/main_window_texts.h"
@@ -73,8 +76,9 @@ TEST_F(MainWindowPicturesTest, TheListWithReservationsInSeveralStates) {
     WriteUsedWeek();
     COrvandelDlg& window = OpenWindow();
     CloseNotice();
-    window.SetClientSize(1020, 380);
-    ASSERT_TRUE(WaitUntil([&] { return window.GetClientRect().width() == 1020; }));
+    // As wide as it opens, a little taller.
+    window.SetClientSize(window.GetClientRect().width(), 380);
+    ASSERT_TRUE(WaitUntil([&] { return window.GetClientRect().height() == 380; }));
     ASSERT_EQ(List().GetItemCount(), 6);
     List().SetCheck(1, true);
     List().setCurrentItem(List().topLevelItem(3));
@@ -99,6 +103,17 @@ TEST_F(MainWindowPicturesTest, TheListWithReservationsInSeveralStates) {
     EXPECT_EQ(box->Text(), timer_ui::texts::kSelectToChange);
     ExpectTextsFit(*box);
     EXPECT_TRUE(SaveScreenshot(*box, QStringLiteral("timer_main_notice")));
+}
+
+TEST_F(MainWindowPicturesTest, TheNoticeOverTheEpgLoadLeavesItsPictureToo) {
+    // The notice lives only while the window's thread reads the EPG data at its start.
+    const std::filesystem::path folder = PrivateRoot() / "load-notice-pictures";
+    std::filesystem::remove_all(folder);
+    test_support::ScopedEnvironment env;
+    env.Set("ORVANDEL_SCREENSHOT_DIR", folder.string());
+    OpenWindow();
+    EXPECT_FALSE(
+        QImage(QString::fromStdString((folder / "timer_ui_CWaitDlg.png").string())).isNull());
 }
 
 TEST_F(MainWindowPicturesTest, TheNotificationIconsMenu) {

@@ -28,7 +28,7 @@ class ProgramInfoTest : public timer_ui_test::DialogTest {
         e.start = broadcast_sim::JstTime(2026, 12, 9, 21, 0, 5);
         e.minutes = 84;
         e.name = L"港町ニュース９";
-        e.text = L"きょうの出来事を詳しく伝える。";
+        e.text = L"一日の出来事を詳しく伝える。";
         if (extended != nullptr) e.extended = extended;
         e.genres = {0x0, 0x0, 0x3};  // news, news, drama
         broadcast::EpgEventRecord& event = test_support::AddEvent(store_, kTsid, kSid, e);
@@ -69,7 +69,7 @@ TEST_F(ProgramInfoTest, TheTextCarriesEveryLabelAndEachGenreOnce) {
               L"\r\n"
               L"番組名 : 港町ニュース９\r\n"
               L"\r\n"
-              L"説明 : きょうの出来事を詳しく伝える。\r\n"
+              L"説明 : 一日の出来事を詳しく伝える。\r\n"
               L"\r\n"
               L"詳細 : \r\n"
               L"番組内容\r\n港の朝市から中継。\r\n出演者\r\n山川一郎\r\n");

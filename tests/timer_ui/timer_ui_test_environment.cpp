@@ -5,7 +5,6 @@
 #include <stdlib.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -14,14 +13,15 @@
 #include "broadcast_sim/time_builder.h"
 #include "tests/support/mouse_input.h"
 #include "tests/support/offscreen_application.h"
+#include "tests/support/review_picture.h"
 #include "ui/screenshot.h"
 
 namespace timer_ui_test {
 namespace {
 
-// Where the named pictures go besides the build folder: ORVANDEL_SCREENSHOT_DIR as the program
-// was started with it. The variable itself is taken away, so that the dialogs of the other tests
-// do not each save a picture of themselves there.
+// Where the named pictures go: ORVANDEL_SCREENSHOT_DIR as the program was started with it. The
+// variable itself is taken away, so that the dialogs of the other tests do not each save a
+// picture of themselves there.
 QString& PictureFolder() {
     static QString folder;
     return folder;
@@ -140,15 +140,7 @@ void WhenModal(std::function<void(ui::Dialog&)> answer) {
 }
 
 bool SaveScreenshot(QWidget& widget, const QString& name) {
-    const QString file = name + QStringLiteral(".png");
-    bool saved =
-        ui::RenderToPng(widget, QDir(QStringLiteral(TIMER_UI_TEST_OUTPUT_DIR)).filePath(file));
-    const QString& folder = PictureFolder();
-    if (!folder.isEmpty()) {
-        QDir().mkpath(folder);
-        saved = ui::RenderToPng(widget, QDir(folder).filePath(file)) && saved;
-    }
-    return saved;
+    return test_support::SaveReviewPicture(widget, PictureFolder(), name);
 }
 
 int LiveDialogs() {

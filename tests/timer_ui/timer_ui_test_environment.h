@@ -57,9 +57,8 @@ class MessageBoxes {
 // DoModal runs; it must end the dialog.
 void WhenModal(std::function<void(ui::Dialog&)> answer);
 
-// Saves a picture of `widget` as <name>.png into the test program's build folder and, when
-// ORVANDEL_SCREENSHOT_DIR was set when the program started, into that folder too; false when a file
-// could not be written.
+// Draws `widget` and, when ORVANDEL_SCREENSHOT_DIR was set when the program started, saves the
+// picture there as <name>.png; false when nothing was drawn or the file could not be written.
 bool SaveScreenshot(QWidget& widget, const QString& name);
 
 // The dialogs and boxes of this process that still exist (shown or not).

@@ -2,12 +2,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 
 #include "platform/window_messages.h"
+#include "tests/support/fresh_folder.h"
+#include "tests/support/review_picture.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/ui/table_dialog.h"
 #include "tests/ui/ui_test_support.h"
@@ -36,9 +39,9 @@ TEST(DialogLayoutTest, TableControlsStandAtTheirPixelPositionsAndRenderJapanese)
     EXPECT_TRUE(QFontMetrics(font).inFontUcs4(U'ｂ'));
     EXPECT_EQ(QFontInfo(font).pixelSize(), 12);
 
-    const QString path = QDir(OutputDir()).filePath(QStringLiteral("table_dialog.png"));
-    ASSERT_TRUE(ui::RenderToPng(dialog, path));
-    const QImage image(path);
+    EXPECT_TRUE(test_support::SaveReviewPicture(dialog, ui::ScreenshotDirectory(),
+                                                QStringLiteral("table_dialog")));
+    const QImage image = dialog.grab().toImage();
     EXPECT_EQ(image.size(), QSize(kTableWidth, kTableHeight) * image.devicePixelRatio());
 
     // Text is drawn: the static's area holds dark pixels.
@@ -73,12 +76,13 @@ TEST(DialogLayoutTest, ControlsMoveHideAndTakeFontAndColour) {
     dialog.DestroyWindow();
 }
 
+// A fresh folder of the test program's own for pictures.
+QString PictureFolder(const std::string& name) {
+    return QString::fromStdString(test_support::FreshFolder(name).string());
+}
+
 TEST(DialogLayoutTest, EveryShownDialogSavesItselfOnceWhenAskedTo) {
-    const QString dir =
-        QDir(OutputDir())
-            .filePath(
-                QStringLiteral("auto-screenshots-%1").arg(QCoreApplication::applicationPid()));
-    QDir(dir).removeRecursively();
+    const QString dir = PictureFolder("auto-pictures");
     {
         test_support::ScopedEnvironment env;
         env.Set("ORVANDEL_SCREENSHOT_DIR", dir.toStdString());
@@ -96,15 +100,51 @@ TEST(DialogLayoutTest, EveryShownDialogSavesItselfOnceWhenAskedTo) {
     }
     EXPECT_EQ(QDir(dir).entryList(QDir::Files),
               QStringList({"ui_test_TableDialog-2.png", "ui_test_TableDialog.png"}));
-    QDir(dir).removeRecursively();
+}
+
+TEST(DialogLayoutTest, PicturesNeverReplaceOnesAlreadyThere) {
+    // Left by another process saving into the same folder: its numbers counted on their own.
+    const QString dir = PictureFolder("shared-pictures");
+    QFile other(QDir(dir).filePath("ui_test_TableDialog.png"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("the other process's picture");
+    other.close();
+    test_support::ScopedEnvironment env;
+    env.Set("ORVANDEL_SCREENSHOT_DIR", dir.toStdString());
+    TableDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+    dialog.ShowWindow(ui::SW_SHOW);
+    const QString mine = QDir(dir).filePath("ui_test_TableDialog-2.png");
+    EXPECT_TRUE(WaitUntil([&] { return QFile::exists(mine); }));
+    EXPECT_EQ(dialog.SendMessage(ui::WM_PRINT), 1);
+    dialog.DestroyWindow();
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files),
+              QStringList({"ui_test_TableDialog-2.png", "ui_test_TableDialog-3.png",
+                           "ui_test_TableDialog.png"}));
+    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+    EXPECT_EQ(other.readAll(), "the other process's picture");
+    EXPECT_FALSE(QImage(mine).isNull());
+}
+
+TEST(DialogLayoutTest, ADialogGoneBeforeItsThreadIdledStillLeavesItsPicture) {
+    // A notice shown over a long piece of work and hidden after it, the event loop not run.
+    const QString dir = PictureFolder("busy-pictures");
+    test_support::ScopedEnvironment env;
+    env.Set("ORVANDEL_SCREENSHOT_DIR", dir.toStdString());
+    TableDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+    dialog.ShowWindow(ui::SW_SHOW);
+    dialog.DestroyWindow();
+    const QImage picture(QDir(dir).filePath("ui_test_TableDialog.png"));
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.size(), QSize(kTableWidth, kTableHeight) * picture.devicePixelRatio());
+    // Once: the look-after-showing that was due finds nothing left to do.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files).size(), 1);
 }
 
 TEST(DialogLayoutTest, WmPrintDrawsTheDialogAsItIsNowIntoThePictureFolder) {
-    const QString dir =
-        QDir(OutputDir())
-            .filePath(
-                QStringLiteral("print-screenshots-%1").arg(QCoreApplication::applicationPid()));
-    QDir(dir).removeRecursively();
+    const QString dir = PictureFolder("printed-pictures");
     TableDialog dialog;
     ASSERT_TRUE(dialog.Create());
     // Without a picture folder there is nowhere to draw.
@@ -118,7 +158,6 @@ TEST(DialogLayoutTest, WmPrintDrawsTheDialogAsItIsNowIntoThePictureFolder) {
     const QStringList pictures = QDir(dir).entryList(QDir::Files);
     ASSERT_EQ(pictures.size(), 1);
     EXPECT_TRUE(pictures[0].startsWith("ui_test_TableDialog"));
-    QDir(dir).removeRecursively();
 }
 
 }  // namespace

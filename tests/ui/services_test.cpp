@@ -4,14 +4,19 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QListView>
 #include <QMenu>
 #include <QPixmap>
 #include <QTimer>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 
+#include "tests/support/fresh_folder.h"
 #include "tests/ui/table_dialog.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/log_font.h"
@@ -206,6 +211,65 @@ TEST(PickersTest, TestsAnswerEveryPicker) {
     ui::SetFolderPickerAnswer(nullptr);
     ui::SetOpenFileAnswer(nullptr);
     ui::SetFontPickerAnswer(nullptr);
+}
+
+// The names the open-file picker lists now, sorted, one line.
+std::string ListedNames(const QFileDialog& picker) {
+    const auto* view = picker.findChild<QListView*>(QStringLiteral("listView"));
+    QStringList names;
+    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+        names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+    names.sort();
+    return names.join(QStringLiteral(", ")).toStdString();
+}
+
+// Selects the listed file `name` as a click on it does.
+void ClickName(const QFileDialog& picker, const QString& name) {
+    auto* view = picker.findChild<QListView*>(QStringLiteral("listView"));
+    const QModelIndexList found = view->model()->match(
+        view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole, name, 1, Qt::MatchExactly);
+    if (!found.isEmpty()) view->setCurrentIndex(found.front());
+}
+
+// Chooses the picker's next filter as a user does with the keyboard.
+void ChooseNextFilter(const QFileDialog& picker) {
+    auto* filters = picker.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(filters, &down);
+}
+
+TEST(PickersTest, TheProgramFilterListsProgramsThatHaveNoExtension) {
+    // Only FriioView may be run (README has a script's first line but no execute permission).
+    const std::filesystem::path folder = test_support::FreshFolder("programs");
+    for (const char* name : {"FriioView", "Viewer.EXE", "notes.txt", "README"})
+        std::ofstream(folder / name) << "#!/bin/sh\n";
+    std::filesystem::permissions(folder / "FriioView", std::filesystem::perms::owner_all |
+                                                           std::filesystem::perms::group_read |
+                                                           std::filesystem::perms::group_exec);
+    std::filesystem::create_directory(folder / "plugins");
+    const std::string programs = "FriioView, Viewer.EXE, plugins";
+    const std::string everything = "FriioView, README, Viewer.EXE, notes.txt, plugins";
+    std::string listedAsPrograms;
+    std::string listedAsAll;
+    QTimer::singleShot(0, [&] {
+        auto* picker = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(picker, nullptr);
+        picker->setDirectory(QString::fromStdString(folder.string()));
+        WaitUntil([&] { return ListedNames(*picker) == programs; });
+        listedAsPrograms = ListedNames(*picker);
+        ChooseNextFilter(*picker);
+        EXPECT_EQ(picker->selectedNameFilter(), QStringLiteral("All files (*.*)"));
+        WaitUntil([&] { return ListedNames(*picker) == everything; });
+        listedAsAll = ListedNames(*picker);
+        ClickName(*picker, QStringLiteral("FriioView"));
+        static_cast<QDialog*>(picker)->accept();
+        if (picker->isVisible()) picker->reject();  // nothing to accept
+    });
+    const auto chosen =
+        ui::GetOpenFileName(0, {{L"exe files (*.exe)", L"*.exe"}, {L"All files (*.*)", L"*.*"}});
+    EXPECT_EQ(listedAsPrograms, programs);
+    EXPECT_EQ(listedAsAll, everything);
+    EXPECT_EQ(chosen, (folder / "FriioView").wstring());
 }
 
 TEST(PickersTest, TheFontDialogOffersEffectsAndColourAndReturnsTheChoice) {

@@ -32,8 +32,4 @@ class UiTestEnvironment : public ::testing::Environment {
 
 }  // namespace
 
-QString OutputDir() {
-    return QStringLiteral(UI_TEST_OUTPUT_DIR);
-}
-
 }  // namespace ui_test

@@ -3,8 +3,6 @@
 // without busy loops.
 #pragma once
 
-#include <QString>
-
 #include "tests/support/wait_until.h"
 
 namespace ui_test {
@@ -15,8 +13,5 @@ inline constexpr double kClockRate = 10.0;
 // Waiting runs the event loop (the environment sets that up).
 using test_support::RunFor;
 using test_support::WaitUntil;
-
-// The test program's build folder (screenshots for review go there).
-QString OutputDir();
 
 }  // namespace ui_test
