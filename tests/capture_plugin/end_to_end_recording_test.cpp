@@ -256,11 +256,12 @@ TEST_F(EndToEndRecordingTest, RecordsLogsFollowsTheLengthWritesTheProgrammeAndSt
     EXPECT_GE(WaitUntilStopped(sanitised, 5, 10000), 0);
     EXPECT_EQ(std::distance(fs::directory_iterator(recordings_), fs::directory_iterator()), 4);
 
-    // At 19:35 the programme runs over: EVENT carries the longer present programme.
+    // At 19:35 the programme runs over: EVENT carries the longer present programme at once, and
+    // the moved following one as soon as its section has come too.
     ASSERT_TRUE(test_support::WaitUntil(
         [&] {
             const auto e = Event();
-            return e && e->durationMinutes == 90;
+            return e && e->durationMinutes == 90 && e->nextStart.wMinute == 30;
         },
         RealMs(std::max(0, 35 * 60 - ViewerMinuteSecond())) + 10000));
     info = *Event();
