@@ -27,6 +27,9 @@ int WakeTimer::Set(const platform::SYSTEMTIME& eventTime) {
         return static_cast<std::int64_t>(platform::Clock::Instance().NowLocal());
     };
     if (now() > event - kRefuseWithin) return 0;
+    // The scheduler asks again at every tick, mostly for the same event: an equal timer in place
+    // of the pending one would cost two threads and change nothing.
+    if (waiter_ && armedEvent_ == event && !waiter_->HasEnded()) return armedResult_;
 
     StopWaiter(kRearmWaitMs);
     auto arming = std::make_shared<WakeArming>();
@@ -41,6 +44,8 @@ int WakeTimer::Set(const platform::SYSTEMTIME& eventTime) {
                           ? 1
                           : 0;
     arming_ = arming;
+    armedEvent_ = event;
+    armedResult_ = armed;
     waiter_ =
         std::make_unique<platform::Thread>([arming] { return WakeWaiterThreadProc(arming); }, true);
     waiter_->Resume();
