@@ -456,12 +456,63 @@ TEST(EpgSearchCacheTest, FoldedTextsGiveTheSameResultsAsFoldingAfresh) {
             ReferenceSearch(*store, c, &allReference);
         }
         ASSERT_EQ(keysOf(allCached), keysOf(allReference));
+        // One run of every condition (with a new context, and with the one that has searched
+        // them all before) finds the same, the first finder of each hit deciding its priority.
+        std::vector<const AutoSearchCondition*> run;
+        for (const AutoSearchCondition& c : conditions)
+            run.push_back(&c);
+        run.insert(run.begin() + 7, nullptr);
+        EpgSearchContext fresh;
+        fresh.store = store;
+        SearchResultMap freshRun, reusedRun;
+        ASSERT_EQ(SearchEpgByConditions(&fresh, run, &freshRun), 1);
+        ASSERT_EQ(SearchEpgByConditions(&context, run, &reusedRun), 1);
+        ASSERT_EQ(keysOf(freshRun), keysOf(allReference));
+        ASSERT_EQ(keysOf(reusedRun), keysOf(allReference));
         for (const auto& [key, entry] : allReference) {
             EXPECT_EQ(allCached.at(key).priority, entry.priority);
             EXPECT_EQ(allCached.at(key).transportStreamId, entry.transportStreamId);
+            EXPECT_EQ(freshRun.at(key).priority, entry.priority);
+            EXPECT_EQ(freshRun.at(key).transportStreamId, entry.transportStreamId);
+            EXPECT_EQ(reusedRun.at(key).priority, entry.priority);
         }
     }
     EXPECT_GT(hits, 1000u);  // the conditions do find things
+}
+
+// A run into a map that holds entries already keeps them and adds the others, as the calls one
+// by one do: keys of other forms are no hit's key.
+TEST_F(EpgSearchTest, ARunKeepsWhatTheMapHeldAndAddsTheRest) {
+    for (std::uint16_t id = 1; id <= 40; ++id)
+        Add(id, id % 2 ? L"港町ニュース" : L"港町ドラマ");
+    const AutoSearchCondition news = AnyTime(L"ニュース");
+    AutoSearchCondition harbour = AnyTime(L"港町");
+    harbour.priority = 4;
+    SearchResultMap held;
+    SearchResultEntry kept;
+    kept.priority = 9;
+    for (const wchar_t* key : {L"04000003", L"04000004", L"0400000a", L"400000B", L"zz"})
+        held.emplace(key, kept);
+    SearchResultMap oneByOne = held;
+    const std::vector<const AutoSearchCondition*> both = {&news, &harbour};
+    for (const AutoSearchCondition* c : both)
+        SearchEpgByCondition(&context, c, &oneByOne);
+    SearchResultMap run = held;
+    EpgSearchContext fresh;
+    fresh.store = &store;
+    ASSERT_EQ(SearchEpgByConditions(&fresh, both, &run), 1);
+    ASSERT_EQ(run.size(), 40u + 3u);
+    ASSERT_EQ(run.size(), oneByOne.size());
+    for (const auto& [key, entry] : oneByOne) {
+        ASSERT_TRUE(run.contains(key));
+        EXPECT_EQ(run.at(key).priority, entry.priority);
+        EXPECT_EQ(run.at(key).title, entry.title);
+    }
+    EXPECT_EQ(run.at(L"04000003").priority, 9);
+    EXPECT_EQ(run.at(L"0400000A").priority, 4);  // a drama: found by the second condition
+    EXPECT_EQ(run.at(L"0400000B").priority, news.priority);
+    EXPECT_EQ(SearchEpgByConditions(nullptr, both, &run), 0);
+    EXPECT_EQ(SearchEpgByConditions(&fresh, both, nullptr), 0);
 }
 
 }  // namespace
