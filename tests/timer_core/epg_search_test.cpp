@@ -511,6 +511,29 @@ TEST_F(EpgSearchTest, ARunKeepsWhatTheMapHeldAndAddsTheRest) {
     EXPECT_EQ(run.at(L"04000003").priority, 9);
     EXPECT_EQ(run.at(L"0400000A").priority, 4);  // a drama: found by the second condition
     EXPECT_EQ(run.at(L"0400000B").priority, news.priority);
+    // Of two services with the same service_id the first holds a programme whose start is no
+    // time: the other's programme of that event_id is the hit.
+    const auto otherStream = static_cast<std::uint16_t>(kTsid + 1);
+    test_support::AddService(store, otherStream, kSid, L"みなと総合２");
+    StoreEvent broken;
+    broken.eventId = 41;
+    broken.name = L"港町ニュース";
+    broken.start.wMonth = 13;
+    AddEvent(store, kTsid, kSid, broken);
+    broken.start.wMonth = 5;
+    AddEvent(store, otherStream, kSid, broken);
+    harbour.serviceKeys.push_back(static_cast<int>(broadcast::ServiceKey(otherStream, kSid)));
+    SearchResultMap oneByOneAgain, runAgain;
+    EpgSearchContext again;
+    again.store = &store;
+    for (const AutoSearchCondition* c : both)
+        SearchEpgByCondition(&context, c, &oneByOneAgain);
+    ASSERT_EQ(SearchEpgByConditions(&again, both, &runAgain), 1);
+    ASSERT_TRUE(runAgain.contains(L"04000029"));
+    EXPECT_EQ(runAgain.at(L"04000029").transportStreamId, otherStream);
+    EXPECT_EQ(oneByOneAgain.at(L"04000029").transportStreamId, otherStream);
+    EXPECT_EQ(runAgain.size(), oneByOneAgain.size());
+
     EXPECT_EQ(SearchEpgByConditions(nullptr, both, &run), 0);
     EXPECT_EQ(SearchEpgByConditions(&fresh, both, nullptr), 0);
 }

@@ -208,9 +208,10 @@ class NewHits {
     NewHits(const AutoSearchCondition& condition, SearchResultKeys& known, std::vector<Hit>& found)
         : condition_(condition), known_(known), found_(found) {}
 
-    // Noted as known even when it cannot enter the map: every later finder would fail alike.
     void Add(const FoldedText& hit) {
-        if (known_.Contains(hit.serviceId, hit.eventId)) return;
+        // An event whose start is no valid time cannot become a reservation, and leaves its key
+        // to an event of another service with the same service_id.
+        if (!hit.validStart || known_.Contains(hit.serviceId, hit.eventId)) return;
         known_.Insert(hit.serviceId, hit.eventId);
         found_.push_back({KeyValue(hit.serviceId, hit.eventId), hit.event, &condition_});
     }
@@ -222,7 +223,6 @@ class NewHits {
                   [](const Hit& a, const Hit& b) { return a.key < b.key; });
         for (const Hit& hit : found) {
             SearchResultEntry entry = MakeEntry(store, *hit.event, *hit.condition);
-            // An event whose start is no valid time cannot become a reservation.
             if (!AddMinutesToSystemTime(entry.duration, entry.start, &entry.end)) continue;
             const std::array<wchar_t, 8> key = ResultKey(hit.key);
             results->emplace_hint(results->end(), std::wstring(key.data(), key.size()),

@@ -94,6 +94,7 @@ FoldedSchedule FoldSchedule(const broadcast::ServiceScheduleRecord& schedule) {
         folded.events.push_back(
             FoldText(*record, hasExtended ? &extended->second : nullptr, folded.texts));
         folded.filters.push_back(FilterFields(*record));
+        folded.events.back().validStart = folded.filters.back().weekday >= 0;
         // While the text just folded is at hand.
         folded.signatures.Add(folded.size() - 1, folded.SearchText(folded.size() - 1, false));
     }

@@ -41,6 +41,9 @@ struct FoldedText {
     std::size_t offset = 0;
     std::size_t nameLength = 0;  // the folded name comes first
     std::size_t length = 0;      // name, text, and " " + extended text when there is one
+    // The start is a valid time, and so the end (durations are below 11 days): the event can
+    // become a reservation.
+    bool validStart = false;
 };
 
 // Which texts of a schedule a word was looked for in, and which of them hold it, one bit per
