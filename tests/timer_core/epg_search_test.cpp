@@ -371,6 +371,10 @@ void ReferenceSearch(const broadcast::EpgStore& store, const AutoSearchCondition
                 std::wstring folded;
                 if (!NormaliseSearchText(text, &folded) || !MatchAllWords(folded, words)) continue;
             }
+            platform::SYSTEMTIME end;
+            if (!AddMinutesToSystemTime(e->durationHours * 60 + e->durationMinutes, start, &end)) {
+                continue;  // no reservation can be made of it
+            }
             SearchResultEntry entry;
             entry.eventId = e->eventId;
             entry.serviceId = e->serviceId;
@@ -397,18 +401,23 @@ TEST(EpgSearchCacheTest, FoldedTextsGiveTheSameResultsAsFoldingAfresh) {
             text += pieces[random() % pieces.size()];
         return text;
     };
+    // Four services, and a fifth with the first one's service_id in another stream; now and then
+    // a programme whose start is no time.
+    const std::vector<std::pair<std::uint16_t, std::uint16_t>> services = {
+        {2, 1}, {1, 2}, {2, 3}, {1, 4}, {3, 1}};
     const auto makeStore = [&](broadcast::EpgStore& store) {
-        for (std::uint16_t sid = 1; sid <= 4; ++sid) {
+        for (const auto& [tsid, sid] : services) {
             for (std::uint16_t id = 1; id <= 150; ++id) {
                 StoreEvent e;
                 e.eventId = id;
                 e.start = JstTime(2024, 5, 1 + static_cast<int>(random() % 14),
                                   static_cast<int>(random() % 24), static_cast<int>(random() % 60));
+                if (random() % 25 == 0) e.start.wMonth = 13;
                 e.name = phrase(3);
                 e.text = phrase(4);
                 if (random() % 2) e.extended = phrase(6);
                 e.genres = {static_cast<std::uint8_t>(random() % 12)};
-                AddEvent(store, static_cast<std::uint16_t>(sid % 2 + 1), sid, e);
+                AddEvent(store, tsid, sid, e);
             }
         }
     };
@@ -428,9 +437,9 @@ TEST(EpgSearchCacheTest, FoldedTextsGiveTheSameResultsAsFoldingAfresh) {
         c.endMinute = static_cast<int>(random() % 60);
         for (int& flag : c.weekdays)
             flag = random() % 4 ? 1 : 0;
-        for (std::uint16_t sid = 1; sid <= 4; ++sid) {
+        for (const auto& [tsid, sid] : services) {
             if (random() % 2)
-                c.serviceKeys.push_back(static_cast<int>(broadcast::ServiceKey(sid % 2 + 1, sid)));
+                c.serviceKeys.push_back(static_cast<int>(broadcast::ServiceKey(tsid, sid)));
         }
         c.priority = i;
         conditions.push_back(c);
