@@ -80,11 +80,11 @@ TEST_F(WakeTimerTest, ATimerThatCannotWakeThePcIsNotArmed) {
         EXPECT_EQ(timer.Set(Today(20, 30)), 0);
         EXPECT_EQ(PowerRequests(), Requests{Refused(Today(20, 25))});
     }
-    // Each a wake-up of its own: the same one again would be the pending arming, kept as it is.
-    EXPECT_EQ(timer.Set(Today(20, 31)), 1);
+    EXPECT_EQ(timer.Set(Today(20, 30)), 1);
 
     ASSERT_TRUE(platform::Clock::Instance().IsSimulated());
     ::unsetenv("ORVANDEL_SIM_POWER");  // the machine's alarm is not reached under this clock
+    // Another wake-up: the same one again would be the pending arming, kept as it is.
     EXPECT_EQ(timer.Set(Today(20, 32)), 0);
 }
 
@@ -107,6 +107,14 @@ TEST_F(WakeTimerTest, TheWakeUpArmedBeforeStaysArmedAsItIs) {
     EXPECT_EQ(timer.Set(Today(21, 0)), 1);
     EXPECT_EQ(PowerRequests().back(), Armed(Today(20, 55)));
     EXPECT_EQ(PowerRequests().size(), 7u);
+
+    // One that cannot wake the PC is tried again.
+    {
+        EnvOverride refused("ORVANDEL_SIM_NO_WAKE_ALARM", "1");
+        EXPECT_EQ(timer.Set(Today(21, 30)), 0);
+    }
+    EXPECT_EQ(timer.Set(Today(21, 30)), 1);
+    EXPECT_EQ(PowerRequests().back(), Armed(Today(21, 25)));
 }
 
 using SetNextWakeUpTest = SchedulerFixture;

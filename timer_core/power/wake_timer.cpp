@@ -28,8 +28,9 @@ int WakeTimer::Set(const platform::SYSTEMTIME& eventTime) {
     };
     if (now() > event - kRefuseWithin) return 0;
     // The scheduler asks again at every tick, mostly for the same event: an equal timer in place
-    // of the pending one would cost two threads and change nothing.
-    if (waiter_ && armedEvent_ == event && !waiter_->HasEnded()) return armedResult_;
+    // of a pending one that will wake the PC would cost two threads and change nothing. One that
+    // cannot is tried again: the machine may take it now.
+    if (waiter_ && armedEvent_ == event && armed_ && !waiter_->HasEnded()) return 1;
 
     StopWaiter(kRearmWaitMs);
     auto arming = std::make_shared<WakeArming>();
@@ -45,7 +46,7 @@ int WakeTimer::Set(const platform::SYSTEMTIME& eventTime) {
                           : 0;
     arming_ = arming;
     armedEvent_ = event;
-    armedResult_ = armed;
+    armed_ = armed == 1;
     waiter_ =
         std::make_unique<platform::Thread>([arming] { return WakeWaiterThreadProc(arming); }, true);
     waiter_->Resume();
