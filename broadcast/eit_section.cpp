@@ -1,5 +1,7 @@
 #include "broadcast/eit_section.h"
 
+#include <algorithm>
+
 #include "broadcast/si_time.h"
 #include "broadcast/table_parse.h"
 
@@ -36,7 +38,11 @@ int ParseEitSection(const std::uint8_t* section, int remaining, int* consumed,
                     std::unique_ptr<SectionRecord>* record) {
     return ParseTable([](std::uint8_t id) { return id >= 0x4E && id <= 0x6F; }, &SectionRecord::eit,
                       section, remaining, consumed, record,
-                      [](ByteReader& r, EitSection& t) {
+                      [section, remaining](ByteReader& r, EitSection& t) {
+                          if (section[0] == 0x4E || section[0] == 0x4F) {
+                              t.bytes.assign(section,
+                                             section + std::min(t.section_length + 3, remaining));
+                          }
                           t.service_id = r.U16();
                           ReadVersion(r, t);
                           t.section_segment = r.U8() / 8;

@@ -45,6 +45,9 @@ struct EitSection {
     std::uint8_t last_table_id = 0;
     std::uint8_t event_count = 0;
     std::vector<EitEventEntry> events;
+    // The section as received, CRC included: present/following sections only (0x4E, 0x4F), which
+    // broadcasters repeat every few seconds unchanged, so that a repeat can be told by its bytes.
+    std::vector<std::uint8_t> bytes;
 };
 
 int ParseEitSection(const std::uint8_t* section, int remaining, int* consumed,

@@ -14,6 +14,7 @@
 
 #include "broadcast/eit_section.h"
 #include "broadcast/epg_store.h"
+#include "broadcast/present_following_repeats.h"
 #include "broadcast/section_assembler.h"
 
 namespace broadcast {
@@ -41,7 +42,7 @@ class SiCaptureContext {
     int OnTot();
     virtual int OnEit() = 0;
 
-    // 1 stored, 0 refused.
+    // 1 stored (or a repeat that would change nothing passed over), 0 refused.
     int OnEitPresentFollowing(std::uint8_t tableId, const EitSection* eit);
     // 1 when the section was taken, 0 when refused (the dispatcher ignores both).
     int OnEitScheduleBasic(std::uint8_t tableId, const EitSection* eit);
@@ -94,7 +95,10 @@ class SiCaptureContext {
                        ScheduleClass cls) const;
     void AddSegment(EitTableRecord& table, const EitSection& eit) const;
 
-    TrackingMap trackingMap_;        // never holds events or texts
+    TrackingMap trackingMap_;  // never holds events or texts
+    // The present/following sections stored into `repeatsStore_` (the store they were for).
+    PresentFollowingRepeats presentFollowingRepeats_;
+    const EpgStore* repeatsStore_ = nullptr;
     SectionAssembler totAssembler_;  // PID 0x14
     SectionAssembler eitAssembler_;  // PID 0x12
     SectionAssembler sdtAssembler_;  // PID 0x11

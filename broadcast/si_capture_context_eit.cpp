@@ -67,10 +67,16 @@ int SiCaptureContext::OnEitPresentFollowing(std::uint8_t tableId, const EitSecti
     }
     auto& holder = store->presentFollowing[ServiceKey(eit->transport_stream_id, eit->service_id)];
     if (!holder) holder = std::make_unique<EventMapHolder>();
+    if (repeatsStore_ != store) {
+        presentFollowingRepeats_.Clear();
+        repeatsStore_ = store;
+    }
+    if (presentFollowingRepeats_.Unchanged(tableId, *eit, *holder)) return 1;
     for (const EitEventEntry& event : eit->events) {
         // The latest section wins: the record is rebuilt whole.
         holder->events[event.event_id] = BuildEpgEventRecord(*eit, event, true);
     }
+    presentFollowingRepeats_.Stored(tableId, *eit, *holder);
     return 1;
 }
 

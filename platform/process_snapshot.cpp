@@ -1,12 +1,13 @@
 #include "platform/process_snapshot.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 
@@ -19,6 +20,22 @@ namespace {
 
 constexpr std::wstring_view kExe = L".exe";
 
+// The whole content of a /proc file; nullopt when it cannot be opened. Plain reads: a walk over
+// every process reads several of these per process, and a stream costs more than the read.
+std::optional<std::string> ReadProcFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string content;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got <= 0) break;
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return content;
+}
+
 struct StatFields {
     std::string shortName;
     char state = '?';
@@ -27,10 +44,7 @@ struct StatFields {
 
 // /proc/<pid>/stat: "pid (name) state ppid ..."; the name may hold blanks and parentheses, so
 // it ends at the last ")".
-std::optional<StatFields> ReadStat(const std::string& procDir) {
-    std::ifstream in(procDir + "/stat");
-    std::string text;
-    if (!std::getline(in, text)) return std::nullopt;
+std::optional<StatFields> ParseStat(const std::string& text) {
     const std::size_t open = text.find('(');
     const std::size_t close = text.rfind(')');
     if (open == std::string::npos || close == std::string::npos || close < open) {
@@ -43,24 +57,29 @@ std::optional<StatFields> ReadStat(const std::string& procDir) {
     return fields;
 }
 
-std::wstring ImageNameOf(const std::string& procDir, const std::string& shortName) {
-    std::error_code ec;
-    std::string exe = std::filesystem::read_symlink(procDir + "/exe", ec).native();
-    if (ec || exe.empty()) return FromNativePath(shortName);
+// The file name of the executable, or empty when it cannot be read (another user's process, a
+// kernel thread, a zombie).
+std::string ExecutableName(const std::string& procDir) {
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink((procDir + "/exe").c_str(), target, sizeof target);
+    if (length <= 0) return {};
+    std::string exe(target, static_cast<std::size_t>(length));
     constexpr std::string_view kDeleted = " (deleted)";
     if (exe.ends_with(kDeleted)) exe.resize(exe.size() - kDeleted.size());
-    return FromNativePath(exe.substr(exe.rfind('/') + 1));
+    return exe.substr(exe.rfind('/') + 1);
 }
 
 // The namespace a process was started in: ORVANDEL_NAMESPACE of its environment. A process whose
 // environment cannot be read (another user's) is in no namespace, as is one without the variable.
 std::string NamespaceOfProcess(const std::string& procDir) {
-    std::ifstream in(procDir + "/environ", std::ios::binary);
+    const std::optional<std::string> environment = ReadProcFile(procDir + "/environ");
+    if (!environment) return {};
     constexpr std::string_view kVariable = "ORVANDEL_NAMESPACE=";
-    for (std::string entry; std::getline(in, entry, '\0');) {
-        if (entry.starts_with(kVariable)) {
-            return NamespaceFromValue(std::string_view(entry).substr(kVariable.size()));
-        }
+    std::string_view rest = *environment;
+    while (!rest.empty()) {
+        const std::string_view entry = rest.substr(0, rest.find('\0'));
+        if (entry.starts_with(kVariable)) return NamespaceFromValue(entry.substr(kVariable.size()));
+        rest.remove_prefix(std::min(rest.size(), entry.size() + 1));
     }
     return {};
 }
@@ -69,31 +88,98 @@ std::wstring_view WithoutExe(std::wstring_view name) {
     return EndsWithNoCase(name, kExe) ? name.substr(0, name.size() - kExe.size()) : name;
 }
 
+// One process of /proc, each part read once and only when asked for.
+class ProcessFiles {
+  public:
+    explicit ProcessFiles(const char* pid) : dir_(std::string("/proc/") + pid) {}
+
+    const std::optional<StatFields>& Stat() {
+        if (!statRead_) {
+            const std::optional<std::string> text = ReadProcFile(dir_ + "/stat");
+            if (text) stat_ = ParseStat(*text);
+            statRead_ = true;
+        }
+        return stat_;
+    }
+
+    // The executable's file name; for a process whose executable cannot be read, the kernel's
+    // short name; empty when neither can be read.
+    const std::wstring& ImageName() {
+        if (!imageNameRead_) {
+            const std::string exe = ExecutableName(dir_);
+            if (!exe.empty()) {
+                imageName_ = FromNativePath(exe);
+            } else if (Stat()) {
+                imageName_ = FromNativePath(Stat()->shortName);
+            }
+            imageNameRead_ = true;
+        }
+        return imageName_;
+    }
+
+    // Alive (not a zombie) and started in the namespace, or the caller itself.
+    bool Seen(const std::string& ownNamespace, bool self) {
+        if (!Stat() || Stat()->state == 'Z' || Stat()->state == 'X') return false;
+        return self || NamespaceOfProcess(dir_) == ownNamespace;
+    }
+
+  private:
+    std::string dir_;
+    std::optional<StatFields> stat_;
+    bool statRead_ = false;
+    std::wstring imageName_;
+    bool imageNameRead_ = false;
+};
+
+// Calls `visit` with the id and files of every process until it returns true; true then.
+bool VisitProcesses(const std::function<bool(DWORD, ProcessFiles&)>& visit) {
+    DIR* proc = ::opendir("/proc");
+    if (proc == nullptr) return false;
+    bool stopped = false;
+    while (const dirent* entry = ::readdir(proc)) {
+        char* end = nullptr;
+        const unsigned long pid = std::strtoul(entry->d_name, &end, 10);
+        if (pid == 0 || *end != '\0') continue;
+        ProcessFiles files(entry->d_name);
+        if (visit(static_cast<DWORD>(pid), files)) {
+            stopped = true;
+            break;
+        }
+    }
+    ::closedir(proc);
+    return stopped;
+}
+
 }  // namespace
 
 std::vector<ProcessEntry> TakeProcessSnapshot() {
     // The calling process may have set its namespace after it started: it always belongs.
     const std::string ownNamespace = CurrentNamespace();
-    const unsigned long self = static_cast<unsigned long>(::getpid());
+    const DWORD self = static_cast<DWORD>(::getpid());
     std::vector<ProcessEntry> entries;
-    DIR* proc = ::opendir("/proc");
-    if (proc == nullptr) return entries;
-    while (const dirent* entry = ::readdir(proc)) {
-        char* end = nullptr;
-        const unsigned long pid = std::strtoul(entry->d_name, &end, 10);
-        if (pid == 0 || *end != '\0') continue;
-        const std::string dir = std::string("/proc/") + entry->d_name;
-        const auto stat = ReadStat(dir);
-        if (!stat || stat->state == 'Z' || stat->state == 'X') continue;
-        if (pid != self && NamespaceOfProcess(dir) != ownNamespace) continue;
-        entries.push_back(
-            ProcessEntry{static_cast<DWORD>(pid), stat->parent, ImageNameOf(dir, stat->shortName)});
-    }
-    ::closedir(proc);
+    VisitProcesses([&](DWORD pid, ProcessFiles& process) {
+        if (process.Seen(ownNamespace, pid == self)) {
+            entries.push_back(ProcessEntry{pid, process.Stat()->parent, process.ImageName()});
+        }
+        return false;
+    });
     std::sort(entries.begin(), entries.end(), [](const ProcessEntry& a, const ProcessEntry& b) {
         return a.processId < b.processId;
     });
     return entries;
+}
+
+bool IsProcessRunning(const std::vector<std::wstring>& imageNames) {
+    if (imageNames.empty()) return false;
+    const std::string ownNamespace = CurrentNamespace();
+    const DWORD self = static_cast<DWORD>(::getpid());
+    return VisitProcesses([&](DWORD pid, ProcessFiles& process) {
+        const std::wstring& name = process.ImageName();
+        const bool listed = std::any_of(
+            imageNames.begin(), imageNames.end(),
+            [&](const std::wstring& listedName) { return ImageNamesEqual(name, listedName); });
+        return listed && process.Seen(ownNamespace, pid == self);
+    });
 }
 
 bool ImageNamesEqual(std::wstring_view a, std::wstring_view b) {

@@ -24,6 +24,10 @@ struct ProcessEntry {
 // looking for a running viewer, must not count them.
 std::vector<ProcessEntry> TakeProcessSnapshot();
 
+// Whether a process of that snapshot has one of the image names (compared as ImageNamesEqual).
+// Cheaper than looking through a snapshot: a process whose name matches none is read no further.
+bool IsProcessRunning(const std::vector<std::wstring>& imageNames);
+
 // Image names compare without regard to case and without a trailing ".exe", so the timer's
 // "FriioView.exe" matches the executable "FriioView".
 bool ImageNamesEqual(std::wstring_view a, std::wstring_view b);

@@ -2,7 +2,9 @@
 
 #include <cwchar>
 #include <iterator>
+#include <vector>
 
+#include "timer_core/epg/epg_search.h"
 #include "timer_core/epg/epg_search_context.h"
 #include "timer_core/epg/search_tables.h"
 #include "timer_core/scheduling/timer_ini_path.h"
@@ -111,11 +113,13 @@ ui::BOOL CAutoAddDlg::OnInitDialog() {
 int CAutoAddDlg::SearchAllConditions() {
     if (store_ == nullptr) return 0;
     results_.clear();
-    // One context for the whole run: each service's texts are folded once for all conditions.
+    // One run of every condition: each service's texts are folded once for all of them.
+    std::vector<const timer_core::AutoSearchCondition*> conditions;
+    for (const auto& [key, condition] : file_.conditions)
+        conditions.push_back(&condition);
     timer_core::EpgSearchContext context;
     context.store = store_;
-    for (const auto& [key, condition] : file_.conditions)
-        timer_core::SearchEpgByCondition(&context, &condition, &results_);
+    timer_core::SearchEpgByConditions(&context, conditions, &results_);
     return 1;
 }
 

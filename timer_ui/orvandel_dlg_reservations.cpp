@@ -11,15 +11,15 @@
 namespace timer_ui {
 namespace {
 
-// The rows of every reservation in start order, read under the data lock.
+// The rows of every reservation in start order (row n is GetReserveAt(n)), read under the data
+// lock in one walk over the store: a look-up per row walks the store from its start each time.
 std::vector<ReserveRow> CollectRows(timer_core::TimerManager& manager) {
     std::vector<ReserveRow> rows;
     const std::lock_guard lock(manager.DataLock());
-    for (int n = 0;; ++n) {
-        const timer_core::ReserveEntry* entry = manager.GetReserveAt(n);
-        if (entry == nullptr) break;
-        rows.push_back({entry->id, ReserveRowTexts(*entry)});
-    }
+    const timer_core::ReserveList& store = manager.Reservations();
+    rows.reserve(store.Count());
+    for (const timer_core::ReserveEntry& entry : store.Entries())
+        rows.push_back({entry.id, ReserveRowTexts(entry)});
     return rows;
 }
 

@@ -15,8 +15,8 @@
 #include "platform/process_snapshot.h"
 #include "platform/shell_execute.h"
 #include "platform/window_messages.h"
-#include "tests/support/services_helper.h"
 #include "tests/support/sandbox.h"
+#include "tests/support/services_helper.h"
 #include "tests/support/wait_until.h"
 
 namespace platform {
@@ -134,7 +134,7 @@ TEST_F(ProcessTest, SnapshotsNameProcessesAndCompareImagesWithoutCaseOrExe) {
     EXPECT_EQ(WaitForProcess(0x7FFFFFF0, 0), WAIT_OBJECT_0);  // no such process
 }
 
-TEST_F(ProcessTest, SnapshotsSeeOnlyTheProcessesOfTheirOwnNamespace) {
+TEST_F(ProcessTest, SnapshotsAndLookupsByNameSeeOnlyTheProcessesOfTheirOwnNamespace) {
     const DWORD mine = test_support::StartServicesHelper(L"sleep 20000");
     const std::string own = std::getenv("ORVANDEL_NAMESPACE");
     ::setenv("ORVANDEL_NAMESPACE", (own + "-beside").c_str(), 1);
@@ -146,10 +146,18 @@ TEST_F(ProcessTest, SnapshotsSeeOnlyTheProcessesOfTheirOwnNamespace) {
     EXPECT_FALSE(InSnapshot(beside));
     // This process started without the namespace it has set since.
     EXPECT_TRUE(InSnapshot(GetCurrentProcessId()));
-    for (const DWORD pid : {mine, beside}) {
-        EXPECT_TRUE(TerminateProcess(pid, 1));
-        EXPECT_EQ(WaitForProcess(pid, 10000), WAIT_OBJECT_0);
-    }
+    // Looking for names sees what the snapshot sees.
+    const std::vector<std::wstring> helperName = {L"nothing-of-that-name",
+                                                  L"Platform_Services_Helper.exe"};
+    EXPECT_TRUE(IsProcessRunning(helperName));
+    EXPECT_TRUE(IsProcessRunning({L"PLATFORM_TESTS.EXE"}));
+    EXPECT_FALSE(IsProcessRunning({L"nothing-of-that-name", L"platform_services"}));
+    EXPECT_FALSE(IsProcessRunning({}));
+    EXPECT_TRUE(TerminateProcess(mine, 1));
+    EXPECT_EQ(WaitForProcess(mine, 10000), WAIT_OBJECT_0);
+    EXPECT_FALSE(IsProcessRunning(helperName));  // only the one of the other namespace runs
+    EXPECT_TRUE(TerminateProcess(beside, 1));
+    EXPECT_EQ(WaitForProcess(beside, 10000), WAIT_OBJECT_0);
 }
 
 TEST_F(ProcessTest, ShellOpenRunsExecutablesAndHandsDocumentsToXdgOpen) {

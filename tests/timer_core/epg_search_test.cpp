@@ -371,6 +371,10 @@ void ReferenceSearch(const broadcast::EpgStore& store, const AutoSearchCondition
                 std::wstring folded;
                 if (!NormaliseSearchText(text, &folded) || !MatchAllWords(folded, words)) continue;
             }
+            platform::SYSTEMTIME end;
+            if (!AddMinutesToSystemTime(e->durationHours * 60 + e->durationMinutes, start, &end)) {
+                continue;  // no reservation can be made of it
+            }
             SearchResultEntry entry;
             entry.eventId = e->eventId;
             entry.serviceId = e->serviceId;
@@ -397,18 +401,23 @@ TEST(EpgSearchCacheTest, FoldedTextsGiveTheSameResultsAsFoldingAfresh) {
             text += pieces[random() % pieces.size()];
         return text;
     };
+    // Four services, and a fifth with the first one's service_id in another stream; now and then
+    // a programme whose start is no time.
+    const std::vector<std::pair<std::uint16_t, std::uint16_t>> services = {
+        {2, 1}, {1, 2}, {2, 3}, {1, 4}, {3, 1}};
     const auto makeStore = [&](broadcast::EpgStore& store) {
-        for (std::uint16_t sid = 1; sid <= 4; ++sid) {
+        for (const auto& [tsid, sid] : services) {
             for (std::uint16_t id = 1; id <= 150; ++id) {
                 StoreEvent e;
                 e.eventId = id;
                 e.start = JstTime(2024, 5, 1 + static_cast<int>(random() % 14),
                                   static_cast<int>(random() % 24), static_cast<int>(random() % 60));
+                if (random() % 25 == 0) e.start.wMonth = 13;
                 e.name = phrase(3);
                 e.text = phrase(4);
                 if (random() % 2) e.extended = phrase(6);
                 e.genres = {static_cast<std::uint8_t>(random() % 12)};
-                AddEvent(store, static_cast<std::uint16_t>(sid % 2 + 1), sid, e);
+                AddEvent(store, tsid, sid, e);
             }
         }
     };
@@ -428,9 +437,9 @@ TEST(EpgSearchCacheTest, FoldedTextsGiveTheSameResultsAsFoldingAfresh) {
         c.endMinute = static_cast<int>(random() % 60);
         for (int& flag : c.weekdays)
             flag = random() % 4 ? 1 : 0;
-        for (std::uint16_t sid = 1; sid <= 4; ++sid) {
+        for (const auto& [tsid, sid] : services) {
             if (random() % 2)
-                c.serviceKeys.push_back(static_cast<int>(broadcast::ServiceKey(sid % 2 + 1, sid)));
+                c.serviceKeys.push_back(static_cast<int>(broadcast::ServiceKey(tsid, sid)));
         }
         c.priority = i;
         conditions.push_back(c);
@@ -456,12 +465,86 @@ TEST(EpgSearchCacheTest, FoldedTextsGiveTheSameResultsAsFoldingAfresh) {
             ReferenceSearch(*store, c, &allReference);
         }
         ASSERT_EQ(keysOf(allCached), keysOf(allReference));
+        // One run of every condition (with a new context, and with the one that has searched
+        // them all before) finds the same, the first finder of each hit deciding its priority.
+        std::vector<const AutoSearchCondition*> run;
+        for (const AutoSearchCondition& c : conditions)
+            run.push_back(&c);
+        run.insert(run.begin() + 7, nullptr);
+        EpgSearchContext fresh;
+        fresh.store = store;
+        SearchResultMap freshRun, reusedRun;
+        ASSERT_EQ(SearchEpgByConditions(&fresh, run, &freshRun), 1);
+        ASSERT_EQ(SearchEpgByConditions(&context, run, &reusedRun), 1);
+        ASSERT_EQ(keysOf(freshRun), keysOf(allReference));
+        ASSERT_EQ(keysOf(reusedRun), keysOf(allReference));
         for (const auto& [key, entry] : allReference) {
             EXPECT_EQ(allCached.at(key).priority, entry.priority);
             EXPECT_EQ(allCached.at(key).transportStreamId, entry.transportStreamId);
+            EXPECT_EQ(freshRun.at(key).priority, entry.priority);
+            EXPECT_EQ(freshRun.at(key).transportStreamId, entry.transportStreamId);
+            EXPECT_EQ(reusedRun.at(key).priority, entry.priority);
         }
     }
     EXPECT_GT(hits, 1000u);  // the conditions do find things
+}
+
+// A run into a map that holds entries already keeps them and adds the others, as the calls one
+// by one do: keys of other forms are no hit's key.
+TEST_F(EpgSearchTest, ARunKeepsWhatTheMapHeldAndAddsTheRest) {
+    for (std::uint16_t id = 1; id <= 40; ++id)
+        Add(id, id % 2 ? L"港町ニュース" : L"港町ドラマ");
+    const AutoSearchCondition news = AnyTime(L"ニュース");
+    AutoSearchCondition harbour = AnyTime(L"港町");
+    harbour.priority = 4;
+    SearchResultMap held;
+    SearchResultEntry kept;
+    kept.priority = 9;
+    for (const wchar_t* key : {L"04000003", L"04000004", L"0400000a", L"400000B", L"zz"})
+        held.emplace(key, kept);
+    SearchResultMap oneByOne = held;
+    const std::vector<const AutoSearchCondition*> both = {&news, &harbour};
+    for (const AutoSearchCondition* c : both)
+        SearchEpgByCondition(&context, c, &oneByOne);
+    SearchResultMap run = held;
+    EpgSearchContext fresh;
+    fresh.store = &store;
+    ASSERT_EQ(SearchEpgByConditions(&fresh, both, &run), 1);
+    ASSERT_EQ(run.size(), 40u + 3u);
+    ASSERT_EQ(run.size(), oneByOne.size());
+    for (const auto& [key, entry] : oneByOne) {
+        ASSERT_TRUE(run.contains(key));
+        EXPECT_EQ(run.at(key).priority, entry.priority);
+        EXPECT_EQ(run.at(key).title, entry.title);
+    }
+    EXPECT_EQ(run.at(L"04000003").priority, 9);
+    EXPECT_EQ(run.at(L"0400000A").priority, 4);  // a drama: found by the second condition
+    EXPECT_EQ(run.at(L"0400000B").priority, news.priority);
+    // Of two services with the same service_id the first holds a programme whose start is no
+    // time: the other's programme of that event_id is the hit.
+    const auto otherStream = static_cast<std::uint16_t>(kTsid + 1);
+    test_support::AddService(store, otherStream, kSid, L"みなと総合２");
+    StoreEvent broken;
+    broken.eventId = 41;
+    broken.name = L"港町ニュース";
+    broken.start.wMonth = 13;
+    AddEvent(store, kTsid, kSid, broken);
+    broken.start.wMonth = 5;
+    AddEvent(store, otherStream, kSid, broken);
+    harbour.serviceKeys.push_back(static_cast<int>(broadcast::ServiceKey(otherStream, kSid)));
+    SearchResultMap oneByOneAgain, runAgain;
+    EpgSearchContext again;
+    again.store = &store;
+    for (const AutoSearchCondition* c : both)
+        SearchEpgByCondition(&context, c, &oneByOneAgain);
+    ASSERT_EQ(SearchEpgByConditions(&again, both, &runAgain), 1);
+    ASSERT_TRUE(runAgain.contains(L"04000029"));
+    EXPECT_EQ(runAgain.at(L"04000029").transportStreamId, otherStream);
+    EXPECT_EQ(oneByOneAgain.at(L"04000029").transportStreamId, otherStream);
+    EXPECT_EQ(runAgain.size(), oneByOneAgain.size());
+
+    EXPECT_EQ(SearchEpgByConditions(nullptr, both, &run), 0);
+    EXPECT_EQ(SearchEpgByConditions(&fresh, both, nullptr), 0);
 }
 
 }  // namespace

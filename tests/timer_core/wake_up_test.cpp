@@ -84,7 +84,37 @@ TEST_F(WakeTimerTest, ATimerThatCannotWakeThePcIsNotArmed) {
 
     ASSERT_TRUE(platform::Clock::Instance().IsSimulated());
     ::unsetenv("ORVANDEL_SIM_POWER");  // the machine's alarm is not reached under this clock
-    EXPECT_EQ(timer.Set(Today(20, 30)), 0);
+    // Another wake-up: the same one again would be the pending arming, kept as it is.
+    EXPECT_EQ(timer.Set(Today(20, 32)), 0);
+}
+
+// The scheduler asks for the wake-up at every tick, mostly for the one it armed before: that
+// timer stays, and only a wake-up that moved, or one whose timer was stopped, is armed anew.
+TEST_F(WakeTimerTest, TheWakeUpArmedBeforeStaysArmedAsItIs) {
+    timer_core::WakeTimer timer;
+    SetClock(Today(20, 0));
+    EXPECT_EQ(timer.Set(Today(21, 0)), 1);
+    SetClock(Today(20, 2));
+    EXPECT_EQ(timer.Set(Today(21, 0)), 1);
+    EXPECT_EQ(PowerRequests(), Requests{Armed(Today(20, 55))});
+
+    EXPECT_EQ(timer.Set(Today(21, 1)), 1);
+    EXPECT_EQ(timer.Set(Today(21, 0)), 1);  // moved back
+    EXPECT_EQ(PowerRequests(),
+              (Requests{Armed(Today(20, 55)), "wake-cancelled", Armed(Today(20, 56)),
+                        "wake-cancelled", Armed(Today(20, 55))}));
+    timer.Stop();
+    EXPECT_EQ(timer.Set(Today(21, 0)), 1);
+    EXPECT_EQ(PowerRequests().back(), Armed(Today(20, 55)));
+    EXPECT_EQ(PowerRequests().size(), 7u);
+
+    // One that cannot wake the PC is tried again.
+    {
+        EnvOverride refused("ORVANDEL_SIM_NO_WAKE_ALARM", "1");
+        EXPECT_EQ(timer.Set(Today(21, 30)), 0);
+    }
+    EXPECT_EQ(timer.Set(Today(21, 30)), 1);
+    EXPECT_EQ(PowerRequests().back(), Armed(Today(21, 25)));
 }
 
 using SetNextWakeUpTest = SchedulerFixture;
@@ -192,6 +222,21 @@ TEST_F(SetNextWakeUpTest, AThreadThatHasGivenItsRecordingUpNoLongerKeepsThePcAwa
     SetClock(Today(20, 2));
     EXPECT_EQ(manager_.SetNextWakeUp(), 1);
     EXPECT_EQ(PowerRequests().back(), Armed(Today(20, 25)));
+}
+
+TEST_F(SetNextWakeUpTest, TicksForTheSameNextRecordingArmTheTimerOnce) {
+    SetClock(Today(12, 0));
+    Add(L"港町ドラマ", Today(21, 0), 60);
+    manager_.Tick(0);
+    SetClock(Today(12, 2));
+    manager_.Tick(0);
+    EXPECT_EQ(manager_.SetNextWakeUp(), 1);
+    EXPECT_EQ(PowerRequests(), Requests{Armed(Today(20, 55))});
+
+    Add(L"みなとニュース", Today(19, 0), 30);
+    manager_.Tick(0);
+    EXPECT_EQ(PowerRequests(),
+              (Requests{Armed(Today(20, 55)), "wake-cancelled", Armed(Today(18, 55))}));
 }
 
 TEST(NextEpgTimeTest, TheNextEnabledTimeFromThisMinuteOnWrapsToTomorrow) {

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/system_time.h"
 #include "timer_core/epg/auto_search_condition.h"
@@ -56,6 +57,13 @@ using SearchResultMap = std::map<std::wstring, SearchResultEntry, SearchKeyLess>
 // nothing.
 int SearchEpgByCondition(EpgSearchContext* context, const AutoSearchCondition* condition,
                          SearchResultMap* results);
+
+// SearchEpgByCondition with each condition in turn (null ones passed over), into one map: the
+// run of every stored condition, for less than the calls one by one cost. 0 when the context or
+// the map is missing or the context has no store; else 1.
+int SearchEpgByConditions(EpgSearchContext* context,
+                          const std::vector<const AutoSearchCondition*>& conditions,
+                          SearchResultMap* results);
 
 // 1 when the folded text is not empty, contains every AND word of the context and none of its
 // NOT words (exact comparison of the folded strings); else 0.

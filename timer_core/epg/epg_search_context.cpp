@@ -23,22 +23,20 @@ EventFilterFields FilterFields(const broadcast::EpgEventRecord& record) {
     return fields;
 }
 
-// Name, text and (after a space) the extended text, folded onto the end of `texts`, their
-// characters into the signature.
+// Name, text and (after a space) the extended text, folded onto the end of `texts`.
 FoldedText FoldText(const broadcast::EpgEventRecord& record, const std::wstring* extended,
-                    std::wstring& texts, CharacterSignature* signature) {
+                    std::wstring& texts) {
     FoldedText text;
     text.event = &record;
     text.serviceId = record.serviceId;
     text.eventId = record.eventId;
     text.offset = texts.size();
-    AppendFoldedText(record.name, &texts, signature);
+    AppendFoldedText(record.name, &texts);
     text.nameLength = texts.size() - text.offset;
-    AppendFoldedText(record.text, &texts, signature);
+    AppendFoldedText(record.text, &texts);
     if (extended != nullptr) {
         texts += L' ';
-        signature->Add(L' ');
-        AppendFoldedText(*extended, &texts, signature);
+        AppendFoldedText(*extended, &texts);
     }
     text.length = texts.size() - text.offset;
     return text;
@@ -57,32 +55,54 @@ bool FoldedSchedule::HasGenre(std::size_t i, int genre) const {
     return genre >= 0 && genre < 16 && (filters[i].genres >> genre & 1u) != 0;
 }
 
+WordFindings& FoldedSchedule::FindingsOf(std::size_t wordId) {
+    if (wordId >= findings.size()) findings.resize(wordId + 1);
+    WordFindings& found = findings[wordId];
+    if (found.looked.empty()) {
+        const std::size_t words = (size() + 63) / 64;
+        found.looked.assign(words, 0);
+        found.found.assign(words, 0);
+    }
+    return found;
+}
+
 FoldedSchedule FoldSchedule(const broadcast::ServiceScheduleRecord& schedule) {
     FoldedSchedule folded;
     folded.source = &schedule;
     folded.sourceEvents = schedule.events.size();
     std::size_t length = 0;
-    for (const auto& [eventId, record] : schedule.events)
-        length += record ? record->name.size() + record->text.size() + 1 : 0;
+    std::size_t count = 0;
+    for (const auto& [eventId, record] : schedule.events) {
+        if (!record) continue;
+        length += record->name.size() + record->text.size() + 1;
+        ++count;
+    }
     for (const auto& [eventId, text] : schedule.extendedTexts)
         length += text.size();
     folded.texts.reserve(length);
-    folded.events.reserve(schedule.events.size());
-    folded.signatures.reserve(schedule.events.size());
-    folded.filters.reserve(schedule.events.size());
+    folded.events.reserve(count);
+    folded.filters.reserve(count);
+    folded.signatures.Reset(count);
+    // Both maps run in event_id order: the extended text of each event is found walking along.
+    auto extended = schedule.extendedTexts.begin();
     for (const auto& [eventId, record] : schedule.events) {
+        while (extended != schedule.extendedTexts.end() && extended->first < eventId)
+            ++extended;
         if (!record) continue;
-        const auto extended = schedule.extendedTexts.find(eventId);
-        folded.events.push_back(FoldText(
-            *record, extended != schedule.extendedTexts.end() ? &extended->second : nullptr,
-            folded.texts, &folded.signatures.emplace_back()));
+        const bool hasExtended =
+            extended != schedule.extendedTexts.end() && extended->first == eventId;
+        folded.events.push_back(
+            FoldText(*record, hasExtended ? &extended->second : nullptr, folded.texts));
         folded.filters.push_back(FilterFields(*record));
+        folded.events.back().validStart = folded.filters.back().weekday >= 0;
+        // While the text just folded is at hand.
+        folded.signatures.Add(folded.size() - 1, folded.SearchText(folded.size() - 1, false));
     }
     return folded;
 }
 
-const FoldedSchedule& EpgSearchContext::Folded(std::uint32_t serviceKey,
-                                               const broadcast::ServiceScheduleRecord& schedule) {
+FoldedSchedule& EpgSearchContext::Folded(std::uint32_t serviceKey,
+                                         const broadcast::ServiceScheduleRecord& schedule) {
     if (foldedStore_ != store) {
         folded_.clear();
         foldedStore_ = store;
@@ -94,6 +114,12 @@ const FoldedSchedule& EpgSearchContext::Folded(std::uint32_t serviceKey,
         folded = FoldSchedule(schedule);
     }
     return folded;
+}
+
+std::size_t EpgSearchContext::WordId(const std::wstring& word, bool titleOnly) {
+    const auto [id, added] = wordIds_[titleOnly ? 1 : 0].try_emplace(word, wordCount_);
+    if (added) ++wordCount_;
+    return id->second;
 }
 
 }  // namespace timer_core

@@ -4,20 +4,22 @@
 // the word lists.
 //
 // The context folds the search texts of a service's events the first time a condition searches
-// that service and keeps them, so that a run of many conditions folds every text once. Results
-// are the same as folding afresh for every condition as long as the store's content does not
-// change while the context lives: a caller that reloads the store makes a new context (pointing
-// the context at another store drops what it kept).
+// that service and keeps them, with what each word was found in, so that a run of many
+// conditions folds every text once and looks for a word in a text once. Results are the same as
+// folding afresh for every condition as long as the store's content does not change while the
+// context lives: a caller that reloads the store makes a new context (pointing the context at
+// another store drops what it kept).
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "broadcast/epg_store.h"
-#include "timer_core/epg/character_signature.h"
+#include "timer_core/epg/text_signatures.h"
 
 namespace timer_core {
 
@@ -39,6 +41,17 @@ struct FoldedText {
     std::size_t offset = 0;
     std::size_t nameLength = 0;  // the folded name comes first
     std::size_t length = 0;      // name, text, and " " + extended text when there is one
+    // The start is a valid time, and so the end (durations are below 11 days): the event can
+    // become a reservation.
+    bool validStart = false;
+};
+
+// Which texts of a schedule a word was looked for in, and which of them hold it, one bit per
+// text: the conditions of a run often share words, and a text once looked into for a word need not
+// be looked into again.
+struct WordFindings {
+    std::vector<std::uint64_t> looked;
+    std::vector<std::uint64_t> found;
 };
 
 // The folded search texts of one service's schedule events, and what else the search tests of
@@ -47,7 +60,7 @@ struct FoldedSchedule {
     const broadcast::ServiceScheduleRecord* source = nullptr;
     std::size_t sourceEvents = 0;
     std::vector<EventFilterFields> filters;
-    std::vector<CharacterSignature> signatures;  // of the whole search texts
+    TextSignatures signatures;  // of the whole search texts
     std::vector<FoldedText> events;
     std::wstring texts;
 
@@ -61,6 +74,11 @@ struct FoldedSchedule {
 
     // Whether a content entry of event i has the content_nibble_level_1 (not -1).
     bool HasGenre(std::size_t i, int genre) const;
+
+    // What a word (EpgSearchContext::WordId) was found in so far.
+    WordFindings& FindingsOf(std::size_t wordId);
+
+    std::deque<WordFindings> findings;  // by word id; growing keeps what was handed out
 };
 
 FoldedSchedule FoldSchedule(const broadcast::ServiceScheduleRecord& schedule);
@@ -72,12 +90,18 @@ class EpgSearchContext {
     const broadcast::EpgStore* store = nullptr;  // the EPG data to search; not owned
 
     // The folded texts of the service's schedule, folded on first use.
-    const FoldedSchedule& Folded(std::uint32_t serviceKey,
-                                 const broadcast::ServiceScheduleRecord& schedule);
+    FoldedSchedule& Folded(std::uint32_t serviceKey,
+                           const broadcast::ServiceScheduleRecord& schedule);
+
+    // The number under which the schedules keep what a folded word was found in: in the whole
+    // search texts, or in the names alone.
+    std::size_t WordId(const std::wstring& word, bool titleOnly);
 
   private:
     const broadcast::EpgStore* foldedStore_ = nullptr;
     std::unordered_map<std::uint32_t, FoldedSchedule> folded_;
+    std::unordered_map<std::wstring, std::size_t> wordIds_[2];  // whole texts, names
+    std::size_t wordCount_ = 0;
 };
 
 }  // namespace timer_core

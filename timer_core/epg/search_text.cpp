@@ -60,16 +60,6 @@ void AppendFoldedText(std::wstring_view text, std::wstring* out) {
         folded[i] = Fold(text[i]);
 }
 
-void AppendFoldedText(std::wstring_view text, std::wstring* out, CharacterSignature* signature) {
-    const std::size_t start = out->size();
-    out->resize(start + text.size());
-    wchar_t* folded = out->data() + start;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        folded[i] = Fold(text[i]);
-        signature->Add(folded[i]);
-    }
-}
-
 int NormaliseSearchText(std::wstring_view text, std::wstring* out) {
     out->clear();
     if (text.empty()) return 0;

@@ -6,8 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include "timer_core/epg/character_signature.h"
-
 namespace timer_core {
 
 // Half-width digits and letters and full-width small letters become full-width digits and
@@ -17,8 +15,6 @@ wchar_t FoldSearchChar(wchar_t c);
 
 // Appends the folded text.
 void AppendFoldedText(std::wstring_view text, std::wstring* out);
-// The same, adding each folded character to the signature on the way.
-void AppendFoldedText(std::wstring_view text, std::wstring* out, CharacterSignature* signature);
 
 // 0 and an empty output for empty text; else 1 with the folded text.
 int NormaliseSearchText(std::wstring_view text, std::wstring* out);

@@ -30,14 +30,7 @@ void SuppressionList::SaveList() const {
 
 int SuppressionList::IsBlockingProcessRunning() {
     LoadList();
-    // Without names no process can match; the snapshot (a walk of every process) is spared.
-    if (names_.empty()) return 0;
-    for (const platform::ProcessEntry& process : platform::TakeProcessSnapshot()) {
-        for (const std::wstring& name : names_) {
-            if (platform::ImageNamesEqual(process.imageName, name)) return 1;
-        }
-    }
-    return 0;
+    return platform::IsProcessRunning(names_) ? 1 : 0;
 }
 
 }  // namespace timer_core

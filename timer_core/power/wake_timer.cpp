@@ -27,6 +27,10 @@ int WakeTimer::Set(const platform::SYSTEMTIME& eventTime) {
         return static_cast<std::int64_t>(platform::Clock::Instance().NowLocal());
     };
     if (now() > event - kRefuseWithin) return 0;
+    // The scheduler asks again at every tick, mostly for the same event: an equal timer in place
+    // of a pending one that will wake the PC would cost two threads and change nothing. One that
+    // cannot is tried again: the machine may take it now.
+    if (waiter_ && armedEvent_ == event && armed_ && !waiter_->HasEnded()) return 1;
 
     StopWaiter(kRearmWaitMs);
     auto arming = std::make_shared<WakeArming>();
@@ -41,6 +45,8 @@ int WakeTimer::Set(const platform::SYSTEMTIME& eventTime) {
                           ? 1
                           : 0;
     arming_ = arming;
+    armedEvent_ = event;
+    armed_ = armed == 1;
     waiter_ =
         std::make_unique<platform::Thread>([arming] { return WakeWaiterThreadProc(arming); }, true);
     waiter_->Resume();

@@ -3,6 +3,7 @@
 // fires or is replaced.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "platform/event.h"
@@ -33,7 +34,8 @@ class WakeTimer {
     // timer as it is, when the event is less than 7 minutes ahead. Otherwise the waiter of an
     // earlier arming is stopped (its timer is closed and no longer wakes the PC) and a new timer
     // is armed with the resume flag: 1 when it will wake the PC, 0 when it cannot (the machine
-    // refuses the wake alarm).
+    // refuses the wake alarm). The event already armed, its timer still pending and able to wake
+    // the PC, is left armed as it is (1).
     int Set(const platform::SYSTEMTIME& eventTime);
 
     // Stops the waiter (2000 ms), which closes the timer. Always 1.
@@ -45,6 +47,8 @@ class WakeTimer {
 
     std::shared_ptr<WakeArming> arming_;
     std::unique_ptr<platform::Thread> waiter_;
+    std::int64_t armedEvent_ = 0;  // the event of the present arming (FILETIME, local)
+    bool armed_ = false;           // the present arming will wake the PC
 };
 
 // The waiter: waits without a time limit until the arming's stop event or its timer is

@@ -61,7 +61,7 @@ int TimerManager::Tick(int mode) {
         ReapEndedSlots(released);
     }
     StopReleased(released);
-    SetNextWakeUp();
+    NextWakeUp(false);  // the tick only re-arms
 
     std::unique_lock lock(state_->dataLock);
     const std::uint64_t now = LocalNowFileTime();

@@ -209,6 +209,10 @@ class TimerManager {
     // reservation up (its assigned flag is 0) and is about to end, so that the reaping finds it
     // ended.
     void AwaitEndingThreads();
+    // SetNextWakeUp; without askSuppressionList a wake-up that may be slept for gives the arming's
+    // result whether or not a process of the suppression list runs (the tick, which has no use
+    // for the answer, spares the walk over every process that asking costs).
+    int NextWakeUp(bool askSuppressionList);
 
     int AssignToGroup(int group, const std::shared_ptr<ReserveEntry>& reserve);
     void OpenSlot(int group, const std::shared_ptr<ReserveEntry>& reserve);

@@ -49,6 +49,10 @@ void TimerManager::AwaitEndingThreads() {
 }
 
 int TimerManager::SetNextWakeUp() {
+    return NextWakeUp(true);
+}
+
+int TimerManager::NextWakeUp(bool askSuppressionList) {
     // A record thread posts the end of its recording to the main window just before it ends, and
     // the window asks at once whether the PC may sleep: the thread is given a moment to end.
     AwaitEndingThreads();
@@ -85,7 +89,7 @@ int TimerManager::SetNextWakeUp() {
     // Nothing to wake for: the timer stays as it is, and the PC may sleep as far as it goes.
     const int armed = wakeTime ? state_->wakeTimer.Set(LocalSystemTime(*wakeTime)) : 1;
     // A listed program forbids sleep whether or not anything lies ahead.
-    if (SuppressionList(state_->iniPath).IsBlockingProcessRunning()) return 0;
+    if (askSuppressionList && SuppressionList(state_->iniPath).IsBlockingProcessRunning()) return 0;
     return armed;
 }
 
