@@ -5,9 +5,8 @@
 # per day and every problem as it is seen, then the recordings due, made and missed per day,
 # Orvandel's memory and threads, and what was left running; exits non-zero when a recording due
 # was not made, a start was missed, a process of the world was left or the memory grew beyond
-# its bound. A week at the default rate takes about 100 minutes. The viewers get only a few
-# clock seconds to start (the timer reads a new viewer's tuner after 4 s of the clock), so a rate
-# much above 100 leaves them too little real time.
+# its bound. A week at the default rate takes about 100 minutes, a little more on a busy machine:
+# the clock stands still while a program of the world starts or ends.
 # Usage: scripts/soak.sh [build-dir] [days] [clock rate]
 set -euo pipefail
 cd "$(dirname "$0")/.."
