@@ -52,17 +52,42 @@ std::wstring ImageNameOf(const std::string& procDir, const std::string& shortNam
     return FromNativePath(exe.substr(exe.rfind('/') + 1));
 }
 
-// The namespace a process was started in: ORVANDEL_NAMESPACE of its environment. A process whose
-// environment cannot be read (another user's) is in no namespace, as is one without the variable.
-std::string NamespaceOfProcess(const std::string& procDir) {
+// The namespace a process was started in: ORVANDEL_NAMESPACE of its environment, empty without
+// the variable. Nullopt when the environment cannot be read (another user's process, one that
+// changed its user): where it belongs is unknown, so it belongs to no namespace, not even to the
+// one of the programs that run without a namespace.
+std::optional<std::string> NamespaceOfProcess(const std::string& procDir) {
     std::ifstream in(procDir + "/environ", std::ios::binary);
+    if (!in) return std::nullopt;
     constexpr std::string_view kVariable = "ORVANDEL_NAMESPACE=";
     for (std::string entry; std::getline(in, entry, '\0');) {
         if (entry.starts_with(kVariable)) {
             return NamespaceFromValue(std::string_view(entry).substr(kVariable.size()));
         }
     }
-    return {};
+    return std::string();
+}
+
+// The effective user of a process (the second id of the "Uid:" line of /proc/<pid>/status);
+// nullopt when it cannot be read.
+std::optional<uid_t> UserOfProcess(const std::string& procDir) {
+    std::ifstream in(procDir + "/status");
+    for (std::string line; std::getline(in, line);) {
+        if (!line.starts_with("Uid:")) continue;
+        std::istringstream ids(line.substr(4));
+        unsigned long real = 0;
+        unsigned long effective = 0;
+        if (ids >> real >> effective) return static_cast<uid_t>(effective);
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// Whether the process counts as the caller's: the same user and the same namespace. Another
+// user's processes are never the caller's, whatever their names or environments say, so that no
+// other user can pass a process of theirs off as one of the caller's programs.
+bool IsOwnProcess(const std::string& procDir, const std::string& ownNamespace) {
+    return UserOfProcess(procDir) == ::geteuid() && NamespaceOfProcess(procDir) == ownNamespace;
 }
 
 std::wstring_view WithoutExe(std::wstring_view name) {
@@ -85,7 +110,7 @@ std::vector<ProcessEntry> TakeProcessSnapshot() {
         const std::string dir = std::string("/proc/") + entry->d_name;
         const auto stat = ReadStat(dir);
         if (!stat || stat->state == 'Z' || stat->state == 'X') continue;
-        if (pid != self && NamespaceOfProcess(dir) != ownNamespace) continue;
+        if (pid != self && !IsOwnProcess(dir, ownNamespace)) continue;
         entries.push_back(
             ProcessEntry{static_cast<DWORD>(pid), stat->parent, ImageNameOf(dir, stat->shortName)});
     }
