@@ -16,20 +16,33 @@ inline constexpr uid_t kOtherUser = 65534;
 // Whether this process may start programs as kOtherUser.
 bool CanStartAsOtherUser();
 
-// A copy of a program, under a name of the test's choice, in a folder of its own that every user
-// may read and run (the tests' own folders are private to the user running them); removed with
-// the object.
-class SharedProgramCopy {
+// A folder of its own in the temporary folder that every user may reach (the tests' own folders
+// are private to the user running them): readable (0755), or writable by all and sticky as /tmp
+// is (1777). Removed with the object.
+class SharedFolder {
   public:
-    SharedProgramCopy(const std::filesystem::path& program, const std::string& name);
-    ~SharedProgramCopy();
-    SharedProgramCopy(const SharedProgramCopy&) = delete;
-    SharedProgramCopy& operator=(const SharedProgramCopy&) = delete;
+    enum Access { kReadable, kLikeTmp };
+    explicit SharedFolder(Access access = kReadable);
+    ~SharedFolder();
+    SharedFolder(const SharedFolder&) = delete;
+    SharedFolder& operator=(const SharedFolder&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
 
   private:
-    std::filesystem::path folder_;
+    std::filesystem::path path_;
+};
+
+// A copy of a program, under a name of the test's choice, that every user may run; removed with
+// the object.
+class SharedProgramCopy {
+  public:
+    SharedProgramCopy(const std::filesystem::path& program, const std::string& name);
+
+    const std::filesystem::path& Path() const { return path_; }
+
+  private:
+    SharedFolder folder_;
     std::filesystem::path path_;
 };
 
