@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -69,11 +70,13 @@ std::string ExecutableName(const std::string& procDir) {
     return exe.substr(exe.rfind('/') + 1);
 }
 
-// The namespace a process was started in: ORVANDEL_NAMESPACE of its environment. A process whose
-// environment cannot be read (another user's) is in no namespace, as is one without the variable.
-std::string NamespaceOfProcess(const std::string& procDir) {
+// The namespace a process was started in: ORVANDEL_NAMESPACE of its environment, empty without
+// the variable. Nullopt when the environment cannot be read (another user's process, one that
+// changed its user): where it belongs is unknown, so it belongs to no namespace, not even to the
+// one of the programs that run without a namespace.
+std::optional<std::string> NamespaceOfProcess(const std::string& procDir) {
     const std::optional<std::string> environment = ReadProcFile(procDir + "/environ");
-    if (!environment) return {};
+    if (!environment) return std::nullopt;
     constexpr std::string_view kVariable = "ORVANDEL_NAMESPACE=";
     std::string_view rest = *environment;
     while (!rest.empty()) {
@@ -81,7 +84,28 @@ std::string NamespaceOfProcess(const std::string& procDir) {
         if (entry.starts_with(kVariable)) return NamespaceFromValue(entry.substr(kVariable.size()));
         rest.remove_prefix(std::min(rest.size(), entry.size() + 1));
     }
-    return {};
+    return std::string();
+}
+
+// The effective user of a process (the second id of the "Uid:" line of /proc/<pid>/status);
+// nullopt when it cannot be read.
+std::optional<uid_t> UserOfProcess(const std::string& procDir) {
+    const std::optional<std::string> status = ReadProcFile(procDir + "/status");
+    if (!status) return std::nullopt;
+    const std::size_t line = status->find("\nUid:");
+    if (line == std::string::npos) return std::nullopt;
+    std::istringstream ids(status->substr(line + 5, 64));
+    unsigned long real = 0;
+    unsigned long effective = 0;
+    if (!(ids >> real >> effective)) return std::nullopt;
+    return static_cast<uid_t>(effective);
+}
+
+// Whether the process counts as the caller's: the same user and the same namespace. Another
+// user's processes are never the caller's, whatever their names or environments say, so that no
+// other user can pass a process of theirs off as one of the caller's programs.
+bool IsOwnProcess(const std::string& procDir, const std::string& ownNamespace) {
+    return UserOfProcess(procDir) == ::geteuid() && NamespaceOfProcess(procDir) == ownNamespace;
 }
 
 std::wstring_view WithoutExe(std::wstring_view name) {
@@ -117,10 +141,11 @@ class ProcessFiles {
         return imageName_;
     }
 
-    // Alive (not a zombie) and started in the namespace, or the caller itself.
+    // Alive (not a zombie) and the caller's own (its user's, started in its namespace), or the
+    // caller itself.
     bool Seen(const std::string& ownNamespace, bool self) {
         if (!Stat() || Stat()->state == 'Z' || Stat()->state == 'X') return false;
-        return self || NamespaceOfProcess(dir_) == ownNamespace;
+        return self || IsOwnProcess(dir_, ownNamespace);
     }
 
   private:

@@ -17,11 +17,13 @@ struct ProcessEntry {
     std::wstring imageName;
 };
 
-// Every live process of the caller's ORVANDEL_NAMESPACE in ascending id order: as with windows and
-// named objects, the processes that another namespace started (a test world beside this one) are
-// not seen, and a program without a namespace sees those started without one. The caller itself
-// is always in. Processes that have ended but are not reaped yet (zombies) are left out: the timer,
-// looking for a running viewer, must not count them.
+// Every live process of the calling user in the caller's ORVANDEL_NAMESPACE, in ascending id
+// order: as with windows and named objects, the processes that another namespace started (a test
+// world beside this one) are not seen, and a program without a namespace sees those started
+// without one. Processes of other users, and those whose environment cannot be read, are never
+// seen: they are not this user's to count, close or end. The caller itself is always in. Processes
+// that have ended but are not reaped yet (zombies) are left out: the timer, looking for a running
+// viewer, must not count them.
 std::vector<ProcessEntry> TakeProcessSnapshot();
 
 // Whether a process of that snapshot has one of the image names (compared as ImageNamesEqual).

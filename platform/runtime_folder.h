@@ -16,12 +16,16 @@ std::string CurrentNamespace();
 // The namespace that a value of ORVANDEL_NAMESPACE names (what CurrentNamespace gives for it).
 std::string NamespaceFromValue(std::string_view value);
 
-// $XDG_RUNTIME_DIR/orvandel[/<namespace>], or <temp>/orvandel-<uid>[/<namespace>] without
-// XDG_RUNTIME_DIR (<temp>: $TMPDIR or /tmp), created on first use. Empty when a level cannot be
-// trusted: the top folder existed already and is a symbolic link, not a folder, another user's or
-// not mode 0700 (another user may have made it first to read or forge what lies in it). The refusal
-// is written to the debug output once per folder and reason.
-std::filesystem::path RuntimeFolder();
+// $XDG_RUNTIME_DIR/orvandel[/<namespace>], created on first use. Without XDG_RUNTIME_DIR:
+// <temp>/orvandel-<uid>[/<namespace>] (<temp>: $TMPDIR or /tmp), or, when that one is refused,
+// <cache>/orvandel-runtime[/<namespace>] (<cache>: $XDG_CACHE_HOME or $HOME/.cache), a place no
+// other user can take. A level is refused when it cannot be trusted: the top folder existed
+// already and is a symbolic link, not a folder, another user's or not mode 0700 (another user may
+// have made it first to read or forge what lies in it). Each refusal is written to the debug
+// output once per folder and reason. Empty when no place can be used; `refusal` then gets a line
+// "<folder>: <reason>" for each folder refused, for the user to be told why a program cannot
+// start.
+std::filesystem::path RuntimeFolder(std::wstring* refusal = nullptr);
 
 // RuntimeFolder()/<kind>, created and checked the same way (a level below the top folder that has
 // another mode is set to 0700); empty when refused.

@@ -27,6 +27,13 @@ inline constexpr std::wstring_view kFirstStartNotice =
     L"FriioView.exeへのパス設定を行ってください\r\n（Vistaで使用する場合Program "
     L"Filesの中にあると設定ファイルが保存できないことがあります）";
 
+// A start without a usable runtime folder (named objects, messages and windows live there);
+// followed by one line "<folder>: <reason>" for each folder refused.
+inline constexpr std::wstring_view kRuntimeFolderRefused =
+    L"Orvandelを起動できません。次のフォルダを使用できないためです（他のユーザーが作成したフォル"
+    L"ダやシンボリックリンクは使用しません）。フォルダを削除するか、XDG_RUNTIME_DIRを設定してくだ"
+    L"さい。\r\n\r\n";
+
 // The notification icon's tip.
 inline constexpr std::wstring_view kNextReservePrefix = L"次の予約 ";
 inline constexpr std::wstring_view kNoNextReserve = L"次の予約 なし";

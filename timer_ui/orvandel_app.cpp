@@ -5,6 +5,7 @@
 #include "platform/file_handle.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
+#include "platform/runtime_folder.h"
 #include "platform/window_messages.h"
 #include "shared/epg_data_folder.h"
 #include "shared/shared_memory_readers.h"
@@ -16,6 +17,7 @@
 #include "timer_ui/orvandel_dlg.h"
 #include "timer_ui/setting_dlg.h"
 #include "timer_ui/start_up_message.h"
+#include "ui/message_box.h"
 
 namespace timer_ui {
 namespace {
@@ -53,6 +55,14 @@ void COrvandelApp::AddCommandLineReservation(const std::wstring& iepgPath) {
     COrvandelDlg::AddIepgReservation(documents, channel, record);
 }
 
+bool COrvandelApp::RuntimeFolderUsable() {
+    std::wstring refusal;
+    if (!platform::RuntimeFolder(&refusal).empty()) return true;
+    ui::MessageBoxWithoutWindowServices(std::wstring(texts::kRuntimeFolderRefused) + refusal,
+                                        L"Orvandel");
+    return false;
+}
+
 bool COrvandelApp::HandOverToRunningInstance() {
     bool existed = false;
     instanceMutex_ = platform::NamedMutex::Create(kInstanceMutexName, true, &existed);
@@ -80,6 +90,7 @@ void COrvandelApp::FirstStartNotice() {
 }
 
 ui::BOOL COrvandelApp::InitInstance() {
+    if (!RuntimeFolderUsable()) return ui::FALSE;
     const std::wstring iepgPath = IepgPathOf(commandTail_);
     if (!iepgPath.empty()) AddCommandLineReservation(iepgPath);
     if (HandOverToRunningInstance()) return ui::FALSE;

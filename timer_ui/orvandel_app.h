@@ -1,5 +1,6 @@
-// The timer program's application object. InitInstance does all the program's work: the iEPG
-// file of the command line becomes a reservation, a second instance hands over to the running
+// The timer program's application object. InitInstance does all the program's work: a program
+// without a usable runtime folder says why and ends, the iEPG file of the command line becomes a
+// reservation, a second instance hands over to the running
 // one (raises its window and has it re-read Program.txt) and ends, the first start without a
 // settings file shows a notice, and the main window runs until it is closed.
 #pragma once
@@ -29,6 +30,9 @@ class COrvandelApp {
     static void AddCommandLineReservation(const std::wstring& iepgPath);
 
   private:
+    // Named objects, messages and windows live in the runtime folder: without one the program
+    // cannot run, and a box says why. True when there is one.
+    static bool RuntimeFolderUsable();
     // True when another instance runs; it has then been raised and asked to reload.
     bool HandOverToRunningInstance();
     void FirstStartNotice();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "shared/text_lines.h"
+#include "timer_core/reservations/reservation_mark.h"
 #include "timer_core/scheduling/reserve_time.h"
 #include "timer_ui/auto_add_dlg.h"
 #include "timer_ui/auto_add_search_dlg.h"
@@ -82,7 +83,7 @@ void COrvandelDlg::OnBnClickedChange() {
         return;
     }
     CReserveChgDlg dialog;
-    std::int32_t id = 0;
+    std::optional<timer_core::ReservationMark> mark;
     {
         const std::lock_guard lock(timerManager_->DataLock());
         const timer_core::ReserveEntry* entry = timerManager_->GetReserveAt(selectedRow_);
@@ -90,7 +91,7 @@ void COrvandelDlg::OnBnClickedChange() {
             messageBox_.Show(texts::kInternalError);
             return;
         }
-        id = entry->id;
+        mark.emplace(timerManager_->Reservations(), entry->id);
         dialog.startText = timer_core::FormatStartDateTime(entry->start);
         dialog.titleText = entry->title;
         dialog.priorityIndex = entry->priority - 1;
@@ -99,9 +100,10 @@ void COrvandelDlg::OnBnClickedChange() {
     }
     if (dialog.DoModal(GetSafeHwnd()) != ui::IDOK) return;
     {
-        // Taken again after the dialog: a record thread may have changed it meanwhile.
+        // Taken again after the dialog: a record thread may have changed it meanwhile, and a load
+        // of Program.txt (the end of a timed EPG acquisition) may have renumbered the store.
         const std::lock_guard lock(timerManager_->DataLock());
-        const timer_core::ReserveEntry* stored = timerManager_->Reservations().FindById(id);
+        const timer_core::ReserveEntry* stored = mark->Find(timerManager_->Reservations());
         if (stored == nullptr) {
             messageBox_.Show(texts::kInternalError);
         } else {

@@ -1,12 +1,15 @@
 #include "ui/message_box.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <QWidget>
 
 #include "platform/text_case.h"
 #include "ui/answer_hook.h"
 #include "ui/message_box_window.h"
 #include "ui/qt_text.h"
+#include "ui/screenshot.h"
 #include "ui/window_registration.h"
 
 namespace ui {
@@ -25,6 +28,19 @@ int MessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, UI
     }
     MessageBoxWindow box(text, caption, type, false);
     return box.DoModal(owner) == -1 ? 0 : IDOK;
+}
+
+int MessageBoxWithoutWindowServices(std::wstring_view text, std::wstring_view caption) {
+    if (Hook().Active()) {
+        return Hook().Answer({0, std::wstring(text), std::wstring(caption), MB_ICONERROR});
+    }
+    QString shown = ToQString(text);
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(QMessageBox::Critical, ToQString(caption), shown, QMessageBox::Ok);
+    QTimer::singleShot(
+        0, &box, [&box] { SaveAutomaticScreenshot(box, "ui_MessageBoxWithoutWindowServices"); });
+    box.exec();
+    return IDOK;
 }
 
 int CloseNonBlockingMessageBoxes(std::wstring_view caption) {

@@ -24,6 +24,11 @@ struct MessageBoxRequest {
 // Shows a modal box with an OK button and the icon of `type`; returns IDOK.
 int MessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, UINT type = MB_OK);
 
+// A modal OK box with the error icon that needs none of the platform's window services: the box
+// of a program that cannot start because they are not available (its runtime folder is refused).
+// Returns IDOK; the test answer of MessageBox answers it as well.
+int MessageBoxWithoutWindowServices(std::wstring_view text, std::wstring_view caption);
+
 // Opens a plain OK box without owner and returns its window handle (0 on failure) at once.
 HWND ShowMessageBoxNonBlocking(std::wstring_view text, std::wstring_view caption);
 

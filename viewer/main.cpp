@@ -2,7 +2,8 @@
 // tuned channel of the synthetic broadcast and records on request.
 //
 // Exit status: 0 after WM_CLOSE, CloseViewer or a termination signal; 1 when the device or the
-// broadcast description is missing; 2 for a malformed command line.
+// broadcast description is missing, or no runtime folder can be used (a box says why); 2 for a
+// malformed command line.
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
@@ -13,7 +14,9 @@
 #include "platform/clock.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
+#include "platform/runtime_folder.h"
 #include "platform/utf8.h"
+#include "ui/message_box.h"
 #include "viewer/broadcast_catalog.h"
 #include "viewer/termination_signals.h"
 #include "viewer/viewer_app.h"
@@ -58,6 +61,14 @@ int main(int argc, char** argv) {
     }
 
     QApplication application(argc, argv);
+    std::wstring refusal;
+    if (platform::RuntimeFolder(&refusal).empty()) {
+        const std::wstring text =
+            L"cannot start: no folder for its windows and messages can be used\n" + refusal;
+        Fail(text);
+        ui::MessageBoxWithoutWindowServices(L"FriioView " + text, L"FriioView");
+        return 1;
+    }
     viewer::ViewerApp app(*line, std::move(settings), *device, std::move(*catalog), folder);
     viewer::TerminationSignals terminationSignals([] { QCoreApplication::exit(0); });
     if (!app.Start()) {

@@ -1,11 +1,14 @@
 #include "platform/process.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +18,8 @@
 #include "platform/process_snapshot.h"
 #include "platform/shell_execute.h"
 #include "platform/window_messages.h"
+#include "tests/support/helper_process.h"
+#include "tests/support/other_user.h"
 #include "tests/support/sandbox.h"
 #include "tests/support/services_helper.h"
 #include "tests/support/wait_until.h"
@@ -158,6 +163,41 @@ TEST_F(ProcessTest, SnapshotsAndLookupsByNameSeeOnlyTheProcessesOfTheirOwnNamesp
     EXPECT_FALSE(IsProcessRunning(helperName));  // only the one of the other namespace runs
     EXPECT_TRUE(TerminateProcess(beside, 1));
     EXPECT_EQ(WaitForProcess(beside, 10000), WAIT_OBJECT_0);
+}
+
+// The uid a process runs as (its effective one), read as root may.
+std::optional<unsigned> UserOf(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);) {
+        unsigned real = 0;
+        unsigned effective = 0;
+        if (std::sscanf(line.c_str(), "Uid: %u %u", &real, &effective) == 2) return effective;
+    }
+    return std::nullopt;
+}
+
+TEST_F(ProcessTest, AnotherUsersProcessesAreNeverInASnapshotWhateverTheyAreNamed) {
+    if (!test_support::CanStartAsOtherUser())
+        GTEST_SKIP() << "only root can start a program as another user";
+    // Another user's program named as the viewer, with this test's namespace in its environment.
+    const test_support::SharedProgramCopy viewer(ToNativePath(helper), "FriioView");
+    test_support::HelperProcess other(viewer.Path(), {"sleep", "20000"}, {},
+                                      test_support::kOtherUser);
+    ASSERT_TRUE(test_support::WaitUntilRunning(other.Pid(), viewer.Path()));
+    EXPECT_FALSE(InSnapshot(static_cast<DWORD>(other.Pid())));
+
+    // That user, without a namespace, cannot read the environment of this user's processes: it
+    // sees none of them, only its own.
+    const test_support::SharedProgramCopy taker(ToNativePath(helper), "platform_services_helper");
+    test_support::HelperProcess looking(taker.Path(), {"snapshot"}, {"ORVANDEL_NAMESPACE"},
+                                        test_support::kOtherUser);
+    std::vector<pid_t> seen;
+    for (auto line = looking.ReadLine(); line && *line != "end"; line = looking.ReadLine())
+        seen.push_back(static_cast<pid_t>(std::stol(*line)));
+    EXPECT_THAT(seen, ::testing::Contains(looking.Pid()));
+    EXPECT_THAT(seen, ::testing::Not(::testing::Contains(::getpid())));
+    for (const pid_t pid : seen)
+        EXPECT_EQ(UserOf(pid).value_or(test_support::kOtherUser), test_support::kOtherUser) << pid;
 }
 
 TEST_F(ProcessTest, ShellOpenRunsExecutablesAndHandsDocumentsToXdgOpen) {

@@ -1,6 +1,7 @@
 // The runtime folder: the fallback without XDG_RUNTIME_DIR trusts only a private folder of this
-// user, everything below it is private whatever the umask, a process removes what it made when
-// it exits, and a starting process sweeps what killed processes left.
+// user, and takes one in the user's cache folder when another user has taken the shared one;
+// everything below it is private whatever the umask, a process removes what it made when it
+// exits, and a starting process sweeps what killed processes left.
 #include "platform/runtime_folder.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +18,10 @@
 
 #include "platform/named_file_mapping.h"
 #include "platform/named_object_store.h"
+#include "platform/paths.h"
 #include "platform/window_messages.h"
 #include "tests/support/helper_process.h"
+#include "tests/support/other_user.h"
 #include "tests/support/private_runtime.h"
 
 namespace platform {
@@ -53,47 +56,54 @@ class ScopedEnv {
     std::optional<std::string> old_;
 };
 
-// A private temporary folder standing in for /tmp, where the fallback runtime folder goes.
+// A temporary folder standing in for /tmp, where the fallback runtime folder goes, and a private
+// cache folder, where the user's own one goes when that one is refused.
 class FallbackRuntimeTest : public ::testing::Test {
   protected:
     void SetUp() override {
         const fs::path base = test_support::UsePrivateRuntime();
-        temp_ =
-            base /
-            ("tmp-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::create_directories(temp_);
-        fs::permissions(temp_, fs::perms::all | fs::perms::sticky_bit);
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        temp_ = tempFolder_.Path();
+        cache_ = base / ("cache-" + name);
         tmpdir_.emplace("TMPDIR", temp_.string());
         xdg_.emplace("XDG_RUNTIME_DIR", std::nullopt);
+        cacheHome_.emplace("XDG_CACHE_HOME", cache_.string());
         log_.emplace("ORVANDEL_DEBUG_LOG", (temp_ / "debug.log").string());
     }
     void TearDown() override {
         log_.reset();
+        cacheHome_.reset();
         xdg_.reset();
         tmpdir_.reset();
         std::error_code ec;
-        fs::remove_all(temp_, ec);
+        fs::remove_all(cache_, ec);
     }
 
     fs::path Fallback() const { return temp_ / ("orvandel-" + std::to_string(::getuid())); }
+    fs::path OwnFallback() const { return cache_ / "orvandel-runtime"; }
     std::string DebugLog() const {
         std::ifstream in(temp_ / "debug.log");
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     // The environment a helper needs to use the same fallback (it has no XDG_RUNTIME_DIR).
     std::vector<std::string> HelperEnv() const {
-        return {"TMPDIR=" + temp_.string(), "XDG_RUNTIME_DIR="};
+        return {"TMPDIR=" + temp_.string(),
+                "XDG_RUNTIME_DIR=", "XDG_CACHE_HOME=" + cache_.string()};
     }
-    // Expects the fallback to be refused, with the reason in the debug output.
+    // Expects the fallback to be refused, with the reason in the debug output, and the user's own
+    // folder in the cache folder to take its place.
     void ExpectRefused(const std::string& reason) {
-        EXPECT_TRUE(RuntimeFolder().empty());
+        EXPECT_EQ(RuntimeFolder().parent_path(), OwnFallback());
         bool existed = false;
-        EXPECT_FALSE(NamedFileMapping::Create("Global\\Refused", 4, &existed).Valid());
+        EXPECT_TRUE(NamedFileMapping::Create("Global\\Refused", 4, &existed).Valid());
         EXPECT_NE(DebugLog().find(reason), std::string::npos) << DebugLog();
     }
 
+    // Another user may write there, as in /tmp.
+    test_support::SharedFolder tempFolder_{test_support::SharedFolder::kLikeTmp};
     fs::path temp_;
-    std::optional<ScopedEnv> tmpdir_, xdg_, log_;
+    fs::path cache_;
+    std::optional<ScopedEnv> tmpdir_, xdg_, cacheHome_, log_;
 };
 
 mode_t ModeOf(const fs::path& path) {
@@ -124,6 +134,7 @@ TEST_F(FallbackRuntimeTest, IsCreatedPrivateAndEverythingBelowItIsPrivateWhateve
         }
     }
     EXPECT_GE(files, 4);  // socket, window record, thread activity, mapping
+    EXPECT_FALSE(fs::exists(OwnFallback()));
 }
 
 TEST_F(FallbackRuntimeTest, AFolderThatIsALinkAnotherUsersOrOpenToOthersIsRefused) {
@@ -141,11 +152,46 @@ TEST_F(FallbackRuntimeTest, AFolderThatIsALinkAnotherUsersOrOpenToOthersIsRefuse
                     fs::perms::owner_all | fs::perms::group_all | fs::perms::others_all);
     ExpectRefused("its mode is 0777, not 0700");
     fs::permissions(Fallback(), fs::perms::owner_all);
-    EXPECT_FALSE(RuntimeFolder().empty());
+    EXPECT_EQ(RuntimeFolder().parent_path(), Fallback());
 
     // Another user's, however private.
     if (::chown(Fallback().c_str(), 65534, 65534) != 0) GTEST_SKIP() << "cannot give it away";
     ExpectRefused("belongs to user 65534");
+}
+
+TEST_F(FallbackRuntimeTest, AnotherUserWhoMakesTheFolderFirstCannotKeepProgramsFromMeeting) {
+    if (!test_support::CanStartAsOtherUser())
+        GTEST_SKIP() << "only root can start a program as another user";
+    HelperProcess other("/bin/mkdir", {"-m", "0700", Fallback().string()}, {},
+                        test_support::kOtherUser);
+    ASSERT_EQ(other.Wait(), 0);
+    ASSERT_TRUE(fs::is_directory(Fallback()));
+    // Two programs of this user still meet: both take the folder in the cache folder.
+    bool existed = false;
+    const NamedFileMapping mine = NamedFileMapping::Create("Global\\Met", 8, &existed);
+    ASSERT_TRUE(mine.Valid());
+    HelperProcess helper(PLATFORM_TEST_HELPER, {"hold-mapping", "Global\\Met", "8", "1"},
+                         HelperEnv());
+    EXPECT_EQ(helper.Expect("existed "), "1");
+    EXPECT_EQ(RuntimeFolder().parent_path(), OwnFallback());
+    EXPECT_NE(
+        DebugLog().find("belongs to user 65534; using " + OwnFallback().string() + " instead"),
+        std::string::npos)
+        << DebugLog();
+}
+
+TEST_F(FallbackRuntimeTest, WhenTheOwnFolderIsRefusedTooTheRefusalNamesBoth) {
+    fs::create_directory_symlink(temp_, Fallback());
+    fs::create_directories(cache_);
+    fs::create_directory_symlink(temp_, OwnFallback());
+    std::wstring refusal;
+    EXPECT_TRUE(RuntimeFolder(&refusal).empty());
+    EXPECT_EQ(refusal, FromNativePath(Fallback().native()) + L": it is a symbolic link\n" +
+                           FromNativePath(OwnFallback().native()) + L": it is a symbolic link");
+    bool existed = false;
+    EXPECT_FALSE(NamedFileMapping::Create("Global\\Refused", 4, &existed).Valid());
+    EXPECT_NE(DebugLog().find("named objects, messages and windows are not available"),
+              std::string::npos);
 }
 
 class RuntimeCleanupTest : public ::testing::Test {

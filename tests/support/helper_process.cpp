@@ -1,6 +1,7 @@
 #include "tests/support/helper_process.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -28,10 +29,24 @@ std::string NameOf(const std::string& entry) {
     return entry.substr(0, entry.find('='));
 }
 
+// Starts the program as `user` with `in` and `out` as its standard input and output. Between
+// fork and exec the child of a threaded process may make only async-signal-safe calls.
+pid_t SpawnAsUser(uid_t user, const char* program, int in, int out, char* const* argv,
+                  char* const* envp) {
+    const pid_t pid = ::fork();
+    if (pid != 0) return pid;
+    if (::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::setgroups(0, nullptr) != 0 ||
+        ::setresgid(user, user, user) != 0 || ::setresuid(user, user, user) != 0) {
+        ::_exit(126);
+    }
+    ::execve(program, argv, envp);
+    ::_exit(127);
+}
+
 }  // namespace
 
 HelperProcess::HelperProcess(const std::string& program, const std::vector<std::string>& args,
-                             const std::vector<std::string>& extraEnv) {
+                             const std::vector<std::string>& extraEnv, std::optional<uid_t> user) {
     int toChild[2];
     int fromChild[2];
     if (::pipe2(toChild, O_CLOEXEC) != 0) return;
@@ -58,7 +73,11 @@ HelperProcess::HelperProcess(const std::string& program, const std::vector<std::
     }
     auto argv = Pointers(argStore);
     auto envp = Pointers(envStore);
-    if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) {
+    if (user) {
+        pid_ =
+            SpawnAsUser(*user, program.c_str(), toChild[0], fromChild[1], argv.data(), envp.data());
+    } else if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) !=
+               0) {
         pid_ = -1;
     }
     posix_spawn_file_actions_destroy(&actions);

@@ -15,8 +15,11 @@ class HelperProcess {
   public:
     // Starts `program` with the arguments and the test's environment changed by `extraEnv`:
     // a "NAME=value" entry replaces the test's variable of that name, a bare "NAME" removes it.
+    // With `user`, the program runs as that user (and group, without further groups), which only
+    // root may do (tests/support/other_user.h); a helper that could not become it exits with 126.
     HelperProcess(const std::string& program, const std::vector<std::string>& args,
-                  const std::vector<std::string>& extraEnv = {});
+                  const std::vector<std::string>& extraEnv = {},
+                  std::optional<uid_t> user = std::nullopt);
     HelperProcess(const HelperProcess&) = delete;
     HelperProcess& operator=(const HelperProcess&) = delete;
     // Kills the helper if it still runs.

@@ -4,13 +4,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/clock.h"
 #include "platform/process.h"
+#include "tests/support/helper_process.h"
+#include "tests/support/other_user.h"
 #include "tests/support/private_runtime.h"
 #include "tests/timer_core/fake_viewer.h"
 #include "tests/timer_core/scheduler_fixture.h"
@@ -135,6 +139,26 @@ TEST_F(EpgAcquisitionCheckTest, ARunningViewerDeclinesIt) {
               platform::WAIT_OBJECT_0);
     EXPECT_EQ(manager_.CheckEpgAcquisition(), 1);
     EXPECT_EQ(DelaysOnceThere(1).size(), 1u);
+}
+
+TEST_F(EpgAcquisitionCheckTest, AnotherUsersProgramNamedAsTheViewerNeitherDeclinesItNorIsEnded) {
+    if (!test_support::CanStartAsOtherUser())
+        GTEST_SKIP() << "only root can start a program as another user";
+    // `cp /bin/sleep /tmp/FriioView; /tmp/FriioView 100` as another user (and in this test's
+    // namespace, which that user's environment may name as it likes).
+    const test_support::SharedProgramCopy viewer("/bin/sleep", "FriioView");
+    test_support::HelperProcess other(viewer.Path().string(), {"100"}, {},
+                                      test_support::kOtherUser);
+    ASSERT_TRUE(test_support::WaitUntilRunning(other.Pid(), viewer.Path()));
+    const auto pid = static_cast<platform::DWORD>(other.Pid());
+    EXPECT_EQ(timer_core::IsFriioViewPid(pid, platform::TakeProcessSnapshot()), 0);
+    EpgTimes({L"4,0,1"});
+    SetClock(Today(3, 59, 30));
+    EXPECT_EQ(manager_.CheckEpgAcquisition(), 1);
+    EXPECT_EQ(DelaysOnceThere(1).size(), 1u);
+    // Nor is it this user's to end.
+    timer_core::TerminateViewer(pid);
+    EXPECT_EQ(other.WaitFor(std::chrono::milliseconds(0)), std::nullopt);
 }
 
 TEST_F(EpgAcquisitionCheckTest, ATimeJustPassedStartsAtOnceButOnlyOnce) {

@@ -2,6 +2,10 @@
 // standby and hibernation, and exit, with their refusal texts.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <mutex>
+#include <string>
+
 #include "tests/support/epg_test_store.h"
 #include "tests/support/queue_probe.h"
 #include "tests/support/scoped_environment.h"
@@ -176,6 +180,75 @@ TEST_F(MainWindowCommandsTest, ARowWhoseReservationVanishedIsAnInternalError) {
     CloseNotice();
     DoubleClickRow(List(), 1);
     EXPECT_EQ(OpenNotice(), texts::kInternalError);
+}
+
+// A 19:00 (ID 1) and B 21:00 (ID 2) from the file, C 20:00 added later (ID 3): a load of the
+// file (the end of a timed EPG acquisition) renumbers them A 1, C 2, B 3.
+class ChangeDuringALoadTest : public MainWindowCommandsTest {
+  protected:
+    void OpenWithThree() {
+        WriteChannelTables();
+        WriteProgram({Reservation(L"港町ニュース", DaysAhead(1, 19), 30, 0, 0x1001),
+                      Reservation(L"さくらドラマ", DaysAhead(1, 21), 54, 0, 0x1002)});
+        OpenWindow();
+        const timer_core::ReserveEntry later =
+            Reservation(L"みなと紀行", DaysAhead(1, 20), 45, 0, 0x1003);
+        {
+            const std::lock_guard lock(Window().Manager().DataLock());
+            ASSERT_EQ(Window().Manager().Reservations().Add(&later, 0), 1);
+        }
+        ASSERT_EQ(Window().Manager().SaveReserveFile(Window().ProgramFilePath()), 1);
+        Window().FillReserveList();
+        ASSERT_EQ(RowTexts(2)[2], L"さくらドラマ");
+        ASSERT_EQ(List().GetItemData(2), 2);
+        CloseNotice();
+    }
+
+    // Changes the drama (row 2) to `title` and 90 minutes while `meanwhile` runs.
+    void ChangeDrama(const std::wstring& title, const std::function<void()>& meanwhile) {
+        ClickRow(List(), 2);
+        WhenModal([&](ui::Dialog& modal) {
+            meanwhile();
+            modal.SetDlgItemText(timer_ui::CReserveChgDlg::IDC_TITLE, title);
+            modal.SetDlgItemText(timer_ui::CReserveChgDlg::IDC_MINUTES, L"90");
+            dynamic_cast<timer_ui::CReserveChgDlg&>(modal).OnBnClickedOk();
+        });
+        Click(COrvandelDlg::IDC_CHANGE);
+    }
+};
+
+TEST_F(ChangeDuringALoadTest, TheChangeReachesTheReservationItWasOpenedOn) {
+    OpenWithThree();
+    ChangeDrama(L"さくらドラマ（最終回）", [&] { ASSERT_EQ(Window().LoadReservations(), 1); });
+    EXPECT_EQ(OpenNotice(), L"");
+    const auto entries = ProgramEntries();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].title, L"港町ニュース");
+    EXPECT_EQ(entries[1].title, L"みなと紀行");
+    EXPECT_EQ(entries[1].durationMinutes, 45u);
+    EXPECT_EQ(entries[2].title, L"さくらドラマ（最終回）");
+    EXPECT_EQ(entries[2].durationMinutes, 90u);
+    EXPECT_EQ(entries[2].start.wHour, 21);
+    EXPECT_EQ(entries[2].id, 3);
+    EXPECT_EQ(RowTexts(2)[2], L"さくらドラマ（最終回）");
+    EXPECT_NE(RowTexts(2)[0].find(L"21:00～22:30"), std::wstring::npos);
+}
+
+TEST_F(ChangeDuringALoadTest, AReservationTheLoadDroppedIsAnInternalErrorAndNothingChanges) {
+    OpenWithThree();
+    ChangeDrama(L"別の番組", [&] {
+        // Another editor took the drama out of the file meanwhile.
+        WriteProgram({Reservation(L"港町ニュース", DaysAhead(1, 19), 30, 1, 0x1001),
+                      Reservation(L"みなと紀行", DaysAhead(1, 20), 45, 2, 0x1003)});
+        ASSERT_EQ(Window().LoadReservations(), 1);
+    });
+    EXPECT_EQ(OpenNotice(), texts::kInternalError);
+    const auto entries = ProgramEntries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].title, L"港町ニュース");
+    EXPECT_EQ(entries[0].durationMinutes, 30u);
+    EXPECT_EQ(entries[1].title, L"みなと紀行");
+    EXPECT_EQ(entries[1].durationMinutes, 45u);
 }
 
 TEST_F(MainWindowCommandsTest, ADoubleClickShowsTheProgrammeOfTheRowsService) {

@@ -4,18 +4,23 @@
 // shows its message, loses nothing and leaves the window usable.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
 #include <fstream>
+#include <optional>
+#include <string>
 
 #include "broadcast_sim/collected_epg_data.h"
 #include "platform/clock.h"
 #include "platform/code_page.h"
 #include "platform/paths.h"
 #include "platform/whole_file.h"
+#include "tests/support/fresh_folder.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/timer_ui/main_window_fixture.h"
 #include "timer_core/epg/auto_search_file.h"
 #include "timer_core/reservations/program_line.h"
@@ -403,6 +408,32 @@ TEST_F(CommandLineTest, EachFailureHasItsModalBoxWithAnEmptyCaption) {
         EXPECT_EQ(box.owner, 0u);
     }
     EXPECT_TRUE(ProgramEntries().empty());
+}
+
+TEST_F(CommandLineTest, WithoutAUsableRuntimeFolderTheStartSaysWhyInABoxAndEnds) {
+    // No XDG_RUNTIME_DIR, and both places of the runtime folder taken by links.
+    const std::filesystem::path temp = test_support::FreshFolder("tmp");
+    const std::filesystem::path cache = test_support::FreshFolder("cache");
+    const std::filesystem::path shared = temp / ("orvandel-" + std::to_string(::getuid()));
+    const std::filesystem::path own = cache / "orvandel-runtime";
+    std::filesystem::create_directory_symlink(temp, shared);
+    std::filesystem::create_directory_symlink(temp, own);
+    {
+        test_support::ScopedEnvironment env;
+        env.Set("XDG_RUNTIME_DIR", std::nullopt);
+        env.Set("TMPDIR", temp.string());
+        env.Set("XDG_CACHE_HOME", cache.string());
+        timer_ui::COrvandelApp app(L"", platform::FromNativePath(IniFile().native()));
+        EXPECT_EQ(app.InitInstance(), ui::FALSE);
+    }
+    ASSERT_EQ(boxes_.shown.size(), 1u);
+    EXPECT_EQ(boxes_.shown[0].caption, L"Orvandel");
+    EXPECT_EQ(boxes_.shown[0].type, ui::MB_ICONERROR);
+    EXPECT_EQ(boxes_.shown[0].text,
+              std::wstring(texts::kRuntimeFolderRefused) +
+                  platform::FromNativePath(shared.native()) + L": it is a symbolic link\n" +
+                  platform::FromNativePath(own.native()) + L": it is a symbolic link");
+    EXPECT_FALSE(std::filesystem::exists(ProgramFile()));
 }
 
 }  // namespace

@@ -4,11 +4,15 @@
 // command line, and closing.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/named_mutex.h"
 #include "platform/paths.h"
@@ -16,7 +20,9 @@
 #include "platform/window_messages.h"
 #include "shared/shared_memory_block.h"
 #include "shared/shared_memory_readers.h"
+#include "tests/support/fresh_folder.h"
 #include "tests/support/helper_process.h"
+#include "tests/support/other_user.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/timer_ui/main_window_fixture.h"
 #include "timer_core/recording/main_window_messages.h"
@@ -247,6 +253,56 @@ TEST_F(OrvandelProcessTest, AHugeIepgFileOnTheCommandLineShowsItsBoxAndTheProgra
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].title, L"港町ニュース");
     Close(*program, hwnd);
+}
+
+// Without XDG_RUNTIME_DIR the runtime folder is <temp>/orvandel-<uid>, which any user may make
+// first.
+class RuntimeFolderTakenTest : public OrvandelProcessTest {
+  protected:
+    // The program in the environment of a session without XDG_RUNTIME_DIR, with `temp` as its
+    // temporary folder and a cache folder of its own.
+    std::unique_ptr<test_support::HelperProcess> StartWithout(const std::filesystem::path& temp) {
+        return std::make_unique<test_support::HelperProcess>(
+            (folder_ / "Orvandel").string(), std::vector<std::string>{},
+            std::vector<std::string>{"XDG_RUNTIME_DIR", "TMPDIR=" + temp.string(),
+                                     "XDG_CACHE_HOME=" + cache_.string()});
+    }
+    bool Shown(const std::string& picture) const {
+        return WaitUntil([&] { return std::filesystem::exists(shots_ / (picture + ".png")); },
+                         30000);
+    }
+    std::filesystem::path Shared(const std::filesystem::path& temp) const {
+        return temp / ("orvandel-" + std::to_string(::getuid()));
+    }
+
+    std::filesystem::path cache_ = test_support::FreshFolder("cache");
+};
+
+TEST_F(RuntimeFolderTakenTest, AnotherUserWhoMadeItFirstDoesNotKeepTheTimerFromStarting) {
+    if (!test_support::CanStartAsOtherUser())
+        GTEST_SKIP() << "only root can start a program as another user";
+    WriteProgramIni();
+    const test_support::SharedFolder temp(test_support::SharedFolder::kLikeTmp);
+    test_support::HelperProcess made("/bin/mkdir", {"-m", "0700", Shared(temp.Path()).string()}, {},
+                                     test_support::kOtherUser);
+    ASSERT_EQ(made.Wait(), 0);
+    auto program = StartWithout(temp.Path());
+    // Its main window comes up, its objects in the user's cache folder.
+    EXPECT_TRUE(Shown("timer_ui_COrvandelDlg"));
+    EXPECT_TRUE(std::filesystem::is_directory(cache_ / "orvandel-runtime"));
+    EXPECT_EQ(program->WaitFor(std::chrono::milliseconds(0)), std::nullopt);
+}
+
+TEST_F(RuntimeFolderTakenTest, WhenNoPlaceCanBeUsedABoxSaysWhyAndNoWindowOpens) {
+    WriteProgramIni();
+    const std::filesystem::path temp = test_support::FreshFolder("tmp");
+    std::filesystem::create_directory_symlink(temp, Shared(temp));
+    std::filesystem::create_directory_symlink(temp, cache_ / "orvandel-runtime");
+    auto program = StartWithout(temp);
+    EXPECT_TRUE(Shown("ui_MessageBoxWithoutWindowServices"));
+    EXPECT_FALSE(std::filesystem::exists(shots_ / "timer_ui_COrvandelDlg.png"));
+    // It waits for the box to be closed, then ends.
+    EXPECT_EQ(program->WaitFor(std::chrono::milliseconds(0)), std::nullopt);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // the main window and its messages, host calls, recordings, the command line and the registry.
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include "platform/last_error.h"
 #include "platform/registry.h"
 #include "platform/utf8.h"
+#include "tests/support/other_user.h"
 #include "tests/support/wait_until.h"
 #include "tests/viewer/viewer_process.h"
 
@@ -402,6 +404,47 @@ TEST_F(ViewerProcessTest, PacketsArriveAtTheSetBitrate) {
     EXPECT_GT(bitrate(answeredFirst, askedLast), 0.3 * kBitrate);
     Post(platform::WM_CLOSE, 0, 0, host);
     EXPECT_EQ(ExitStatus(), 0);
+}
+
+// Without XDG_RUNTIME_DIR the runtime folder is <temp>/orvandel-<uid>, which any user may make
+// first.
+class RuntimeFolderTakenTest : public ViewerProcessTest {
+  protected:
+    // Starts the viewer as a session without XDG_RUNTIME_DIR would, with `temp` as its temporary
+    // folder and a cache folder of its own.
+    void StartWithout(const fs::path& temp) {
+        Start({"-n", "-c", "22", "-o", "0"},
+              {"XDG_RUNTIME_DIR=", "TMPDIR=" + temp.string(),
+               "XDG_CACHE_HOME=" + sandbox.Native("cache").string()});
+    }
+    static fs::path Shared(const fs::path& temp) {
+        return temp / ("orvandel-" + std::to_string(::getuid()));
+    }
+};
+
+TEST_F(RuntimeFolderTakenTest, AnotherUserWhoMadeItFirstDoesNotKeepTheViewerFromStarting) {
+    if (!test_support::CanStartAsOtherUser())
+        GTEST_SKIP() << "only root can start a program as another user";
+    const test_support::SharedFolder temp(test_support::SharedFolder::kLikeTmp);
+    test_support::HelperProcess made("/bin/mkdir", {"-m", "0700", Shared(temp.Path()).string()}, {},
+                                     test_support::kOtherUser);
+    ASSERT_EQ(made.Wait(), 0);
+    StartWithout(temp.Path());
+    Expect("TunerKind 1");
+    Expect("StreamData");
+    EXPECT_TRUE(fs::is_directory(sandbox.Native("cache") / "orvandel-runtime"));
+}
+
+TEST_F(RuntimeFolderTakenTest, WhenNoPlaceCanBeUsedItSaysWhyAndWaitsForTheBoxToBeClosed) {
+    const fs::path temp = sandbox.Native("tmp");
+    fs::create_directories(temp);
+    fs::create_directories(sandbox.Native("cache"));
+    fs::create_directory_symlink(temp, Shared(temp));
+    fs::create_directory_symlink(temp, sandbox.Native("cache") / "orvandel-runtime");
+    StartWithout(temp);
+    Expect("FriioView: cannot start: no folder for its windows and messages can be used");
+    Next(Shared(temp).string() + ": it is a symbolic link");
+    EXPECT_EQ(process->WaitFor(0ms), std::nullopt);
 }
 
 }  // namespace

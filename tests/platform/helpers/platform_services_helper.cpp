@@ -12,6 +12,8 @@
 //                             in the middle (file size limit 4 KiB): creates <ready> then and
 //                             waits there until killed
 //   args <file>               writes the working folder and each argument, one per line
+//   snapshot                  writes the id of every process of its snapshot, one per line,
+//                             then "end"
 //   exit <code>               exits with that code
 //   start-slowly <ms> <ready>   takes <ms> of real time to start, then reports that it is ready,
 //                             writes its clock's elapsed nanoseconds to <ready> and waits there
@@ -25,6 +27,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -35,6 +38,7 @@
 #include "platform/clock.h"
 #include "platform/file_handle.h"
 #include "platform/private_profile.h"
+#include "platform/process_snapshot.h"
 #include "platform/registry.h"
 #include "platform/utf8.h"
 #include "platform/waitable_timer.h"
@@ -118,6 +122,13 @@ int WriteStalled(char** a) {
     return 1;  // not stopped
 }
 
+int Snapshot() {
+    for (const ProcessEntry& process : TakeProcessSnapshot())
+        std::printf("%u\n", static_cast<unsigned>(process.processId));
+    std::printf("end\n");
+    return 0;
+}
+
 int Args(int argc, char** argv) {
     std::ofstream out(argv[2]);
     char cwd[4096];
@@ -168,6 +179,7 @@ int main(int argc, char** argv) {
     }
     if (command == "write-stalled" && n == 2) return WriteStalled(a);
     if (command == "args" && n >= 1) return Args(argc, argv);
+    if (command == "snapshot" && n == 0) return Snapshot();
     if (command == "exit" && n == 1) return std::atoi(a[0]);
     return 2;
 }
