@@ -275,6 +275,25 @@ TEST_F(ChainedHandOverTest, ANewViewerTellingAnotherServiceIsAskedToRecordAtOnce
     EXPECT_EQ(DebugCount("has gone"), 0);
 }
 
+// On a busy machine the new viewer's plug-in is up (its window published) some seconds before
+// the stream has brought it the programme it tells of: the start goes out at r <= 1 s all the
+// same, instead of only once the record comes, after the programme has begun.
+TEST_F(ChainedHandOverTest, APlugInThatHasNotToldItsProgrammeYetIsAskedToRecordAtItsTime) {
+    const auto slot = Slot(news_, after_);
+    RecordThread thread(slot);
+    HandOver(thread, slot);
+    ASSERT_TRUE(CycleAt(thread, next_, -18.5));  // the new viewer
+    const platform::DWORD second = ViewerOf(slot);
+    ASSERT_NE(second, 0u);
+    FakePlugin secondPlugin(second);  // its window, no programme record yet
+    ASSERT_TRUE(CycleAt(thread, next_, -11));
+    ASSERT_TRUE(secondPlugin.Messages().WaitFor(shared::WM_PLUGIN_REC_START));
+    EXPECT_EQ(secondPlugin.Messages().Of(shared::WM_PLUGIN_REC_START)[0].lParam, 0x400);
+    EXPECT_EQ(thread.Phase(), 1);
+    EXPECT_EQ(Read(after_).follow, 1);
+    EXPECT_EQ(Read(after_).resultText, L"");
+}
+
 TEST_F(ChainedHandOverTest, ANewViewerThatCannotStartEndsTheSlotWithItsNote) {
     const auto slot = Slot(news_, after_);
     RecordThread thread(slot);

@@ -76,9 +76,10 @@ bool RecordThread::CheckViewer(const SlotView& view) {
 bool RecordThread::FollowFinalMinute(const SlotView& view, const CycleClock& clock) {
     // The recording is asked for at r <= 1 s, whatever the plug-in tells: 0x43D tunes the
     // reserved service itself, and a recording that then holds nothing ends the slot with its
-    // note. Only two waits: a viewer started in this cycle is given its period to come up, and
-    // a plug-in that has not published its programme record yet is waited for, as a start it
-    // cannot be asked for would be lost (30 unreadable polls end follow mode).
+    // note. Only two waits: a viewer started in this cycle is given its period to come up, and a
+    // plug-in without its window yet is waited for, as a start it cannot be asked for would be
+    // lost. A plug-in that has not yet published its programme record (it takes a few seconds of
+    // the stream after a hand-over) can take the start all the same.
     bool askNow = true;
     if (viewer_ == 0) {
         period_ = kAfterStartPeriodMs;
@@ -98,8 +99,15 @@ bool RecordThread::FollowFinalMinute(const SlotView& view, const CycleClock& clo
         period_ = kPollPeriodMs;
         rec_.WriteRec(BuildFinalMinuteRequest(view.reserve, view.settings, device_), viewer_);
         shared::PluginEventInfo event;
-        if (!shared::ReadPluginEvent(viewer_, &event)) return FollowOffAfterUnreadablePolls(view);
-        if (FollowEvent(view, clock, event) == EventStep::kLeave) return false;
+        if (shared::ReadPluginEvent(viewer_, &event)) {
+            if (FollowEvent(view, clock, event) == EventStep::kLeave) return false;
+        } else if (unreadableEvents_ >= kUnreadableEventLimit) {
+            return FollowOffAfterUnreadablePolls(view);
+        } else {
+            ++unreadableEvents_;
+            platform::HWND pluginWindow = 0;
+            askNow = shared::ReadPluginPostHwnd(viewer_, &pluginWindow) == 1 && pluginWindow != 0;
+        }
     }
     if (askNow && clock.r <= kStartAt && phase_ != 1) return StartRecording(view, clock);
     return true;
