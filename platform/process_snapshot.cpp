@@ -194,6 +194,14 @@ std::vector<ProcessEntry> TakeProcessSnapshot() {
     return entries;
 }
 
+std::optional<ProcessEntry> FindProcess(DWORD processId) {
+    if (processId == 0) return std::nullopt;
+    ProcessFiles process(std::to_string(processId).c_str());
+    if (!process.Seen(CurrentNamespace(), processId == static_cast<DWORD>(::getpid())))
+        return std::nullopt;
+    return ProcessEntry{processId, process.Stat()->parent, process.ImageName()};
+}
+
 bool IsProcessRunning(const std::vector<std::wstring>& imageNames) {
     if (imageNames.empty()) return false;
     const std::string ownNamespace = CurrentNamespace();

@@ -1,6 +1,7 @@
 // Snapshots of the running processes, from /proc, and the comparison of image names.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,10 @@ struct ProcessEntry {
 // that have ended but are not reaped yet (zombies) are left out: the timer, looking for a running
 // viewer, must not count them.
 std::vector<ProcessEntry> TakeProcessSnapshot();
+
+// The process of that id as a snapshot would hold it; nullopt when a snapshot would not hold it.
+// Looking at one process reads only its own files, where a snapshot reads every process's.
+std::optional<ProcessEntry> FindProcess(DWORD processId);
 
 // Whether a process of that snapshot has one of the image names (compared as ImageNamesEqual).
 // Cheaper than looking through a snapshot: a process whose name matches none is read no further.

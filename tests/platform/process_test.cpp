@@ -55,11 +55,19 @@ class ProcessTest : public ::testing::Test {
             lines.push_back(line);
         return lines;
     }
+    // Whether a snapshot holds the process; looking at that process alone must tell the same.
     static bool InSnapshot(DWORD pid) {
+        bool found = false;
         for (const ProcessEntry& e : TakeProcessSnapshot()) {
-            if (e.processId == pid) return true;
+            if (e.processId != pid) continue;
+            found = true;
+            const auto alone = FindProcess(pid);
+            EXPECT_TRUE(alone && alone->imageName == e.imageName &&
+                        alone->parentProcessId == e.parentProcessId)
+                << pid;
         }
-        return false;
+        EXPECT_EQ(FindProcess(pid).has_value(), found) << pid;
+        return found;
     }
     test_support::Sandbox sandbox;
     std::wstring helper = test_support::ServicesHelperPath();

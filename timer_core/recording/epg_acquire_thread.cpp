@@ -49,8 +49,7 @@ class ViewerEpgPort : public EpgAcquisitionPort {
         if (pid != 0) timer_core::TerminateViewer(pid, &stop_);
     }
     void EndViewer(platform::DWORD pid) override {
-        if (IsFriioViewPid(pid, platform::TakeProcessSnapshot()))
-            platform::TerminateProcess(pid, static_cast<platform::UINT>(-1));
+        if (IsFriioViewPid(pid)) platform::TerminateProcess(pid, static_cast<platform::UINT>(-1));
     }
     void PostAcquired() override {
         platform::PostMessageW(manager_->MainWindow(), WM_EPG_ACQUIRED, 0, 0);

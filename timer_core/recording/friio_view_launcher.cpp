@@ -31,7 +31,7 @@ std::string ValueBytes(const platform::RegistryKey& key, std::wstring_view name)
 // before the start; 0 when there is none.
 platform::DWORD FindStartedViewer(platform::DWORD created,
                                   const std::vector<platform::DWORD>& before) {
-    if (IsFriioViewPid(created, platform::TakeProcessSnapshot())) return created;
+    if (IsFriioViewPid(created)) return created;
     std::vector<platform::DWORD> after;
     ListFriioViewPids(&after);
     for (const platform::DWORD candidate : after) {

@@ -1,6 +1,7 @@
 #include "timer_core/recording/friio_view_processes.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "platform/debug_output.h"
@@ -43,9 +44,14 @@ int IsFriioViewPid(platform::DWORD pid, const ProcessSnapshot& snapshot) {
                : 0;
 }
 
+int IsFriioViewPid(platform::DWORD pid) {
+    const std::optional<platform::ProcessEntry> process = platform::FindProcess(pid);
+    return process && IsViewer(*process) ? 1 : 0;
+}
+
 void TerminateViewer(platform::DWORD pid, const platform::Event* stop) {
     for (int check = 1; check <= kTerminateChecks; ++check) {
-        if (!IsFriioViewPid(pid, platform::TakeProcessSnapshot())) return;
+        if (!IsFriioViewPid(pid)) return;
         if (check < kTerminateChecks && SleepUnlessStopped(kTerminateCheckMs, stop)) return;
     }
     platform::OutputDebugStringW(L"FriioView " + std::to_wstring(pid) +

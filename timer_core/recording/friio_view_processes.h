@@ -26,6 +26,8 @@ int ListFriioViewPids(std::vector<platform::DWORD>* out);
 
 // 1 when `pid` belongs to a viewer process of the snapshot.
 int IsFriioViewPid(platform::DWORD pid, const ProcessSnapshot& snapshot);
+// 1 when `pid` belongs to a viewer process of a snapshot taken now; reads that process alone.
+int IsFriioViewPid(platform::DWORD pid);
 
 // Waits for a viewer that was asked to close: up to 9 checks 1000 ms apart whether `pid` is
 // still a viewer process, returning as soon as it is not; after the 9th check the process is

@@ -40,8 +40,8 @@ std::wstring FitRequestFileName(const std::wstring& name) {
 // What both requests share: name, channel, programme and start.
 shared::RecordRequest RequestFor(const ReserveEntry& entry, int nameManual, int deviceIndex) {
     shared::RecordRequest request;
-    shared::SetRecordFileName(request,
-                              FitRequestFileName(RecordingFileName(entry, nameManual, deviceIndex)));
+    shared::SetRecordFileName(
+        request, FitRequestFileName(RecordingFileName(entry, nameManual, deviceIndex)));
     request.channel = static_cast<std::uint32_t>(entry.channelValue);
     request.serviceId = entry.serviceId;
     request.eventId = entry.eventId;

@@ -53,7 +53,7 @@ bool RecordThread::CheckViewer(const SlotView& view) {
             // A viewer without a device of the slot is closed; the slot no longer has it.
             CloseViewer(viewer_);
             if (!SetViewer(view, 0)) return false;
-        } else if (!IsFriioViewPid(viewer_, platform::TakeProcessSnapshot())) {
+        } else if (!IsFriioViewPid(viewer_)) {
             if (viewer_ != closedViewer_)
                 ReportFailure(L"viewer " + std::to_wstring(viewer_) + L" has gone", view.reserve);
             if (!SetViewer(view, 0)) return false;

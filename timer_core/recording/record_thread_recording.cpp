@@ -53,8 +53,7 @@ bool RecordThread::Recording(const SlotView& view, const CycleClock& clock) {
     TimeSpan end = start + length * kSpanSecond;
     if (view.chained) end = HandOverEnd(view, end);
 
-    if (!IsFriioViewPid(viewer_, platform::TakeProcessSnapshot()) &&
-        end - clock.now > kLostBeforeEnd) {
+    if (!IsFriioViewPid(viewer_) && end - clock.now > kLostBeforeEnd) {
         return ViewerLost(view);
     }
     if (clock.now > end + view.settings.EndSeconds() * kSpanSecond) return FinishRecording(view);
@@ -109,7 +108,7 @@ bool RecordThread::FinishRecording(const SlotView& view) {
         // The viewer's own end; the plug-in is told nothing more.
         CloseViewer(viewer_);
         rec_.CloseAll();
-    } else if (IsFriioViewPid(viewer_, platform::TakeProcessSnapshot())) {
+    } else if (IsFriioViewPid(viewer_)) {
         CloseViewer(viewer_);
     }
     const std::int64_t planned = plannedSeconds_;
