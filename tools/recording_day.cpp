@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
 
 #include "broadcast/epg_store.h"
 #include "platform/paths.h"
@@ -20,9 +21,11 @@ constexpr int kGraceMs = 30000;
 // Clock minutes after the day's end that the record threads have to note their results.
 constexpr int kResultMinutes = 5;
 constexpr std::uint64_t kFileTimeSecond = 10000000;
-// What marks a debug line as a fault.
-constexpr const char* kFaultMarks[] = {"could not", "failed",     "faile",     "Err",     "refused",
-                                       "dropped",   "見つからず", "BuffOverr", "is not a"};
+// What marks a debug line as a fault: the record thread and the timed EPG acquisition name
+// every failure of theirs, the other programs say what went wrong in these words.
+constexpr const char* kFaultMarks[] = {
+    "record thread: ", "EPG acquisition: ", "could not",  "failed",    "faile",   "Err",
+    "refused",         "dropped",           "見つからず", "BuffOverr", "is not a"};
 
 std::string Utf8(std::wstring_view text) {
     return platform::WideToUtf8(text);
@@ -230,11 +233,8 @@ class Day {
     }
 
     void CheckDebugLog() {
-        for (const std::string& line : world_.DebugLogLines()) {
-            if (std::any_of(std::begin(kFaultMarks), std::end(kFaultMarks),
-                            [&](const char* mark) { return line.find(mark) != std::string::npos; }))
-                Problem("debug log: " + line);
-        }
+        for (const std::string& line : FaultsInDebugLog(world_.DebugLogLines()))
+            Problem("debug log: " + line);
     }
 
     const RecordingDayOptions& options_;
@@ -244,6 +244,17 @@ class Day {
 };
 
 }  // namespace
+
+std::vector<std::string> FaultsInDebugLog(const std::vector<std::string>& lines) {
+    std::vector<std::string> faults;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(faults),
+                 [](const std::string& line) {
+                     return std::any_of(
+                         std::begin(kFaultMarks), std::end(kFaultMarks),
+                         [&](const char* mark) { return line.find(mark) != std::string::npos; });
+                 });
+    return faults;
+}
 
 RecordedMargins MarginsOf(const DayProgramme& programme, const BroadcastTimeSpan& span) {
     const std::int64_t start = Seconds(programme.start);

@@ -60,6 +60,9 @@ struct RecordedMargins {
 };
 RecordedMargins MarginsOf(const DayProgramme& programme, const BroadcastTimeSpan& span);
 
+// The lines of a debug log that tell of something going wrong, which the day's report quotes.
+std::vector<std::string> FaultsInDebugLog(const std::vector<std::string>& lines);
+
 RecordingDayResult RunRecordingDay(const RecordingDayOptions& options);
 
 void PrintRecordingDayReport(const RecordingDayResult& result, std::FILE* out);

@@ -245,6 +245,16 @@ class ChainedHandOverTest : public FollowModeTest {
         ASSERT_TRUE(CycleAt(thread, next_, -19.5));
         ASSERT_TRUE(main_.WaitFor(WM_RECORDING_CHAINED));
     }
+    // The next cycle's new viewer for the chained programme (0 when none came).
+    platform::DWORD NewViewer(RecordThread& thread, const std::shared_ptr<RecThreadSlot>& slot) {
+        EXPECT_TRUE(CycleAt(thread, next_, -18.5));
+        return ViewerOf(slot);
+    }
+    // At r <= 1 s the plug-in was asked to record the reserved service.
+    static void ExpectAskedToRecord(const FakePlugin& plugin) {
+        ASSERT_TRUE(plugin.Messages().WaitFor(shared::WM_PLUGIN_REC_START));
+        EXPECT_EQ(plugin.Messages().Of(shared::WM_PLUGIN_REC_START)[0].lParam, 0x400);
+    }
 
     const platform::SYSTEMTIME start_ = Today(20, 0);
     const platform::SYSTEMTIME next_ = Today(20, 30);
@@ -257,16 +267,14 @@ TEST_F(ChainedHandOverTest, ANewViewerTellingAnotherServiceIsAskedToRecordAtOnce
     const auto slot = Slot(news_, after_);
     RecordThread thread(slot);
     HandOver(thread, slot);
-    ASSERT_TRUE(CycleAt(thread, next_, -18.5));  // the new viewer
-    const platform::DWORD second = ViewerOf(slot);
+    const platform::DWORD second = NewViewer(thread, slot);
     ASSERT_NE(second, 0u);
     // Its plug-in stays on another channel's programme (it cannot tune the reserved one).
     const auto other = Add(L"さくら通販", Today(20, 0), 120, 1, 3, scheduler_test::kSakura);
     FakePlugin secondPlugin(second);
     secondPlugin.PublishEvent(EventInfo(Read(other), Read(other)));
     ASSERT_TRUE(CycleAt(thread, next_, -11));
-    ASSERT_TRUE(secondPlugin.Messages().WaitFor(shared::WM_PLUGIN_REC_START));
-    EXPECT_EQ(secondPlugin.Messages().Of(shared::WM_PLUGIN_REC_START)[0].lParam, 0x400);
+    ExpectAskedToRecord(secondPlugin);
     EXPECT_FALSE(thread.Continuing());
     EXPECT_EQ(thread.Phase(), 1);
     ASSERT_TRUE(CycleAt(thread, next_, -4));
@@ -282,13 +290,11 @@ TEST_F(ChainedHandOverTest, APlugInThatHasNotToldItsProgrammeYetIsAskedToRecordA
     const auto slot = Slot(news_, after_);
     RecordThread thread(slot);
     HandOver(thread, slot);
-    ASSERT_TRUE(CycleAt(thread, next_, -18.5));  // the new viewer
-    const platform::DWORD second = ViewerOf(slot);
+    const platform::DWORD second = NewViewer(thread, slot);
     ASSERT_NE(second, 0u);
     FakePlugin secondPlugin(second);  // its window, no programme record yet
     ASSERT_TRUE(CycleAt(thread, next_, -11));
-    ASSERT_TRUE(secondPlugin.Messages().WaitFor(shared::WM_PLUGIN_REC_START));
-    EXPECT_EQ(secondPlugin.Messages().Of(shared::WM_PLUGIN_REC_START)[0].lParam, 0x400);
+    ExpectAskedToRecord(secondPlugin);
     EXPECT_EQ(thread.Phase(), 1);
     EXPECT_EQ(Read(after_).follow, 1);
     EXPECT_EQ(Read(after_).resultText, L"");
@@ -300,8 +306,7 @@ TEST_F(ChainedHandOverTest, ANewViewerThatCannotStartEndsTheSlotWithItsNote) {
     HandOver(thread, slot);
     // The viewer program is gone: no viewer comes up, and the start goes out to none.
     std::filesystem::remove(platform::ToNativePath(viewer_.Path()));
-    ASSERT_TRUE(CycleAt(thread, next_, -18.5));
-    EXPECT_EQ(ViewerOf(slot), 0u);
+    EXPECT_EQ(NewViewer(thread, slot), 0u);
     EXPECT_EQ(thread.Phase(), 1);
     EXPECT_FALSE(thread.Continuing());
     EXPECT_EQ(DebugCount("record thread: the viewer could not be started, ID " +

@@ -81,6 +81,22 @@ TEST(RecordingDayTest, ThePlanIsOneConsistentBroadcastAndEachConditionFindsOnlyI
     EXPECT_EQ(programmes.count(plan.iepg.title), 1u);
 }
 
+// A day that went wrong says why: the report quotes the debug lines in which the programs tell of
+// a failure, and none of the lines of a day that went well.
+TEST(RecordingDayTest, TheReportQuotesTheDebugLinesOfWhatWentWrong) {
+    const std::vector<std::string> failures = {
+        "EPG acquisition: FriioView 4711 on device 0: its tuner kind cannot be read; closing it",
+        "record thread: the viewer could not be started, ID 3 みなと映画 2026/12/04 10:00",
+        "BuffOverr",
+        "空きID見つからず",
+    };
+    std::vector<std::string> log = {
+        "delay 0", "recstart", "SyncTime",
+        "2026/12/04 19:12 さくらドラマ Next:2026/12/04 19:14 みなとスポーツ"};
+    log.insert(log.end(), failures.begin(), failures.end());
+    EXPECT_EQ(tools::FaultsInDebugLog(log), failures);
+}
+
 std::string Report(const tools::RecordingDayResult& result) {
     char* buffer = nullptr;
     std::size_t size = 0;
