@@ -49,8 +49,12 @@ long long Decimal64At(std::basic_string_view<Char> text) {
     }
     long long value = 0;
     for (; i < text.size() && text[i] >= Char('0') && text[i] <= Char('9'); ++i) {
+        // Saturate before the multiply: a long run of digits must not overflow.
+        if (value >= kDecimalLimit / 10) {
+            value = kDecimalLimit;
+            continue;
+        }
         value = value * 10 + (text[i] - Char('0'));
-        if (value > kDecimalLimit) value = kDecimalLimit;
     }
     return negative ? -value : value;
 }

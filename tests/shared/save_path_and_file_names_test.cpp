@@ -45,6 +45,12 @@ TEST(TextLinesTest, LeadingNumbersReadAsTheRuntimeReadsThem) {
     EXPECT_EQ(LeadingDecimal(std::string_view("-2147483648")), -2147483647 - 1);
     EXPECT_EQ(LeadingDecimal(std::string_view("-99999999999")), -2147483647 - 1);
     EXPECT_EQ(LeadingDecimal(std::wstring_view(L"x1")), 0);
+    // Forty digits saturate rather than overflow (UBSan catches the latter).
+    const std::string digits(40, '9');
+    EXPECT_EQ(LeadingDecimal(std::string_view(digits)), 2147483647);
+    EXPECT_EQ(LeadingDecimal(std::string_view("-" + digits)), -2147483647 - 1);
+    std::int64_t value = 0;
+    EXPECT_FALSE(LeadingDecimalIn(std::string_view(digits), 0, 1LL << 40, &value));
     EXPECT_EQ(LeadingHex(L"4030"), 0x4030u);
     EXPECT_EQ(LeadingHex(L" 0x40g"), 0x40u);
     EXPECT_EQ(LeadingHex(L"0xg"), 0u);
