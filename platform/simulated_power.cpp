@@ -38,10 +38,13 @@ std::string FormatLocalTime(std::uint64_t fileTime) {
 }
 
 void AppendSimulatedPowerRequest(std::string_view request) {
+    AppendSimulatedPowerRequest(request, Clock::Instance().NowLocal());
+}
+
+void AppendSimulatedPowerRequest(std::string_view request, std::uint64_t atLocal) {
     const char* file = SimulationFile();
     if (file == nullptr) return;
-    const std::string line =
-        FormatLocalTime(Clock::Instance().NowLocal()) + " " + std::string(request) + "\n";
+    const std::string line = FormatLocalTime(atLocal) + " " + std::string(request) + "\n";
     // O_APPEND and one write: lines of several processes never interleave.
     const int fd = ::open(file, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) return;

@@ -23,8 +23,10 @@ bool IsPowerSimulated();
 // the refusal can be tried without taking the capability away.
 bool IsWakeAlarmRefusalSimulated();
 
-// Appends "<now> <request>" to the simulation file in one write.
+// Appends "<now> <request>" to the simulation file in one write; the second form stamps the line
+// with the given local time instead of now.
 void AppendSimulatedPowerRequest(std::string_view request);
+void AppendSimulatedPowerRequest(std::string_view request, std::uint64_t atLocal);
 
 // A local FILETIME value as YYYY-MM-DDTHH:MM:SS.
 std::string FormatLocalTime(std::uint64_t fileTime);

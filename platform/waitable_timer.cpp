@@ -44,6 +44,7 @@ struct DueTime {
     bool relative = true;
     std::uint64_t tickMs = 0;
     std::uint64_t local = 0;
+    std::uint64_t askedLocal = 0;  // the local time when the arming was asked for
 
     std::int64_t RemainingMs() const {
         const Clock& clock = Clock::Instance();
@@ -57,10 +58,11 @@ DueTime MakeDueTime(std::int64_t dueTime) {
     const Clock& clock = Clock::Instance();
     DueTime due;
     due.relative = dueTime < 0;
+    due.askedLocal = clock.NowLocal();
     if (due.relative) {
         const auto span = static_cast<std::uint64_t>(-dueTime);
         due.tickMs = clock.TickMs() + span / kFileTimePerMillisecond;
-        due.local = clock.NowLocal() + span;
+        due.local = due.askedLocal + span;
     } else {
         due.local = static_cast<std::uint64_t>(dueTime);
     }
@@ -100,16 +102,18 @@ void ReportNoWakeUp(const std::wstring& name, std::wstring_view why) {
 
 // Arms what wakes the machine at the due time, under the state's lock: true when the machine
 // will wake. Under the power simulation the arming (or its simulated refusal) is written to the
-// simulation file instead.
-bool ArmResume(State& state, std::uint64_t local) {
+// simulation file instead, stamped with the moment it was asked for: on a fast simulated clock
+// the moment of the write may already lie seconds later.
+bool ArmResume(State& state, const DueTime& when) {
+    const std::uint64_t local = when.local;
     const std::string due = FormatLocalTime(local);
     if (IsWakeAlarmRefusalSimulated()) {
-        if (IsPowerSimulated()) AppendSimulatedPowerRequest("wake-refused " + due);
+        if (IsPowerSimulated()) AppendSimulatedPowerRequest("wake-refused " + due, when.askedLocal);
         ReportNoWakeUp(state.name, L"CLOCK_REALTIME_ALARM refused (simulated)");
         return false;
     }
     if (IsPowerSimulated()) {
-        AppendSimulatedPowerRequest("wake-armed " + due);
+        AppendSimulatedPowerRequest("wake-armed " + due, when.askedLocal);
         return true;
     }
     // The machine's alarm runs on the real clock and cannot follow a simulated one.
@@ -153,7 +157,7 @@ BOOL WaitableTimer::Set(std::int64_t dueTime, bool resume) {
     Disarm(*state_);
     const DueTime due = MakeDueTime(dueTime);
     const std::lock_guard lock(state_->mutex);
-    const bool wakes = resume && ArmResume(*state_, due.local);
+    const bool wakes = resume && ArmResume(*state_, due);
     state_->wakePending = wakes;
     state_->waiter = std::thread(RunWaiter, state_, state_->generation, due);
     // As on Windows: a resume that the machine does not support still arms the timer, and says so
