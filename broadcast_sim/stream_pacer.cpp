@@ -47,6 +47,12 @@ void StreamPacer::Round(PacketSource& source, RealTime now, std::uint64_t nowLoc
     pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
+void StreamPacer::Flush(const Sink& sink) {
+    if (pending_.empty()) return;
+    sink(pending_.front().data(), pending_.size() * sizeof(TsPacket));
+    pending_.clear();
+}
+
 std::chrono::nanoseconds StreamPacer::RoundInterval() const {
     if (packetsPerSecond_ <= 0) return kLongestRound;
     const auto chunk = std::chrono::duration<double>(chunkPackets_ / packetsPerSecond_);

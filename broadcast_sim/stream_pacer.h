@@ -29,6 +29,9 @@ class StreamPacer {
     void Round(PacketSource& source, RealTime now, std::uint64_t nowLocal, std::uint64_t tickMs,
                const Sink& sink);
 
+    // Hands the partly filled chunk, if any, to the sink: the end of a stream.
+    void Flush(const Sink& sink);
+
     // How long to wait between rounds: about one chunk's worth of time, at most 20 ms.
     std::chrono::nanoseconds RoundInterval() const;
 

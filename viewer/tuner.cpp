@@ -35,7 +35,8 @@ void Tuner::Stop() {
     if (!thread_) return;
     platform::SetEvent(stop_);
     // Once stop is set a round hands over at most the chunk it is in (the plug-ins bound that
-    // to 500 ms); wait for it whatever it takes, since the thread uses this object.
+    // to 500 ms), then what fell due until now; wait for it whatever it takes, since the thread
+    // uses this object.
     thread_->Wait(platform::INFINITE);
     thread_.reset();
 }
@@ -96,6 +97,13 @@ platform::DWORD Tuner::Run() {
         if (source_) pacer.Round(*source_, realNow(), clock.NowLocal(), clock.TickMs(), deliver);
         platform::SetEvent(firstRound_);
     } while (platform::WaitForSingleObject(stop_, waitMs) == platform::WAIT_TIMEOUT);
+    // What was on air until the stop goes out still, the partial chunk too: a recording closed
+    // next holds the stream up to that moment, as a real tuner's file does within milliseconds
+    // (at a fast simulated clock a chunk and a round are each up to a second of the clock).
+    if (source_) {
+        pacer.Round(*source_, realNow(), clock.NowLocal(), clock.TickMs(), sink_);
+        pacer.Flush(sink_);
+    }
     return 0;
 }
 

@@ -29,7 +29,8 @@ class Tuner {
     // air then (a synthetic broadcast builds its tables in that round, which may take a while on
     // a busy machine), so that a recording begun next gets the stream from its start.
     void Start();
-    // Ends the thread; the sink is not called any more once this returns.
+    // Ends the thread after handing over the stream up to this moment, a partial chunk
+    // included; the sink is not called any more once this returns.
     void Stop();
 
     // Plays `source` from the next round on; null: no signal, nothing is delivered.

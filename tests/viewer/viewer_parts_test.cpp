@@ -1,4 +1,5 @@
-// Parts of the viewer on their own: the command line, the channel lists and the recording.
+// Parts of the viewer on their own: the command line, the channel lists, the recording and the
+// tuner.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -14,6 +15,7 @@
 #include "tests/support/sandbox.h"
 #include "viewer/channel_list.h"
 #include "viewer/recorder.h"
+#include "viewer/tuner.h"
 #include "viewer/viewer_command_line.h"
 
 namespace viewer {
@@ -178,6 +180,38 @@ TEST(RecorderTest, AFailedWriteKeepsTheWholePacketsAndEndsTheRecording) {
     recorder.Write(chunk.data(), chunk.size());
     EXPECT_TRUE(recorder.Stop());
     EXPECT_EQ(std::filesystem::file_size(sandbox.Native("next.ts")), chunk.size());
+}
+
+// Tables on the first call, beyond any budget: they wait in a chunk that never fills.
+class TablesOnce : public broadcast_sim::PacketSource {
+  public:
+    void Produce(std::uint64_t, std::uint64_t, std::size_t,
+                 std::vector<broadcast_sim::TsPacket>& out) override {
+        if (produced_) return;
+        produced_ = true;
+        for (int i = 0; i < 5; ++i) {
+            broadcast_sim::TsPacket& p = out.emplace_back();
+            p.fill(0xFF);
+            p[0] = 0x47;
+        }
+    }
+
+  private:
+    bool produced_ = false;
+};
+
+// A recording closed right after the tuner stops must hold what was on air until then: a stop
+// that dropped the partly filled chunk cut up to a chunk off the end of every recording.
+TEST(TunerTest, AStopHandsOverThePartlyFilledChunk) {
+    DeviceSettings device;
+    device.bitrate = 0.0;  // nothing falls due by time: only the tables go out
+    std::size_t bytes = 0;
+    Tuner tuner(device, 1'000'000, [&](const std::uint8_t*, std::size_t size) { bytes += size; });
+    tuner.SetSource(std::make_unique<TablesOnce>());
+    tuner.Start();
+    EXPECT_EQ(bytes, 0u);
+    tuner.Stop();
+    EXPECT_EQ(bytes, 5u * 188u);
 }
 
 }  // namespace
