@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/debug_output.h"
@@ -34,6 +35,7 @@ bool Recorder::Start(const std::wstring& path, std::optional<std::int64_t> plann
     planned_ = static_cast<std::int32_t>(planned);
     startTick_ = platform::GetTickCount64();
     bytes_ = 0;
+    wroteSinceCheck_ = false;
     packets_ = 0;
     scrambled_ = 0;
     writeError_ = 0;
@@ -52,6 +54,7 @@ void Recorder::Write(const std::uint8_t* data, std::size_t size) {
         return;
     }
     bytes_ += whole;
+    wroteSinceCheck_ = true;
     CountLocked(data, whole / kPacketSize);
     if (DueLocked()) CloseLocked();
 }
@@ -87,7 +90,8 @@ void Recorder::Adjust(std::int32_t seconds) {
 
 bool Recorder::StopIfDue() {
     std::lock_guard lock(mutex_);
-    if (!recording_ || !DueLocked()) return false;
+    const bool flowing = std::exchange(wroteSinceCheck_, false);
+    if (!recording_ || !DueLocked() || flowing) return false;
     CloseLocked();
     return true;
 }

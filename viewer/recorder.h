@@ -8,7 +8,9 @@
 // the owner, who keeps the error log.
 //
 // The planned length (seconds of clock time, counted from the start) can grow and shrink while
-// it runs; the recording stops once its time is up, checked at every chunk and every Tick.
+// it runs; the recording stops once its time is up, at the first chunk that comes after it, so
+// that the stream on air until then is in the file (a chunk may wait a moment in the tuner).
+// A Tick stops it only when no chunk has come since the previous Tick (no signal).
 #pragma once
 
 #include <atomic>
@@ -34,7 +36,8 @@ class Recorder {
     // Adds (or with a negative value removes) seconds to the planned length.
     void Adjust(std::int32_t seconds);
 
-    // Stops when the planned length has been reached; true when it stopped now.
+    // Stops when the planned length has been reached and no chunk came since the previous
+    // call (with the stream flowing, the next chunk stops it); true when it stopped now.
     bool StopIfDue();
     // Closes the file; false when nothing was recording.
     bool Stop();
@@ -61,6 +64,7 @@ class Recorder {
     bool limited_ = false;
     std::uint64_t startTick_ = 0;
     std::uint64_t bytes_ = 0;  // whole packets in the file
+    bool wroteSinceCheck_ = false;  // a chunk came since the last StopIfDue
     std::atomic<bool> recording_{false};
     std::atomic<std::int32_t> planned_{0};
     std::atomic<std::uint64_t> packets_{0};

@@ -127,6 +127,17 @@ TEST(RecorderTest, WritesWhileRecordingAndStopsWhenItsTimeIsUp) {
     EXPECT_FALSE(recorder.IsRecording());
     EXPECT_EQ(std::filesystem::file_size(sandbox.Native("a.ts")), chunk.size() * 2);
 
+    // With the stream flowing, a Tick after the time is up leaves the end to the next chunk,
+    // which holds what was on air until then; without a chunk since the last Tick it stops.
+    ASSERT_TRUE(recorder.Start(sandbox.Wide("c.ts"), 60));
+    EXPECT_FALSE(recorder.StopIfDue());
+    recorder.Write(chunk.data(), chunk.size());
+    recorder.Adjust(-60);
+    EXPECT_FALSE(recorder.StopIfDue());
+    EXPECT_TRUE(recorder.IsRecording());
+    EXPECT_TRUE(recorder.StopIfDue());
+    EXPECT_EQ(std::filesystem::file_size(sandbox.Native("c.ts")), chunk.size());
+
     // Without a length it runs until stopped; a folder that does not exist cannot be recorded to.
     ASSERT_TRUE(recorder.Start(sandbox.Wide("a.ts"), std::nullopt));
     EXPECT_FALSE(recorder.StopIfDue());
